@@ -1,0 +1,88 @@
+#include "common/File.h"
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+namespace common {
+namespace {
+
+// A name beside the target that no other writer uses.
+Path TempNameFor(const Path& target, int attempt) {
+  static std::atomic<unsigned> counter{0};
+  const auto ticks = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  Path temp = target;
+  temp += "." + std::to_string(ticks % 1000000007ULL) + "-" + std::to_string(counter++) + "-" +
+          std::to_string(attempt) + ".tmp";
+  return temp;
+}
+
+}  // namespace
+
+Result<std::size_t> File::ReadFull(std::span<std::uint8_t> buffer) {
+  std::size_t total = 0;
+  while (total < buffer.size()) {
+    auto n = Read(buffer.subspan(total));
+    if (!n) return n.error();
+    if (*n == 0) break;
+    total += *n;
+  }
+  return total;
+}
+
+Result<AtomicFileWriter> AtomicFileWriter::Begin(const Path& target) {
+  Error last{0, "cannot create a temporary file beside " + target.string()};
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    Path temp = TempNameFor(target, attempt);
+    auto file = File::OpenFile(temp, File::Open::kWriteNew);
+    if (file) return AtomicFileWriter(std::move(*file), std::move(temp), target);
+    last = file.error();
+    if (!FileExists(temp)) break;  // not a name clash: the folder is the problem
+  }
+  return last;
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (!done_ && !temp_.empty()) {
+    (void)file_.Close();
+    (void)RemoveFile(temp_);
+  }
+}
+
+Result<void> AtomicFileWriter::Commit() {
+  done_ = true;
+  auto fail = [this](Error e) -> Result<void> {
+    (void)file_.Close();
+    (void)RemoveFile(temp_);
+    return e;
+  };
+  if (auto r = file_.Sync(); !r) return fail(r.error());
+  if (auto r = file_.Close(); !r) return fail(r.error());
+  if (auto r = RenameOver(temp_, target_); !r) return fail(r.error());
+  return Ok();
+}
+
+Result<void> WriteFileAtomically(const Path& target, std::span<const std::uint8_t> data) {
+  auto writer = AtomicFileWriter::Begin(target);
+  if (!writer) return writer.error();
+  if (auto r = writer->Write(data); !r) return r;
+  return writer->Commit();
+}
+
+Result<std::string> ReadWholeFile(const Path& path, std::uint64_t maxBytes) {
+  auto file = File::OpenFile(path, File::Open::kRead);
+  if (!file) return file.error();
+  auto size = file->Size();
+  if (!size) return size.error();
+  if (*size > maxBytes) {
+    return Error{0, path.string() + " is larger than " + std::to_string(maxBytes) + " bytes"};
+  }
+  std::string data(static_cast<std::size_t>(*size), '\0');
+  auto n = file->ReadFull({reinterpret_cast<std::uint8_t*>(data.data()), data.size()});
+  if (!n) return n.error();
+  data.resize(*n);
+  return data;
+}
+
+}  // namespace common

@@ -1,0 +1,93 @@
+// Files through the platform's own calls (CreateFileW and friends on
+// Windows, open/read/write on Linux), with every failure reported.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string_view>
+
+#include "common/Result.h"
+
+namespace common {
+
+using Path = std::filesystem::path;
+
+// A path given as text in the system's ANSI code page (what 8-bit Windows
+// callers pass). On Windows it is converted with the process code page; on
+// Linux the bytes are the path.
+Path PathFromAnsi(std::string_view ansi);
+
+class File {
+ public:
+  enum class Open {
+    kRead,            // existing file, read only
+    kWriteTruncate,   // create or truncate, write only
+    kWriteKeep,       // create when missing, keep the contents otherwise
+    kWriteNew,        // create; fail when the file exists
+  };
+
+  File() = default;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  static Result<File> OpenFile(const Path& path, Open how);
+
+  bool is_open() const;
+  // Reads up to buffer.size() bytes; 0 at the end of the file.
+  Result<std::size_t> Read(std::span<std::uint8_t> buffer);
+  // Reads until the buffer is full or the file ends; gives the count.
+  Result<std::size_t> ReadFull(std::span<std::uint8_t> buffer);
+  // Writes all of `data` or fails.
+  Result<void> Write(std::span<const std::uint8_t> data);
+  Result<std::uint64_t> Size();
+  Result<void> Seek(std::uint64_t offset);
+  // Pushes written data to the storage device.
+  Result<void> Sync();
+  // Closes and reports a failed close; closing a closed file does nothing.
+  Result<void> Close();
+
+ private:
+  std::intptr_t handle_ = -1;
+  Path path_;  // for error messages
+};
+
+bool FileExists(const Path& path);
+Result<void> RemoveFile(const Path& path);
+// Renames `from` onto `to`, replacing `to` when it exists.
+Result<void> RenameOver(const Path& from, const Path& to);
+// A short text for the last platform error (errno / GetLastError).
+Error LastError(std::string_view what, const Path& path);
+
+// Writes a file as a whole or not at all: the bytes go to a temporary file in
+// the target's folder, which is synced and then renamed over the target.
+// Dropping the writer before Commit() removes the temporary file.
+class AtomicFileWriter {
+ public:
+  static Result<AtomicFileWriter> Begin(const Path& target);
+
+  AtomicFileWriter(AtomicFileWriter&&) noexcept = default;
+  AtomicFileWriter& operator=(AtomicFileWriter&&) noexcept = default;
+  ~AtomicFileWriter();
+
+  Result<void> Write(std::span<const std::uint8_t> data) { return file_.Write(data); }
+  Result<void> Commit();
+  const Path& temp_path() const { return temp_; }
+
+ private:
+  AtomicFileWriter(File file, Path temp, Path target)
+      : file_(std::move(file)), temp_(std::move(temp)), target_(std::move(target)) {}
+  File file_;
+  Path temp_;
+  Path target_;
+  bool done_ = false;
+};
+
+Result<void> WriteFileAtomically(const Path& target, std::span<const std::uint8_t> data);
+Result<std::string> ReadWholeFile(const Path& path, std::uint64_t maxBytes);
+
+}  // namespace common

@@ -1,0 +1,114 @@
+// File backend for Linux.
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/File.h"
+
+namespace common {
+
+Path PathFromAnsi(std::string_view ansi) { return Path(std::string(ansi)); }
+
+Error LastError(std::string_view what, const Path& path) {
+  const int e = errno;
+  return Error{e, std::string(what) + " " + path.string() + ": " + strerror(e)};
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) { other.handle_ = -1; }
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    (void)Close();
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = -1;
+  }
+  return *this;
+}
+File::~File() { (void)Close(); }
+
+bool File::is_open() const { return handle_ >= 0; }
+
+Result<File> File::OpenFile(const Path& path, Open how) {
+  int flags = O_CLOEXEC;
+  switch (how) {
+    case Open::kRead: flags |= O_RDONLY; break;
+    case Open::kWriteTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case Open::kWriteKeep: flags |= O_WRONLY | O_CREAT; break;
+    case Open::kWriteNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+  }
+  const int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) return LastError("cannot open", path);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return Error{EISDIR, "cannot open " + path.string() + ": it is a folder"};
+  }
+  File f;
+  f.handle_ = fd;
+  f.path_ = path;
+  return f;
+}
+
+Result<std::size_t> File::Read(std::span<std::uint8_t> buffer) {
+  for (;;) {
+    const ssize_t n = ::read(static_cast<int>(handle_), buffer.data(), buffer.size());
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return LastError("cannot read", path_);
+  }
+}
+
+Result<void> File::Write(std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(static_cast<int>(handle_), data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return LastError("cannot write", path_);
+    done += static_cast<std::size_t>(n);
+  }
+  return Ok();
+}
+
+Result<std::uint64_t> File::Size() {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle_), &st) != 0) return LastError("cannot measure", path_);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+Result<void> File::Seek(std::uint64_t offset) {
+  if (::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) {
+    return LastError("cannot seek in", path_);
+  }
+  return Ok();
+}
+
+Result<void> File::Sync() {
+  if (::fsync(static_cast<int>(handle_)) != 0) return LastError("cannot sync", path_);
+  return Ok();
+}
+
+Result<void> File::Close() {
+  if (handle_ < 0) return Ok();
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (::close(fd) != 0) return LastError("cannot close", path_);
+  return Ok();
+}
+
+bool FileExists(const Path& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+Result<void> RemoveFile(const Path& path) {
+  if (::unlink(path.c_str()) != 0) return LastError("cannot remove", path);
+  return Ok();
+}
+
+Result<void> RenameOver(const Path& from, const Path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return LastError("cannot rename onto", to);
+  return Ok();
+}
+
+}  // namespace common

@@ -1,0 +1,136 @@
+// File backend for Windows.
+#include <windows.h>
+
+#include "common/File.h"
+
+namespace common {
+namespace {
+
+HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+std::string Utf8Of(const Path& path) {
+  const std::wstring& w = path.native();
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+Path PathFromAnsi(std::string_view ansi) {
+  if (ansi.empty()) return Path();
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+  return Path(w);
+}
+
+Error LastError(std::string_view what, const Path& path) {
+  const DWORD e = GetLastError();
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, e, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = text ? Utf8Of(Path(std::wstring(text))) : "error " + std::to_string(e);
+  if (text) LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+  return Error{static_cast<int>(e), std::string(what) + " " + Utf8Of(path) + ": " + reason};
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) { other.handle_ = -1; }
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    (void)Close();
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = -1;
+  }
+  return *this;
+}
+File::~File() { (void)Close(); }
+
+bool File::is_open() const { return handle_ != -1; }
+
+Result<File> File::OpenFile(const Path& path, Open how) {
+  DWORD access = GENERIC_WRITE;
+  DWORD disposition = CREATE_ALWAYS;
+  switch (how) {
+    case Open::kRead: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
+    case Open::kWriteTruncate: disposition = CREATE_ALWAYS; break;
+    case Open::kWriteKeep: disposition = OPEN_ALWAYS; break;
+    case Open::kWriteNew: disposition = CREATE_NEW; break;
+  }
+  // Sharing like the C run-time's fopen, so one file can be open for reading
+  // and for writing at once.
+  HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return LastError("cannot open", path);
+  File f;
+  f.handle_ = reinterpret_cast<std::intptr_t>(h);
+  f.path_ = path;
+  return f;
+}
+
+Result<std::size_t> File::Read(std::span<std::uint8_t> buffer) {
+  const DWORD want = buffer.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(buffer.size());
+  DWORD got = 0;
+  if (!ReadFile(H(handle_), buffer.data(), want, &got, nullptr)) return LastError("cannot read", path_);
+  return static_cast<std::size_t>(got);
+}
+
+Result<void> File::Write(std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const std::size_t left = data.size() - done;
+    const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+    DWORD wrote = 0;
+    if (!WriteFile(H(handle_), data.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+      return LastError("cannot write", path_);
+    }
+    done += wrote;
+  }
+  return Ok();
+}
+
+Result<std::uint64_t> File::Size() {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(H(handle_), &size)) return LastError("cannot measure", path_);
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+Result<void> File::Seek(std::uint64_t offset) {
+  LARGE_INTEGER to{};
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(H(handle_), to, nullptr, FILE_BEGIN)) return LastError("cannot seek in", path_);
+  return Ok();
+}
+
+Result<void> File::Sync() {
+  if (!FlushFileBuffers(H(handle_))) return LastError("cannot sync", path_);
+  return Ok();
+}
+
+Result<void> File::Close() {
+  if (handle_ == -1) return Ok();
+  HANDLE h = H(handle_);
+  handle_ = -1;
+  if (!CloseHandle(h)) return LastError("cannot close", path_);
+  return Ok();
+}
+
+bool FileExists(const Path& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+Result<void> RemoveFile(const Path& path) {
+  if (!DeleteFileW(path.c_str())) return LastError("cannot remove", path);
+  return Ok();
+}
+
+Result<void> RenameOver(const Path& from, const Path& to) {
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return LastError("cannot rename onto", to);
+  }
+  return Ok();
+}
+
+}  // namespace common
