@@ -1,0 +1,66 @@
+// An HTTP GET client for the channel service's CGI programs.
+//
+// One client lives for the whole run: the cookies that replies set are kept
+// in it and sent back on later requests. Every request opens its own
+// connection and closes it when the reply has been read. The reply body is
+// handed back as the bytes the server sent (the service answers in code page
+// 949); nothing is decoded here.
+//
+// Backends: WinINet on Windows, libcurl elsewhere (HttpClientWinInet.cpp,
+// HttpClientCurl.cpp).
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "common/Result.h"
+
+namespace platform::http {
+
+struct HttpOptions {
+  // Time allowed to reach the server.
+  std::chrono::milliseconds connectTimeout{10000};
+  // Longest time without any data from the server once the request is out.
+  std::chrono::milliseconds readTimeout{30000};
+  // When on, only "https://" addresses are accepted, the connection uses
+  // TLS 1.2 or later and the server's certificate and host name are
+  // verified. When off, every address is fetched as it is given.
+  bool tls = false;
+  // PEM file of extra trusted certificates (libcurl backend only; tests use
+  // it for a server with a certificate of their own). Empty: the system's.
+  std::string caFile;
+  // Replies longer than this fail instead of growing without bound.
+  std::size_t maxBodyBytes = 4 * 1024 * 1024;
+};
+
+// Error.code of a failed request.
+enum class HttpError {
+  kBadUrl = 1,     // not an http:// or https:// address (or not https:// with TLS on)
+  kConnect = 2,    // host not found, connection refused, connect time-out
+  kTimeout = 3,    // the server stopped sending for longer than readTimeout
+  kStatus = 4,     // the server answered with an HTTP error status (400 and up)
+  kTls = 5,        // TLS handshake or certificate verification failed
+  kTooLarge = 6,   // the reply exceeded maxBodyBytes
+  kBusy = 7,       // another request of this client is still running
+  kTransfer = 8,   // any other failure while sending or receiving
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  // Sends GET `url` and waits for the whole reply. The result is the body
+  // of a reply with a status below 400; anything else is an Error whose
+  // code is an HttpError and whose message names the address and the cause.
+  virtual common::Result<std::string> Get(const std::string& url) = 0;
+};
+
+std::unique_ptr<HttpClient> CreateHttpClient(const HttpOptions& options);
+
+common::Error MakeHttpError(HttpError kind, const std::string& url, const std::string& detail);
+
+// The address without its query, for error messages: query values carry
+// credentials and must never appear in a message or a log.
+std::string AddressForMessage(const std::string& url);
+
+}  // namespace platform::http

@@ -1,0 +1,173 @@
+// libcurl backend of HttpClient: one easy handle per client, so the cookie
+// engine's jar lives as long as the client; no connection is kept between
+// requests.
+#include <curl/curl.h>
+
+#include <chrono>
+#include <mutex>
+
+#include "platform/http/HttpClient.h"
+
+namespace platform::http {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+class CurlHttpClient final : public HttpClient {
+ public:
+  explicit CurlHttpClient(const HttpOptions& options) : options_(options) {
+    InitCurlOnce();
+    handle_ = curl_easy_init();
+  }
+  ~CurlHttpClient() override {
+    if (handle_ != nullptr) curl_easy_cleanup(handle_);
+  }
+
+  common::Result<std::string> Get(const std::string& url) override {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "another request is still running");
+    if (handle_ == nullptr) return MakeHttpError(HttpError::kTransfer, url, "libcurl could not be initialised");
+    const bool https = StartsWith(url, "https://");
+    if (!https && !StartsWith(url, "http://")) {
+      return MakeHttpError(HttpError::kBadUrl, url, "not an http:// or https:// address");
+    }
+    if (options_.tls && !https) {
+      return MakeHttpError(HttpError::kBadUrl, url, "TLS is on, but the address is not https://");
+    }
+
+    Transfer transfer;
+    transfer.readTimeout = options_.readTimeout;
+    transfer.maxBytes = options_.maxBodyBytes;
+    transfer.handle = handle_;
+    transfer.lastActivity = Clock::now();
+
+    CURL* h = handle_;
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // in-memory cookie jar for this client
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnData);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    if (!options_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
+
+    const CURLcode code = curl_easy_perform(h);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+    if (code != CURLE_OK) return Failure(url, code, errorText, transfer);
+
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 400) {
+      return MakeHttpError(HttpError::kStatus, url, "the server answered HTTP " + std::to_string(status));
+    }
+    return std::move(transfer.body);
+  }
+
+ private:
+  struct Transfer {
+    CURL* handle = nullptr;
+    std::string body;
+    std::size_t maxBytes = 0;
+    std::chrono::milliseconds readTimeout{};
+    Clock::time_point lastActivity;
+    curl_off_t lastReceived = -1;
+    bool connected = false;
+    bool timedOut = false;
+    bool tooLarge = false;
+
+    static size_t OnData(char* data, size_t size, size_t count, void* self) {
+      auto* t = static_cast<Transfer*>(self);
+      const size_t n = size * count;
+      if (t->body.size() + n > t->maxBytes) {
+        t->tooLarge = true;
+        return 0;  // makes libcurl stop with a write error
+      }
+      t->body.append(data, n);
+      return n;
+    }
+
+    // The read time-out: the clock starts once the connection stands and is
+    // reset by every byte that arrives.
+    static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+      auto* t = static_cast<Transfer*>(self);
+      const auto now = Clock::now();
+      if (!t->connected) {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(t->handle, CURLINFO_CONNECT_TIME_T, &connectTime);
+        if (connectTime <= 0) return 0;
+        t->connected = true;
+        t->lastActivity = now;
+      }
+      if (received != t->lastReceived) {
+        t->lastReceived = received;
+        t->lastActivity = now;
+        return 0;
+      }
+      if (now - t->lastActivity > t->readTimeout) {
+        t->timedOut = true;
+        return 1;  // aborts the transfer
+      }
+      return 0;
+    }
+  };
+
+  static common::Error Failure(const std::string& url, CURLcode code, const char* errorText, const Transfer& t) {
+    const std::string detail = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
+    if (t.timedOut) {
+      return MakeHttpError(HttpError::kTimeout, url, "no answer from the server within the time allowed");
+    }
+    if (t.tooLarge) return MakeHttpError(HttpError::kTooLarge, url, "the reply is too large");
+    switch (code) {
+      case CURLE_COULDNT_RESOLVE_HOST:
+      case CURLE_COULDNT_RESOLVE_PROXY:
+      case CURLE_COULDNT_CONNECT:
+      case CURLE_OPERATION_TIMEDOUT:
+        return MakeHttpError(HttpError::kConnect, url, "cannot connect to the server (" + detail + ")");
+      case CURLE_SSL_CONNECT_ERROR:
+      case CURLE_PEER_FAILED_VERIFICATION:
+      case CURLE_SSL_CACERT_BADFILE:
+      case CURLE_SSL_CERTPROBLEM:
+      case CURLE_SSL_CIPHER:
+      case CURLE_SSL_ISSUER_ERROR:
+        return MakeHttpError(HttpError::kTls, url, "secure connection failed (" + detail + ")");
+      case CURLE_URL_MALFORMAT:
+      case CURLE_UNSUPPORTED_PROTOCOL:
+        return MakeHttpError(HttpError::kBadUrl, url, detail);
+      default:
+        return MakeHttpError(HttpError::kTransfer, url, detail);
+    }
+  }
+
+  HttpOptions options_;
+  CURL* handle_ = nullptr;
+  std::mutex mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<HttpClient> CreateHttpClient(const HttpOptions& options) {
+  return std::make_unique<CurlHttpClient>(options);
+}
+
+}  // namespace platform::http

@@ -1,0 +1,199 @@
+// WinINet backend of HttpClient. One session handle per client: WinINet
+// keeps the session cookies of the replies in the process and sends them
+// back, so they live for the run. Each request gets its own connection
+// ("Connection: close", no keep-alive flag), closed with its handles.
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/http/HttpClient.h"
+
+namespace platform::http {
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// The addresses this client sends are ASCII (query values are
+// percent-encoded by the caller); anything else is refused.
+bool ToWide(const std::string& text, std::wstring& out) {
+  out.clear();
+  for (unsigned char c : text) {
+    if (c < 0x20 || c > 0x7E) return false;
+    out.push_back(static_cast<wchar_t>(c));
+  }
+  return true;
+}
+
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const HMODULE wininet = GetModuleHandleW(L"wininet.dll");
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 wininet, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string result;
+  for (DWORD i = 0; i < n; ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\r' || c == L'\n') continue;
+    result.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  }
+  if (text != nullptr) LocalFree(text);
+  return "error " + std::to_string(error) + (result.empty() ? "" : " " + result);
+}
+
+struct Handle {
+  HINTERNET h = nullptr;
+  Handle() = default;
+  explicit Handle(HINTERNET value) : h(value) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (h != nullptr) InternetCloseHandle(h);
+  }
+};
+
+common::Error Failure(const std::string& url, DWORD error) {
+  const std::string detail = SystemMessage(error);
+  switch (error) {
+    case ERROR_INTERNET_TIMEOUT:
+      return MakeHttpError(HttpError::kTimeout, url, "no answer from the server within the time allowed (" + detail + ")");
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+    case ERROR_INTERNET_CANNOT_CONNECT:
+      return MakeHttpError(HttpError::kConnect, url, "cannot connect to the server (" + detail + ")");
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+      return MakeHttpError(HttpError::kTls, url, "secure connection failed (" + detail + ")");
+    case ERROR_INTERNET_INVALID_URL:
+    case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
+      return MakeHttpError(HttpError::kBadUrl, url, detail);
+    default:
+      return MakeHttpError(HttpError::kTransfer, url, detail);
+  }
+}
+
+class WinInetHttpClient final : public HttpClient {
+ public:
+  explicit WinInetHttpClient(const HttpOptions& options) : options_(options) {
+    session_ = InternetOpenW(L"Orvel", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (session_ != nullptr) {
+      DWORD connect = static_cast<DWORD>(options_.connectTimeout.count());
+      DWORD read = static_cast<DWORD>(options_.readTimeout.count());
+      InternetSetOptionW(session_, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+      InternetSetOptionW(session_, INTERNET_OPTION_RECEIVE_TIMEOUT, &read, sizeof read);
+      InternetSetOptionW(session_, INTERNET_OPTION_SEND_TIMEOUT, &read, sizeof read);
+      InternetSetOptionW(session_, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &read, sizeof read);
+    }
+  }
+  ~WinInetHttpClient() override {
+    if (session_ != nullptr) InternetCloseHandle(session_);
+  }
+
+  common::Result<std::string> Get(const std::string& url) override {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "another request is still running");
+    if (session_ == nullptr) return Failure(url, GetLastError());
+    const bool https = StartsWith(url, "https://");
+    if (!https && !StartsWith(url, "http://")) {
+      return MakeHttpError(HttpError::kBadUrl, url, "not an http:// or https:// address");
+    }
+    if (options_.tls && !https) {
+      return MakeHttpError(HttpError::kBadUrl, url, "TLS is on, but the address is not https://");
+    }
+    std::wstring wideUrl;
+    if (!ToWide(url, wideUrl)) return MakeHttpError(HttpError::kBadUrl, url, "the address holds characters that are not allowed");
+
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    wchar_t host[256] = {};
+    std::vector<wchar_t> path(wideUrl.size() + 2);
+    std::vector<wchar_t> extra(wideUrl.size() + 2);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = 256;
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    parts.lpszExtraInfo = extra.data();
+    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+    if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts) || host[0] == 0) {
+      return MakeHttpError(HttpError::kBadUrl, url, "the address cannot be read");
+    }
+    std::wstring object = std::wstring(path.data()) + extra.data();
+    if (object.empty()) object = L"/";
+
+    Handle connection(InternetConnectW(session_, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (connection.h == nullptr) return Failure(url, GetLastError());
+
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                  INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (https) flags |= INTERNET_FLAG_SECURE;  // certificate checks stay on
+    Handle request(HttpOpenRequestW(connection.h, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (request.h == nullptr) return Failure(url, GetLastError());
+    // The time-outs again on the request itself: not every WinINet hands the
+    // session's values down to its requests.
+    DWORD connectMs = static_cast<DWORD>(options_.connectTimeout.count());
+    DWORD readMs = static_cast<DWORD>(options_.readTimeout.count());
+    InternetSetOptionW(request.h, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
+    InternetSetOptionW(request.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
+    InternetSetOptionW(request.h, INTERNET_OPTION_SEND_TIMEOUT, &readMs, sizeof readMs);
+    if (https) {
+      // The system's TLS 1.2 and later; no older protocol is offered.
+      DWORD protocols = 0x00000800 /*TLS 1.2 client*/ | 0x00002000 /*TLS 1.3 client*/;
+      InternetSetOptionW(request.h, 81 /*INTERNET_OPTION_SECURE_PROTOCOLS*/, &protocols, sizeof protocols);
+    }
+    static const wchar_t kHeaders[] = L"Connection: close\r\n";
+    const ULONGLONG sent = GetTickCount64();
+    // Some WinINet builds report a receive time-out as an aborted
+    // connection; one that ends after the time allowed is the time-out.
+    auto failure = [&](DWORD error) {
+      const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options_.readTimeout.count());
+      if (waitedOut && (error == ERROR_INTERNET_CONNECTION_ABORTED || error == ERROR_INTERNET_CONNECTION_RESET)) {
+        error = ERROR_INTERNET_TIMEOUT;
+      }
+      return Failure(url, error);
+    };
+    if (!HttpSendRequestW(request.h, kHeaders, static_cast<DWORD>(-1L), nullptr, 0)) {
+      return failure(GetLastError());
+    }
+
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+      return Failure(url, GetLastError());
+    }
+    if (status >= 400) {
+      return MakeHttpError(HttpError::kStatus, url, "the server answered HTTP " + std::to_string(status));
+    }
+
+    std::string body;
+    char buffer[8192];
+    for (;;) {
+      DWORD got = 0;
+      if (!InternetReadFile(request.h, buffer, sizeof buffer, &got)) return failure(GetLastError());
+      if (got == 0) break;
+      if (body.size() + got > options_.maxBodyBytes) {
+        return MakeHttpError(HttpError::kTooLarge, url, "the reply is too large");
+      }
+      body.append(buffer, got);
+    }
+    return body;
+  }
+
+ private:
+  HttpOptions options_;
+  HINTERNET session_ = nullptr;
+  std::mutex mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<HttpClient> CreateHttpClient(const HttpOptions& options) {
+  return std::make_unique<WinInetHttpClient>(options);
+}
+
+}  // namespace platform::http

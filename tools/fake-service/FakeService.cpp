@@ -1,0 +1,322 @@
+// fake-service: a stand-in for the channel service on 127.0.0.1, for tests
+// and the demo run.
+//
+//   fake-service --data FILE [--port N] [--lifetime SECONDS] [--stall-seconds S]
+//                [--tls-cert PEM --tls-key PEM]
+//
+// Serves the zone directory (/OrvelServer/zone.cgi?command=zoneinfo) and the
+// zone command program (/OrvelServer/login.cgi?commend=...) from the data
+// file, prints "port N" on its first line once it listens (port 0, the
+// default, picks a free one) and stops by itself after --lifetime seconds
+// (default 300).
+//
+// A successful "login" sets the cookie TarnelSession; "dnlists", "syncreq"
+// and "fldned" are refused without it. Test controls, never part of the
+// service:
+//   /fake/fault?mode=M[&count=N]  the next N answers (0: all until changed)
+//        are spoilt: notservice, blank (a blank before the "@"), empty,
+//        http500, stall (answers after --stall-seconds), lowercase (command
+//        and status in lower case), usermissing (login refused with the
+//        "user does not exist" text); none clears it
+//   /fake/log    one line per service request: path, command, decoded
+//                values (UTF-8, the password left out), whether the
+//                session cookie came along and the client's port (a new
+//                one for every connection)
+//   /fake/reset  clears the log, the faults, the sessions and the users
+//                registered with "reguser"
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "common/File.h"
+#include "common/TextCodec.h"
+#include "tools/fake-service/FakeServiceData.h"
+#include "tray-client/ServiceProtocol.h"
+
+namespace {
+
+using orvel::service::EncodeServiceReply;
+
+enum class Fault { kNone, kNotService, kBlank, kEmpty, kHttp500, kStall, kLowerCase, kUserMissing };
+
+struct Options {
+  std::string dataFile;
+  int port = 0;
+  int lifetimeSeconds = 300;
+  int stallSeconds = 5;
+  std::string tlsCert;
+  std::string tlsKey;
+};
+
+class FakeService {
+ public:
+  FakeService(fake_service::ServiceData data, int stallSeconds)
+      : initial_(std::move(data)), data_(initial_), stallSeconds_(stallSeconds) {}
+
+  void SetSelf(const std::string& self) {
+    for (auto* zones : {&initial_.zones, &data_.zones}) {
+      for (auto& zone : *zones) {
+        if (zone.host == "{self}") zone.host = self;
+      }
+    }
+  }
+
+  void Install(httplib::Server& server) {
+    server.Get("/OrvelServer/zone.cgi", [this](const httplib::Request& req, httplib::Response& res) {
+      Answer(req, res, [&] { return ZoneInfo(req); });
+    });
+    server.Get("/OrvelServer/login.cgi", [this](const httplib::Request& req, httplib::Response& res) {
+      Answer(req, res, [&] { return Command(req, res); });
+    });
+    server.Get("/fake/fault", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      const std::string mode = req.get_param_value("mode");
+      static const std::pair<const char*, Fault> kModes[] = {
+          {"none", Fault::kNone},         {"notservice", Fault::kNotService}, {"blank", Fault::kBlank},
+          {"empty", Fault::kEmpty},       {"http500", Fault::kHttp500},       {"stall", Fault::kStall},
+          {"lowercase", Fault::kLowerCase}, {"usermissing", Fault::kUserMissing}};
+      for (const auto& [name, fault] : kModes) {
+        if (mode == name) {
+          fault_ = fault;
+          faultCount_ = req.has_param("count") ? std::atoi(req.get_param_value("count").c_str()) : 1;
+          res.set_content("ok\n", "text/plain");
+          return;
+        }
+      }
+      res.status = 400;
+      res.set_content("unknown mode\n", "text/plain");
+    });
+    server.Get("/fake/log", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      res.set_content(log_, "text/plain; charset=utf-8");
+    });
+    server.Get("/fake/reset", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      data_ = initial_;
+      log_.clear();
+      sessions_.clear();
+      fault_ = Fault::kNone;
+      faultCount_ = 0;
+      res.set_content("ok\n", "text/plain");
+    });
+  }
+
+ private:
+  struct Reply {
+    std::string command;  // upper case, as the service names itself
+    std::string status;
+    std::string rest;
+  };
+
+  template <class Handler>
+  void Answer(const httplib::Request& req, httplib::Response& res, Handler handler) {
+    Fault fault;
+    Reply reply;
+    {
+      std::lock_guard lock(mutex_);
+      fault = TakeFault();
+      Log(req);
+      reply = handler();
+    }
+    if (fault == Fault::kUserMissing && reply.command == "LOGIN") {
+      reply.status = "NAK";
+      reply.rest = orvel::service::UserMissingText();
+    }
+    if (fault == Fault::kLowerCase) {
+      for (auto* text : {&reply.command, &reply.status}) {
+        for (char& c : *text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      }
+    }
+    std::string body = EncodeServiceReply(reply.command, reply.status, reply.rest);
+    switch (fault) {
+      case Fault::kNotService: body = "<html><body>Service temporarily unavailable</body></html>"; break;
+      case Fault::kBlank: body.insert(0, " "); break;
+      case Fault::kEmpty: body.clear(); break;
+      case Fault::kHttp500:
+        res.status = 500;
+        body = "Internal Server Error";
+        break;
+      case Fault::kStall: std::this_thread::sleep_for(std::chrono::seconds(stallSeconds_)); break;
+      default: break;
+    }
+    res.set_content(body, "text/plain; charset=euc-kr");
+  }
+
+  Fault TakeFault() {
+    const Fault fault = fault_;
+    if (fault_ != Fault::kNone && faultCount_ > 0 && --faultCount_ == 0) fault_ = Fault::kNone;
+    return fault;
+  }
+
+  static std::string Utf8(const std::string& cp949) {
+    auto utf8 = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(cp949));
+    return utf8 ? *utf8 : std::string("?");
+  }
+
+  void Log(const httplib::Request& req) {
+    std::string line = req.path;
+    for (const char* key : {"command", "commend", "userid", "sync", "down"}) {
+      if (req.has_param(key)) line += std::string(" ") + key + "=" + Utf8(req.get_param_value(key));
+    }
+    line += std::string(" cookie=") + (SessionUser(req).empty() ? "no" : "yes");
+    line += " peer=" + std::to_string(req.remote_port);
+    log_ += line + "\n";
+  }
+
+  // The user whose session cookie came with the request; empty without one.
+  std::string SessionUser(const httplib::Request& req) const {
+    const std::string cookies = req.get_header_value("Cookie");
+    const std::string key = "TarnelSession=";
+    auto at = cookies.find(key);
+    if (at == std::string::npos) return {};
+    at += key.size();
+    const std::string token = cookies.substr(at, cookies.find(';', at) - at);
+    auto it = sessions_.find(token);
+    return it == sessions_.end() ? std::string() : it->second;
+  }
+
+  Reply ZoneInfo(const httplib::Request& req) {
+    if (req.get_param_value("command") != "zoneinfo") return {"ZONEINFO", "NAK", ""};
+    return {"ZONEINFO", "ACK", orvel::service::EncodeZoneRecords(data_.zones)};
+  }
+
+  Reply Command(const httplib::Request& req, httplib::Response& res) {
+    const std::string command = req.get_param_value("commend");
+    std::string upper = command;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string id = req.get_param_value("userid");
+    const std::string password = req.get_param_value("password");
+    auto user = data_.users.find(id);
+    const bool known = user != data_.users.end();
+    const bool passwordRight = known && user->second.password == password;
+
+    if (command == "login") {
+      if (!known) return {upper, "ACK", "2"};
+      if (!user->second.loginAnswer.empty()) return {upper, "ACK", user->second.loginAnswer};
+      if (!passwordRight) return {upper, "ACK", "1"};
+      const std::string token = NewToken();
+      sessions_[token] = id;
+      res.set_header("Set-Cookie", "TarnelSession=" + token + "; Path=/OrvelServer");
+      return {upper, "ACK", "0/" + id};
+    }
+    if (command == "reguser") {
+      if (known || id.empty()) return {upper, "NAK", ""};
+      data_.users[id].password = password;
+      return {upper, "ACK", ""};
+    }
+    const bool session = passwordRight && SessionUser(req) == id;
+    if (command == "dnlists") {
+      if (!session) return {upper, "NAK", ""};
+      return {upper, "ACK", orvel::service::EncodeChannelList(user->second.channels)};
+    }
+    if (command == "syncreq" || command == "fldned") {
+      const std::string list = req.get_param_value(command == "syncreq" ? "sync" : "down");
+      return {upper, session && !list.empty() ? "ACK" : "NAK", ""};
+    }
+    return {upper.empty() ? "UNKNOWN" : upper, "NAK", ""};
+  }
+
+  std::string NewToken() {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string token;
+    for (int i = 0; i < 24; ++i) token += kDigits[random_() % 16];
+    return token;
+  }
+
+  fake_service::ServiceData initial_;
+  fake_service::ServiceData data_;
+  int stallSeconds_;
+  std::mutex mutex_;
+  std::string log_;
+  std::map<std::string, std::string> sessions_;  // token -> user id
+  Fault fault_ = Fault::kNone;
+  int faultCount_ = 0;
+  std::mt19937 random_{std::random_device{}()};
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    if (arg == "--data") options.dataFile = value;
+    else if (arg == "--port") options.port = std::atoi(value);
+    else if (arg == "--lifetime") options.lifetimeSeconds = std::atoi(value);
+    else if (arg == "--stall-seconds") options.stallSeconds = std::atoi(value);
+    else if (arg == "--tls-cert") options.tlsCert = value;
+    else if (arg == "--tls-key") options.tlsKey = value;
+    else return false;
+  }
+  return !options.dataFile.empty() && options.lifetimeSeconds > 0 && options.tlsCert.empty() == options.tlsKey.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::cerr << "usage: fake-service --data FILE [--port N] [--lifetime SECONDS] [--stall-seconds S]"
+                 " [--tls-cert PEM --tls-key PEM]\n";
+    return 2;
+  }
+  auto text = common::ReadWholeFile(options.dataFile, 1 << 20);
+  if (!text) {
+    std::cerr << "fake-service: " << text.error().message << "\n";
+    return 1;
+  }
+  auto data = fake_service::ParseServiceData(*text);
+  if (!data) {
+    std::cerr << "fake-service: " << options.dataFile << ": " << data.error().message << "\n";
+    return 1;
+  }
+
+  std::unique_ptr<httplib::Server> server;
+  if (options.tlsCert.empty()) {
+    server = std::make_unique<httplib::Server>();
+  } else {
+    server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
+  }
+  if (!server->is_valid()) {
+    std::cerr << "fake-service: the server cannot be set up (TLS certificate or key?)\n";
+    return 1;
+  }
+  const int port = options.port == 0 ? server->bind_to_any_port("127.0.0.1") : options.port;
+  if (port <= 0 || (options.port != 0 && !server->bind_to_port("127.0.0.1", port))) {
+    std::cerr << "fake-service: cannot listen on 127.0.0.1\n";
+    return 1;
+  }
+  FakeService service(std::move(*data), options.stallSeconds);
+  service.SetSelf("127.0.0.1:" + std::to_string(port));
+  service.Install(*server);
+  server->set_keep_alive_max_count(1);
+
+  std::mutex mutex;
+  std::condition_variable stopped;
+  bool done = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    if (!stopped.wait_for(lock, std::chrono::seconds(options.lifetimeSeconds), [&] { return done; })) {
+      server->stop();
+    }
+  });
+  std::printf("port %d\n", port);
+  std::fflush(stdout);
+  server->listen_after_bind();
+  {
+    std::lock_guard lock(mutex);
+    done = true;
+  }
+  stopped.notify_one();
+  watchdog.join();
+  return 0;
+}

@@ -1,0 +1,80 @@
+#!/usr/bin/python3
+"""Runs a command beside a fake channel service (and, when asked, the fake
+member database), then stops them.
+
+  with_fake_service.py --service PATH --data FILE [--member-db PATH --member-data FILE]
+                       [--stall-seconds S] [--timeout S] -- command ...
+
+The command finds the service's port in FAKE_SERVICE_PORT, the zone
+directory in ORVEL_ZONE_DIRECTORY and the member database's port in
+MEMBER_DB_PORT. The command's exit code is the script's; every process is
+ended within --timeout seconds (default 240).
+"""
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+
+def start(argv, what):
+    proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
+    deadline = time.monotonic() + 15
+    line = b""
+    while time.monotonic() < deadline:
+        line = proc.stdout.readline()
+        if line or proc.poll() is not None:
+            break
+    text = line.decode("ascii", "replace").strip()
+    if not text.startswith("port "):
+        proc.kill()
+        proc.wait()
+        sys.exit(f"with_fake_service: {what} did not report its port ({text!r})")
+    return proc, int(text.split()[1])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--service", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--member-db")
+    parser.add_argument("--member-data")
+    parser.add_argument("--stall-seconds", default="3")
+    parser.add_argument("--timeout", type=float, default=240)
+    parser.add_argument("command", nargs=argparse.REMAINDER)
+    args = parser.parse_args()
+    command = args.command[1:] if args.command[:1] == ["--"] else args.command
+    if not command:
+        parser.error("no command given")
+
+    lifetime = str(int(args.timeout) + 30)
+    procs = []
+    env = dict(os.environ)
+    try:
+        service, port = start([args.service, "--data", args.data, "--lifetime", lifetime,
+                               "--stall-seconds", args.stall_seconds], "fake-service")
+        procs.append(service)
+        env["FAKE_SERVICE_PORT"] = str(port)
+        env["ORVEL_ZONE_DIRECTORY"] = f"http://127.0.0.1:{port}"
+        if args.member_db:
+            member_db, member_port = start([args.member_db, "--data", args.member_data,
+                                            "--lifetime", lifetime], "member-db-server")
+            procs.append(member_db)
+            env["MEMBER_DB_PORT"] = str(member_port)
+        try:
+            return subprocess.run(command, env=env, timeout=args.timeout).returncode
+        except subprocess.TimeoutExpired:
+            print(f"with_fake_service: {command[0]} ran longer than {args.timeout} s", file=sys.stderr)
+            return 1
+    finally:
+        for proc in procs:
+            proc.terminate()
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
