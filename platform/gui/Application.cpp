@@ -1,0 +1,230 @@
+#include "platform/gui/Application.h"
+
+#include <atomic>
+#include <chrono>
+
+#include "platform/gui/Form.h"
+
+namespace gui {
+
+namespace {
+Application* current = nullptr;
+}
+
+struct CrossThreadQueue::Entry {
+  const std::function<void()>* call = nullptr;
+  std::function<void()> owned;  // for posted calls, which nobody waits for
+  bool finished = false;
+  bool ran = false;
+};
+
+bool CrossThreadQueue::PostCall(std::function<void()> call) {
+  auto entry = std::make_unique<Entry>();
+  entry->owned = std::move(call);
+  std::lock_guard lock(mutex_);
+  if (closed_) return false;
+  entries_.push_back(entry.release());
+  queued_.notify_all();
+  if (wake_) wake_();
+  return true;
+}
+
+bool CrossThreadQueue::Call(const std::function<void()>& call) {
+  Entry entry;
+  entry.call = &call;
+  std::unique_lock lock(mutex_);
+  if (closed_) return false;
+  entries_.push_back(&entry);
+  queued_.notify_all();
+  if (wake_) wake_();
+  done_.wait(lock, [&] { return entry.finished; });
+  return entry.ran;
+}
+
+bool CrossThreadQueue::Drain() {
+  bool any = false;
+  for (;;) {
+    Entry* entry = nullptr;
+    {
+      std::lock_guard lock(mutex_);
+      if (entries_.empty()) return any;
+      entry = entries_.front();
+      entries_.pop_front();
+    }
+    any = true;
+    if (!entry->call) {
+      std::unique_ptr<Entry> owned(entry);
+      owned->owned();
+      continue;
+    }
+    auto finish = [&](bool ran) {
+      std::lock_guard lock(mutex_);
+      entry->ran = ran;
+      entry->finished = true;
+      done_.notify_all();
+    };
+    try {
+      (*entry->call)();
+    } catch (...) {
+      finish(false);
+      throw;
+    }
+    finish(true);
+  }
+}
+
+bool CrossThreadQueue::WaitNonEmpty(int ms) {
+  std::unique_lock lock(mutex_);
+  return queued_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !entries_.empty() || closed_; }) &&
+         !entries_.empty();
+}
+
+void CrossThreadQueue::Close() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  for (Entry* entry : entries_) {
+    if (!entry->call) delete entry;
+    else entry->finished = true;
+  }
+  entries_.clear();
+  done_.notify_all();
+  queued_.notify_all();
+}
+
+Application::Application(std::unique_ptr<Backend> backend)
+    : backend_(std::move(backend)), guiThread_(std::this_thread::get_id()) {
+  Backend* b = backend_.get();
+  queue_ = std::make_shared<CrossThreadQueue>([b] { b->Wake(); });
+  current = this;
+}
+
+Application::~Application() {
+  DestroyForms();
+  queue_->Close();
+  current = nullptr;
+}
+
+Application& Application::Current() {
+  if (!current) throw std::logic_error("gui: no application object");
+  return *current;
+}
+
+bool Application::Exists() { return current != nullptr; }
+
+void Application::Adopt(std::unique_ptr<Form> form) {
+  if (!mainForm_) mainForm_ = form.get();
+  forms_.push_back(std::move(form));
+}
+
+void Application::DestroyForms() {
+  while (!forms_.empty()) {
+    std::unique_ptr<Form> form = std::move(forms_.back());
+    forms_.pop_back();
+    if (mainForm_ == form.get()) mainForm_ = nullptr;
+    form->Destroy();
+    form.reset();
+  }
+}
+
+void Application::Run() {
+  while (!terminated_) HandleMessage();
+}
+
+void Application::Terminate() {
+  if (terminated_) return;
+  terminated_ = true;
+  backend_->Quit();
+}
+
+void Application::ProcessMessages() {
+  while (backend_->ProcessPending()) {
+  }
+}
+
+void Application::HandleMessage() { backend_->WaitAndHandle(); }
+
+void Application::Sleep(int ms) { backend_->Elapse(ms); }
+
+std::uint64_t Application::NowMs() { return backend_->NowMs(); }
+
+void Application::Post(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (IsGuiThread()) {
+    backend_->Post(form, message, wParam, lParam);
+    return;
+  }
+  std::weak_ptr<Form*> life = form.LifeToken();
+  // From a worker: the GUI thread posts it without the worker waiting.
+  queue_->PostCall([life, message, wParam, lParam, this] {
+    if (auto alive = life.lock()) backend_->Post(**alive, message, wParam, lParam);
+  });
+}
+
+std::intptr_t Application::Send(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (IsGuiThread()) return backend_->Send(form, message, wParam, lParam);
+  std::weak_ptr<Form*> life = form.LifeToken();
+  std::intptr_t result = 0;
+  queue_->Call([&] {
+    if (auto alive = life.lock()) result = backend_->Send(**alive, message, wParam, lParam);
+  });
+  return result;
+}
+
+bool Application::RunOnGuiThread(const std::function<void()>& call) {
+  if (IsGuiThread()) {
+    Guard(call);
+    return true;
+  }
+  return queue_->Call([&] { Guard(call); });
+}
+
+void Application::RunOffGuiThread(const std::function<void()>& work) {
+  std::atomic<bool> done = false;
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      work();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    done = true;
+    backend_->Wake();
+  });
+  while (!done) {
+    if (!backend_->ProcessPending()) queue_->WaitNonEmpty(5);
+  }
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+bool Application::DrainWorkerCalls() { return queue_->Drain(); }
+
+bool Application::WaitForWorkerCall(int ms) { return queue_->WaitNonEmpty(ms); }
+
+ModalResult Application::MessageBox(const std::string& text, const std::string& title, Buttons buttons,
+                                    MsgIcon icon) {
+  MessageBoxRequest request{text, title, buttons, icon, nullptr};
+  for (const auto& form : forms_) {
+    if (form->Visible() && form->InModal()) request.owner = form.get();
+  }
+  return backend_->ShowMessageBox(request);
+}
+
+void Application::ShowException(const std::exception& error) {
+  MessageBox(error.what(), title_, Buttons::kOk, MsgIcon::kError);
+}
+
+void Application::BringToFront() { backend_->BringAppToFront(); }
+
+void Application::Guard(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const LoopStall&) {
+    throw;
+  } catch (const std::exception& error) {
+    ShowException(error);
+  } catch (...) {
+    ShowException(std::runtime_error("unknown error"));
+  }
+}
+
+}  // namespace gui

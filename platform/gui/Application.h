@@ -1,0 +1,166 @@
+// The application object: the one backend, the forms it owns, the message
+// loop, numbered messages to forms, calls between the GUI thread and worker
+// threads, and the standard error report.
+//
+// Event handlers run on the GUI thread. An exception that leaves a handler
+// ends that handler only: the application reports it in a message box (the
+// standard error report) and the loop goes on.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/gui/Backend.h"
+#include "platform/gui/Types.h"
+
+namespace gui {
+
+class Form;
+
+// Calls that worker threads hand to the GUI thread. It outlives the
+// application for workers that still hold it: once closed, Call returns
+// false at once.
+class CrossThreadQueue {
+ public:
+  explicit CrossThreadQueue(std::function<void()> wake) : wake_(std::move(wake)) {}
+  // From a worker: queues the call and waits until the GUI thread ran it.
+  bool Call(const std::function<void()>& call);
+  // From a worker: queues the call and returns at once.
+  bool PostCall(std::function<void()> call);
+  // On the GUI thread: runs every queued call; true when there was one.
+  bool Drain();
+  // On the GUI thread: waits up to `ms` for a queued call.
+  bool WaitNonEmpty(int ms);
+  void Close();
+
+ private:
+  struct Entry;
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable done_;
+  std::deque<Entry*> entries_;
+  bool closed_ = false;
+  std::function<void()> wake_;
+};
+
+// Raised by a loop that can never make progress (headless only: nothing is
+// queued, no timer runs, no worker reports). Never turned into an error box.
+class LoopStall : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Application {
+ public:
+  explicit Application(std::unique_ptr<Backend> backend);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The one application of the process (there is exactly one at a time).
+  static Application& Current();
+  static bool Exists();
+
+  Backend& backend() { return *backend_; }
+
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string title) { title_ = std::move(title); }
+
+  // Creates a form the application owns and destroys at the end, in reverse
+  // order of creation. The first form so created is the main form unless one
+  // was set.
+  template <class T, class... Args>
+  T& CreateForm(Args&&... args) {
+    auto form = std::make_unique<T>(std::forward<Args>(args)...);
+    T& ref = *form;
+    Adopt(std::move(form));
+    return ref;
+  }
+  void SetMainForm(Form* form) { mainForm_ = form; }
+  Form* MainForm() const { return mainForm_; }
+  // Destroys the owned forms, last created first (each form's OnDestroy
+  // runs while all its controls still exist).
+  void DestroyForms();
+
+  // Runs the loop until Terminate().
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Handles every message that is pending now, then returns.
+  void ProcessMessages();
+  // Waits for the next message (or timer, or worker call) and handles it.
+  void HandleMessage();
+  // Keeps handling messages while `ms` milliseconds pass.
+  void Sleep(int ms);
+  // Milliseconds of the application clock (virtual in headless runs).
+  std::uint64_t NowMs();
+
+  // Numbered messages to a form. Post queues and returns; Send handles the
+  // message before it returns and may be called from any thread (from a
+  // worker it waits until the GUI thread has handled it; 0 when the form or
+  // the application is gone).
+  void Post(Form& form, std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+  std::intptr_t Send(Form& form, std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+
+  // From a worker thread: runs `call` on the GUI thread and waits for it.
+  // On the GUI thread the call runs at once. Returns false when the
+  // application ended before the call could run.
+  bool RunOnGuiThread(const std::function<void()>& call);
+  std::shared_ptr<CrossThreadQueue> WorkerQueue() const { return queue_; }
+  // From the GUI thread: runs `work` on a worker thread while this thread
+  // keeps handling messages; returns when the work has ended. An exception
+  // of the work is raised again here.
+  void RunOffGuiThread(const std::function<void()>& work);
+  bool IsGuiThread() const { return std::this_thread::get_id() == guiThread_; }
+
+  // Message box owned by the active form; gives the button pressed.
+  ModalResult MessageBox(const std::string& text, const std::string& title, Buttons buttons = Buttons::kOk,
+                         MsgIcon icon = MsgIcon::kNone);
+  // The standard error report: an error box with the exception's text under
+  // the application title.
+  void ShowException(const std::exception& error);
+  void BringToFront();
+
+  // Runs a handler; reports what it throws (LoopStall passes through).
+  void Guard(const std::function<void()>& handler);
+
+  // Raised by the backend when the main form is minimised or restored.
+  std::function<void()> OnMinimize;
+  std::function<void()> OnRestore;
+
+  // For backends: runs the calls that worker threads queued.
+  bool DrainWorkerCalls();
+  // For backends: waits up to `ms` real milliseconds for a worker call.
+  bool WaitForWorkerCall(int ms);
+  const std::vector<std::unique_ptr<Form>>& OwnedForms() const { return forms_; }
+
+ private:
+  void Adopt(std::unique_ptr<Form> form);
+
+  std::unique_ptr<Backend> backend_;
+  std::shared_ptr<CrossThreadQueue> queue_;
+  std::vector<std::unique_ptr<Form>> forms_;
+  Form* mainForm_ = nullptr;
+  std::string title_;
+  bool terminated_ = false;
+  std::thread::id guiThread_;
+};
+
+inline Application& App() { return Application::Current(); }
+
+// Runs an event handler if it is assigned, with the standard error report.
+template <class Event, class... Args>
+void Fire(const Event& event, Args&&... args) {
+  if (event) App().Guard([&] { event(std::forward<Args>(args)...); });
+}
+
+}  // namespace gui

@@ -1,0 +1,99 @@
+// Base of every visual control: parent, children, bounds, visibility,
+// enabled state, hint and focus. A control's constructor only records its
+// parent; Create() makes the native side of the control and its children.
+// Properties may be set before or after Create(): the control keeps them and
+// the native side follows.
+//
+// Parents are declared before their children in a form class, so that
+// children (destroyed first) never outlive their parent.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Backend.h"
+#include "platform/gui/Types.h"
+
+namespace gui {
+
+class Form;
+
+class Control {
+ public:
+  enum class Kind {
+    kForm,
+    kLabel,
+    kButton,
+    kEdit,
+    kMemo,
+    kCheckBox,
+    kComboBox,
+    kGroupBox,
+    kPageControl,
+    kTabSheet,
+    kListView,
+    kImage,
+  };
+
+  Control(Control* parent, Kind kind);
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  // Makes the native side of this control and of its children.
+  void Create();
+  bool Created() const { return peer_ != nullptr; }
+  // Removes the native side of this control and its children.
+  void DestroyNative();
+
+  Kind kind() const { return kind_; }
+  Control* Parent() const { return parent_; }
+  Form* OwnerForm();
+  const std::vector<Control*>& Children() const { return children_; }
+
+  const Rect& Bounds() const { return bounds_; }
+  void SetBounds(int left, int top, int width, int height);
+  int Left() const { return bounds_.left; }
+  int Top() const { return bounds_.top; }
+  int Width() const { return bounds_.width; }
+  int Height() const { return bounds_.height; }
+  void SetHeight(int height) { SetBounds(bounds_.left, bounds_.top, bounds_.width, height); }
+  void SetWidth(int width) { SetBounds(bounds_.left, bounds_.top, width, bounds_.height); }
+
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool visible);
+  // Visible and so are all parents.
+  bool Showing() const;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  // Enabled and so are all parents: a user can reach it.
+  bool Usable() const;
+
+  const std::string& Hint() const { return hint_; }
+  void SetHint(std::string hint);
+
+  // Makes this the active control of its form (focused while the form shows).
+  void SetFocus();
+  bool Focused();
+
+  // For backends: the native side.
+  Peer* peer() const { return peer_.get(); }
+
+ protected:
+  void Notify(Change what, int index = -1) {
+    if (peer_) peer_->Changed(what, index);
+  }
+
+ private:
+  Control* parent_;
+  Kind kind_;
+  std::vector<Control*> children_;
+  std::unique_ptr<Peer> peer_;
+  Rect bounds_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  std::string hint_;
+};
+
+}  // namespace gui

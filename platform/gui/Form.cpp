@@ -1,0 +1,120 @@
+#include "platform/gui/Form.h"
+
+#include "platform/gui/Application.h"
+
+namespace gui {
+
+Form::Form() : Control(nullptr, Kind::kForm), life_(std::make_shared<Form*>(this)) {
+  Control::SetVisible(false);
+}
+
+Form::~Form() {
+  // A form class calls Destroy() in its own destructor while its controls
+  // exist; here only the native side is left to remove.
+  destroyed_ = true;
+  life_.reset();
+  DestroyNative();
+}
+
+void Form::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  Notify(Change::kText);
+}
+
+void Form::Create() {
+  if (destroyed_) return;
+  Control::Create();
+  if (!createdEventDone_) {
+    createdEventDone_ = true;
+    Fire(OnCreate);
+  }
+}
+
+void Form::Destroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  if (inModal_) modalResult_ = ModalResult::kCancel;
+  if (createdEventDone_) Fire(OnDestroy);
+  life_.reset();
+  if (Application::Exists() && App().MainForm() == this) App().SetMainForm(nullptr);
+  DestroyNative();
+}
+
+void Form::Show() { SetVisible(true); }
+
+void Form::Hide() { SetVisible(false); }
+
+void Form::SetVisible(bool visible) {
+  if (visible == Visible() || destroyed_) return;
+  if (visible) {
+    if (!Created()) Create();
+    Control::SetVisible(true);
+    Fire(OnShow);
+    if (activeControl_) activeControl_->SetFocus();
+  } else {
+    Control::SetVisible(false);
+    Fire(OnHide);
+  }
+}
+
+void Form::BringToFront() { Notify(Change::kFront); }
+
+ModalResult Form::ShowModal() {
+  if (inModal_) throw std::logic_error("gui: form is already modal");
+  Application& app = App();
+  modalResult_ = ModalResult::kNone;
+  inModal_ = true;
+  app.backend().BeginModal(*this);
+  Show();
+  while (modalResult_ == ModalResult::kNone && !app.Terminated() && !destroyed_) {
+    app.HandleMessage();
+    if (modalResult_ == ModalResult::kNone && !Visible()) modalResult_ = ModalResult::kCancel;
+  }
+  if (modalResult_ == ModalResult::kNone) modalResult_ = ModalResult::kCancel;
+  inModal_ = false;
+  if (!destroyed_) {
+    app.backend().EndModal(*this);
+    Hide();
+  }
+  return modalResult_;
+}
+
+void Form::Close() {
+  if (destroyed_) return;
+  bool canClose = true;
+  Fire(OnCloseQuery, canClose);
+  if (!canClose) return;
+  const bool isMain = Application::Exists() && App().MainForm() == this;
+  CloseAction action = isMain ? CloseAction::kFree : CloseAction::kHide;
+  Fire(OnClose, action);
+  if (action == CloseAction::kNone) return;
+  if (inModal_) {
+    if (modalResult_ == ModalResult::kNone) modalResult_ = ModalResult::kCancel;
+    return;
+  }
+  if (isMain) {
+    Hide();
+    App().Terminate();
+    return;
+  }
+  // A form the application owns stays until the application ends, so a
+  // freeing close hides it as well.
+  Hide();
+}
+
+void Form::SetActiveControl(Control* control) { activeControl_ = control; }
+
+void Form::SetMessageHandler(std::uint32_t message, MessageHandler handler) {
+  handlers_[message] = std::move(handler);
+}
+
+std::intptr_t Form::Dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  auto it = handlers_.find(message);
+  if (it == handlers_.end() || destroyed_) return 0;
+  std::intptr_t result = 0;
+  MessageHandler handler = it->second;  // a handler may replace itself
+  App().Guard([&] { result = handler(wParam, lParam); });
+  return result;
+}
+
+}  // namespace gui

@@ -1,0 +1,108 @@
+// A top-level window: caption, client size, border icons, show and hide,
+// modal runs with a modal result, close with its close action, numbered
+// messages, and the create/show/hide/close/destroy events.
+//
+// A form class declares its controls as members (parents first), sets them
+// up in its constructor, calls Create() and destroys itself with Destroy()
+// in its destructor, so that OnDestroy still finds its controls.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/gui/Control.h"
+
+namespace gui {
+
+class Form : public Control {
+ public:
+  enum class CloseAction { kNone, kHide, kFree, kMinimize };
+  enum class Position { kDesigned, kScreenCenter };
+
+  Form();
+  ~Form() override;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption);
+  // Client area size; Width()/Height() are the client size too.
+  void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+  bool BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(bool on) { borderIcons_ = on; }
+  bool Sizeable() const { return sizeable_; }
+  void SetSizeable(bool on) { sizeable_ = on; }
+  Position position() const { return position_; }
+  void SetPosition(Position position) { position_ = position; }
+  // Font of the form and its controls (face name, points); empty face = the
+  // system's message font.
+  const std::string& FontName() const { return fontName_; }
+  int FontSize() const { return fontSize_; }
+  void SetFont(std::string name, int points) {
+    fontName_ = std::move(name);
+    fontSize_ = points;
+  }
+
+  // Creates the native side (if not done), then runs OnCreate once.
+  void Create();
+  // Runs OnDestroy once, then removes the native side. Idempotent.
+  void Destroy();
+  bool Destroyed() const { return destroyed_; }
+
+  void Show();
+  void Hide();
+  void SetVisible(bool visible) override;
+  void BringToFront();
+
+  // Shows the form modally and runs a loop until the modal result is set or
+  // the form closes; gives the modal result (kCancel when closed).
+  ModalResult ShowModal();
+  bool InModal() const { return inModal_; }
+  ModalResult GetModalResult() const { return modalResult_; }
+  void SetModalResult(ModalResult result) { modalResult_ = result; }
+
+  // Asks OnCloseQuery, runs OnClose and carries out its action. Closing the
+  // application's main form ends the application.
+  void Close();
+
+  Control* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(Control* control);
+
+  // Numbered messages (1125, WM_USER + 105 ...): one handler per number.
+  using MessageHandler = std::function<std::intptr_t(std::uintptr_t wParam, std::intptr_t lParam)>;
+  void SetMessageHandler(std::uint32_t message, MessageHandler handler);
+  bool HasMessageHandler(std::uint32_t message) const { return handlers_.count(message) != 0; }
+  // For backends: runs the handler of a message (0 when there is none).
+  std::intptr_t Dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+  // What the user did: the close box.
+  void UserClose() { Close(); }
+
+  // Alive while the form exists; worker-side references hold a weak one.
+  std::weak_ptr<Form*> LifeToken() const { return life_; }
+
+  std::function<void()> OnCreate;
+  std::function<void()> OnShow;
+  std::function<void()> OnHide;
+  std::function<void(bool& canClose)> OnCloseQuery;
+  std::function<void(CloseAction& action)> OnClose;
+  std::function<void()> OnDestroy;
+
+ private:
+  std::string caption_;
+  bool borderIcons_ = true;
+  bool sizeable_ = false;
+  Position position_ = Position::kDesigned;
+  std::string fontName_;
+  int fontSize_ = 9;
+  bool createdEventDone_ = false;
+  bool destroyed_ = false;
+  bool inModal_ = false;
+  ModalResult modalResult_ = ModalResult::kNone;
+  Control* activeControl_ = nullptr;
+  std::map<std::uint32_t, MessageHandler> handlers_;
+  std::shared_ptr<Form*> life_;
+};
+
+}  // namespace gui

@@ -1,0 +1,34 @@
+#include "platform/gui/Menu.h"
+
+#include <algorithm>
+
+#include "platform/gui/Application.h"
+
+namespace gui {
+
+MenuItem::MenuItem(PopupMenu* menu) : menu_(menu) { menu->items_.push_back(this); }
+
+MenuItem::MenuItem(MenuItem* parentItem) : menu_(parentItem->menu_), parentItem_(parentItem) {
+  parentItem->items_.push_back(this);
+}
+
+MenuItem::~MenuItem() {
+  auto& siblings = parentItem_ ? parentItem_->items_ : menu_->items_;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+}
+
+void MenuItem::Click() { Fire(OnClick); }
+
+bool MenuItem::UserClick() {
+  if (!enabled_ || !visible_ || IsSeparator() || !items_.empty()) return false;
+  Click();
+  return true;
+}
+
+void PopupMenu::Popup(Point at) {
+  ++popups_;
+  Fire(OnPopup);
+  if (MenuItem* chosen = App().backend().TrackPopupMenu(*this, at)) chosen->UserClick();
+}
+
+}  // namespace gui

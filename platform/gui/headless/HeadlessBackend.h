@@ -1,0 +1,120 @@
+// The headless backend: no window system. Controls keep their whole state in
+// the control objects, so a test reads every property there. Time is a
+// virtual clock that only the test (Advance) or a waiting loop moves;
+// message boxes are answered by a script the test supplies and recorded;
+// popup menus record that they were shown and give the item the test chose.
+//
+// A waiting loop (a modal form, Run, HandleMessage) with nothing to handle
+// asks OnIdle first, then waits briefly for worker threads, then moves the
+// clock to the next timer; with no timer and no worker call it raises
+// LoopStall instead of hanging.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/gui/Backend.h"
+
+namespace gui::headless {
+
+struct ShownMessageBox {
+  MessageBoxRequest request;
+  ModalResult answer = ModalResult::kNone;
+};
+
+class HeadlessBackend : public Backend {
+ public:
+  HeadlessBackend() = default;
+
+  // The clock. Advance moves it on by `ms`, running due timers in time
+  // order and handling posted messages and worker calls in between.
+  void Advance(int ms);
+
+  // Message boxes: the script (when set) answers each one; otherwise queued
+  // answers are used in order; otherwise the first button of the box.
+  void SetMessageBoxScript(std::function<ModalResult(const MessageBoxRequest&)> script) {
+    script_ = std::move(script);
+  }
+  void QueueAnswer(ModalResult answer) { answers_.push_back(answer); }
+  const std::vector<ShownMessageBox>& MessageBoxes() const { return boxes_; }
+  void ClearMessageBoxes() { boxes_.clear(); }
+
+  // Popup menus: the item the next popup gives as chosen.
+  void ChooseOnNextPopup(MenuItem* item) { nextChoice_ = item; }
+  int PopupsShown() const { return popups_; }
+
+  // Called by a waiting loop that has nothing to handle; returns whether
+  // it did something (clicked a button, advanced the clock ...).
+  std::function<bool()> OnIdle;
+  // A waiting loop moves the clock by at most this much in total.
+  void SetAutoAdvanceLimit(std::uint64_t ms) { autoAdvanceLimit_ = ms; }
+  // How long (real time) a loop with no timer waits for a worker before it
+  // gives up with LoopStall.
+  void SetStallWait(int ms) { stallWaitMs_ = ms; }
+
+  Form* LastBroughtToFront() const { return lastFront_; }
+  int AppBroughtToFront() const { return appFront_; }
+  const std::vector<Form*>& ModalForms() const { return modal_; }
+  bool TimerRunning(const Timer& timer) const { return timers_.count(const_cast<Timer*>(&timer)) != 0; }
+  // Time of the timer's next tick (only while it runs).
+  std::uint64_t TimerDue(const Timer& timer) const;
+
+  // Backend.
+  std::unique_ptr<Peer> CreatePeer(Control& control) override;
+  std::unique_ptr<Peer> CreateTrayPeer(TrayIcon& tray) override;
+  void StartTimer(Timer& timer) override;
+  void StopTimer(Timer& timer) override;
+  void Post(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  std::intptr_t Send(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool ProcessPending() override;
+  void WaitAndHandle() override;
+  void Elapse(int ms) override { Advance(ms); }
+  void Wake() override {}
+  void Quit() override { quit_ = true; }
+  std::uint64_t NowMs() override { return now_; }
+  ModalResult ShowMessageBox(const MessageBoxRequest& request) override;
+  MenuItem* TrackPopupMenu(PopupMenu& menu, Point at) override;
+  void BeginModal(Form& form) override;
+  void EndModal(Form& form) override;
+  void BringAppToFront() override { ++appFront_; }
+
+  void NoteFront(Form* form) { lastFront_ = form; }
+
+ private:
+  struct Posted {
+    std::weak_ptr<Form*> form;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
+  Timer* EarliestTimer();
+  void FireTimer(Timer* timer);
+  bool DispatchPosted();
+
+  std::uint64_t now_ = 0;
+  std::map<Timer*, std::uint64_t> timers_;  // next due time
+  std::uint64_t timerOrder_ = 0;
+  std::map<Timer*, std::uint64_t> started_;  // order of arming, for ties
+  std::deque<Posted> posted_;
+  std::function<ModalResult(const MessageBoxRequest&)> script_;
+  std::deque<ModalResult> answers_;
+  std::vector<ShownMessageBox> boxes_;
+  MenuItem* nextChoice_ = nullptr;
+  int popups_ = 0;
+  Form* lastFront_ = nullptr;
+  int appFront_ = 0;
+  std::vector<Form*> modal_;
+  bool quit_ = false;
+  std::uint64_t autoAdvanced_ = 0;
+  std::uint64_t autoAdvanceLimit_ = 24ull * 3600 * 1000;
+  int stallWaitMs_ = 10000;
+};
+
+// The running application's backend, which must be the headless one.
+HeadlessBackend& Headless();
+
+}  // namespace gui::headless

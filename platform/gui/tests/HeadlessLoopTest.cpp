@@ -1,0 +1,251 @@
+// The event loop on the headless backend: timers on the virtual clock,
+// posted and sent messages, modal runs, worker-thread calls, the standard
+// error report.
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/gui/Button.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/FormMessageTarget.h"
+#include "platform/gui/Timer.h"
+#include "platform/gui/tests/GuiTestSupport.h"
+
+namespace gui {
+namespace {
+
+using testing::HeadlessTest;
+
+class LoopTest : public HeadlessTest {};
+
+TEST_F(LoopTest, TimersRunInClockOrderAndOnlyWhileEnabled) {
+  Form form;
+  Timer fast(&form), slow(&form);
+  std::vector<std::string> log;
+  fast.OnTimer = [&] { log.push_back("fast@" + std::to_string(app().NowMs())); };
+  slow.OnTimer = [&] {
+    log.push_back("slow@" + std::to_string(app().NowMs()));
+    fast.SetEnabled(false);
+  };
+  fast.SetInterval(300);
+  slow.SetInterval(1000);
+  fast.SetEnabled(true);
+  slow.SetEnabled(true);
+  backend().Advance(299);
+  EXPECT_TRUE(log.empty());
+  backend().Advance(1901);
+  EXPECT_EQ(log, (std::vector<std::string>{"fast@300", "fast@600", "fast@900", "slow@1000", "slow@2000"}));
+}
+
+TEST_F(LoopTest, ChangingTheIntervalRestartsThePeriod) {
+  Form form;
+  Timer timer(&form);
+  int ticks = 0;
+  timer.OnTimer = [&] { ++ticks; };
+  timer.SetInterval(1000);
+  timer.SetEnabled(true);
+  backend().Advance(900);
+  timer.SetInterval(1000);
+  backend().Advance(900);
+  EXPECT_EQ(ticks, 0);
+  backend().Advance(100);
+  EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(LoopTest, PostedMessagesWaitForTheLoopSentOnesRunAtOnce) {
+  Form form;
+  std::vector<std::intptr_t> seen;
+  form.SetMessageHandler(1129, [&](std::uintptr_t w, std::intptr_t l) {
+    seen.push_back(static_cast<std::intptr_t>(w) * 100 + l);
+    return 7;
+  });
+  app().Post(form, 1129, 1, 2);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(app().Send(form, 1129, 3, 4), 7);
+  EXPECT_EQ(seen, (std::vector<std::intptr_t>{304}));
+  app().ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<std::intptr_t>{304, 102}));
+  EXPECT_EQ(app().Send(form, 1125, 0, 0), 0) << "no handler: 0";
+}
+
+TEST_F(LoopTest, ModalRunEndsWithTheButtonsModalResult) {
+  Form dialog;
+  Button ok(&dialog);
+  ok.SetModalResult(ModalResult::kOk);
+  int shown = 0;
+  dialog.OnShow = [&] { ++shown; };
+  backend().OnIdle = [&] { return ok.UserClick(); };
+  EXPECT_EQ(dialog.ShowModal(), ModalResult::kOk);
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_TRUE(backend().ModalForms().empty());
+}
+
+TEST_F(LoopTest, ClosingAModalFormGivesCancelAndNestedRunsUnwindInOrder) {
+  Form outer, inner;
+  std::vector<std::string> log;
+  Timer timer(&outer);
+  timer.SetInterval(500);
+  timer.OnTimer = [&] {
+    timer.SetEnabled(false);
+    log.push_back("inner " + std::to_string(static_cast<int>(inner.ShowModal())));
+    outer.SetModalResult(ModalResult::kYes);
+  };
+  timer.SetEnabled(true);
+  backend().OnIdle = [&] {
+    if (!inner.Visible()) return false;
+    inner.UserClose();
+    return true;
+  };
+  EXPECT_EQ(outer.ShowModal(), ModalResult::kYes);
+  EXPECT_EQ(log, (std::vector<std::string>{"inner 2"}));
+  EXPECT_EQ(app().NowMs(), 500u) << "the waiting loop moved the clock to the timer";
+}
+
+TEST_F(LoopTest, AWaitThatCanNeverEndRaisesLoopStall) {
+  Form dialog;
+  backend().SetStallWait(50);
+  EXPECT_THROW(dialog.ShowModal(), LoopStall);
+}
+
+TEST_F(LoopTest, ClosingTheMainFormEndsTheLoop) {
+  Form& main = app().CreateForm<Form>();
+  bool hidden = false;
+  main.OnHide = [&] { hidden = true; };
+  main.Show();
+  Timer timer(&main);
+  timer.SetInterval(100);
+  timer.OnTimer = [&] { main.Close(); };
+  timer.SetEnabled(true);
+  app().Run();
+  EXPECT_TRUE(app().Terminated());
+  EXPECT_TRUE(hidden);
+}
+
+TEST_F(LoopTest, CloseQueryAndCloseActionCanKeepAFormOpen) {
+  Form form;
+  form.Show();
+  bool allow = false;
+  form.OnCloseQuery = [&](bool& canClose) { canClose = allow; };
+  form.Close();
+  EXPECT_TRUE(form.Visible());
+  allow = true;
+  form.OnClose = [](Form::CloseAction& action) { action = Form::CloseAction::kNone; };
+  form.Close();
+  EXPECT_TRUE(form.Visible());
+  form.OnClose = nullptr;
+  form.Close();
+  EXPECT_FALSE(form.Visible());
+}
+
+TEST_F(LoopTest, AnExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
+  Form form;
+  Button button(&form);
+  form.Show();
+  int after = 0;
+  button.OnClick = [&] { throw std::runtime_error("Socket Error # 10061"); };
+  EXPECT_TRUE(button.UserClick());
+  form.SetMessageHandler(1126, [&](std::uintptr_t, std::intptr_t) -> std::intptr_t {
+    ++after;
+    return 0;
+  });
+  app().Post(form, 1126);
+  app().ProcessMessages();
+  ASSERT_EQ(backend().MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend().MessageBoxes()[0].request.text, "Socket Error # 10061");
+  EXPECT_EQ(backend().MessageBoxes()[0].request.title, "Test");
+  EXPECT_EQ(backend().MessageBoxes()[0].request.icon, MsgIcon::kError);
+  EXPECT_EQ(after, 1);
+}
+
+TEST_F(LoopTest, MessageBoxesTakeScriptedAnswersThenTheFirstButton) {
+  backend().QueueAnswer(ModalResult::kNo);
+  EXPECT_EQ(app().MessageBox("a", "t", Buttons::kYesNo, MsgIcon::kQuestion), ModalResult::kNo);
+  EXPECT_EQ(app().MessageBox("b", "t", Buttons::kYesNo), ModalResult::kYes);
+  EXPECT_EQ(app().MessageBox("c", "t", Buttons::kRetryCancel), ModalResult::kRetry);
+  backend().SetMessageBoxScript([](const MessageBoxRequest& r) {
+    return r.text == "d" ? ModalResult::kCancel : ModalResult::kOk;
+  });
+  EXPECT_EQ(app().MessageBox("d", "t", Buttons::kOkCancel), ModalResult::kCancel);
+  EXPECT_EQ(backend().MessageBoxes().size(), 4u);
+}
+
+TEST_F(LoopTest, WorkerReportsRunOnTheGuiThreadInOrderWhileAModalFormWaits) {
+  Form dialog;
+  std::vector<std::pair<std::uintptr_t, std::intptr_t>> reports;
+  const auto guiThread = std::this_thread::get_id();
+  bool allOnGui = true;
+  dialog.SetMessageHandler(1125, [&](std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
+    allOnGui = allOnGui && std::this_thread::get_id() == guiThread;
+    reports.emplace_back(w, l);
+    if (w == 2) dialog.SetModalResult(ModalResult::kOk);
+    return 1;
+  });
+  FormMessageTarget target(dialog);
+  std::atomic<int> answered = 0;
+  std::thread worker;
+  dialog.OnShow = [&] {
+    worker = std::thread([&] {
+      for (int percent : {40, 81}) answered += static_cast<int>(target.Send(1125, 1, percent));
+      answered += static_cast<int>(target.Send(1125, 2, 0));
+    });
+  };
+  EXPECT_EQ(dialog.ShowModal(), ModalResult::kOk);
+  worker.join();
+  EXPECT_TRUE(allOnGui);
+  EXPECT_EQ(answered, 3);
+  EXPECT_EQ(reports, (std::vector<std::pair<std::uintptr_t, std::intptr_t>>{{1, 40}, {1, 81}, {2, 0}}));
+}
+
+TEST_F(LoopTest, ReportsToADestroyedFormReturnZero) {
+  auto form = std::make_unique<Form>();
+  int handled = 0;
+  form->SetMessageHandler(1125, [&](std::uintptr_t, std::intptr_t) -> std::intptr_t { return ++handled; });
+  FormMessageTarget target(*form);
+  form->Destroy();
+  form.reset();
+  std::intptr_t result = -1;
+  std::thread worker([&] { result = target.Send(1125, 1, 50); });
+  while (result == -1) {
+    app().DrainWorkerCalls();
+    std::this_thread::yield();
+  }
+  worker.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(handled, 0);
+}
+
+TEST_F(LoopTest, RunOffGuiThreadKeepsHandlingMessagesAndRethrows) {
+  Form form;
+  int handled = 0;
+  form.SetMessageHandler(1127, [&](std::uintptr_t, std::intptr_t) -> std::intptr_t { return ++handled; });
+  app().RunOffGuiThread([&] {
+    // The GUI thread keeps serving calls while this work blocks.
+    app().RunOnGuiThread([&] { app().Post(form, 1127); });
+    app().RunOnGuiThread([] {});
+  });
+  app().ProcessMessages();
+  EXPECT_EQ(handled, 1);
+  EXPECT_THROW(app().RunOffGuiThread([] { throw std::runtime_error("timed out"); }), std::runtime_error);
+}
+
+TEST_F(LoopTest, SleepMovesTheClockAndRunsTimers) {
+  Form form;
+  Timer timer(&form);
+  int ticks = 0;
+  timer.OnTimer = [&] { ++ticks; };
+  timer.SetInterval(100);
+  timer.SetEnabled(true);
+  timer.OnTimer = [&] {
+    ++ticks;
+    if (ticks == 1) app().Sleep(500);  // a wait inside a handler nests
+  };
+  backend().Advance(1000);
+  EXPECT_EQ(app().NowMs(), 1000u);
+  EXPECT_GE(ticks, 5);
+}
+
+}  // namespace
+}  // namespace gui
