@@ -65,7 +65,9 @@ common::Result<ServiceProcess> ServiceProcess::Start(const std::vector<std::stri
     if (n <= 0) break;
     line.append(buffer, static_cast<std::size_t>(n));
   }
-  if (line.rfind("port ", 0) != 0 || (process.port_ = std::atoi(line.c_str() + 5)) <= 0) {
+  // "port N" (fake-service) or "PORT N" (member-db-server).
+  const bool named = line.size() > 5 && (line.rfind("port ", 0) == 0 || line.rfind("PORT ", 0) == 0);
+  if (!named || (process.port_ = std::atoi(line.c_str() + 5)) <= 0) {
     return common::Error{0, argv[0] + " did not report its port"};
   }
   return process;

@@ -26,7 +26,7 @@ def start(argv, what):
         if line or proc.poll() is not None:
             break
     text = line.decode("ascii", "replace").strip()
-    if not text.startswith("port "):
+    if not text.lower().startswith("port "):
         proc.kill()
         proc.wait()
         sys.exit(f"with_fake_service: {what} did not report its port ({text!r})")

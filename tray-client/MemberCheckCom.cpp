@@ -1,0 +1,85 @@
+// Windows member check: class GetDBInfo of Dastrel.dll through COM.
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include "common/TextCodec.h"
+#include "member-info/DastrelInterface.h"
+#include "tray-client/MemberCheck.h"
+
+namespace orvel {
+namespace {
+
+std::string HresultText(const char* what, HRESULT hr) {
+  char code[16];
+  wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
+  return std::string(what) + " (" + code + ")";
+}
+
+class BString {
+ public:
+  explicit BString(const std::u16string& text)
+      : value_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()))) {}
+  ~BString() { SysFreeString(value_); }
+  BString(const BString&) = delete;
+  BString& operator=(const BString&) = delete;
+  BSTR get() const { return value_; }
+
+ private:
+  BSTR value_;
+};
+
+class ComMemberCheck final : public MemberCheck {
+ public:
+  ~ComMemberCheck() override {
+    if (object_ != nullptr) object_->Release();
+    if (comStarted_) CoUninitialize();
+  }
+
+  common::Result<int> CheckPassword(const std::string& id, const std::string& password) override {
+    if (object_ == nullptr) {
+      auto connected = Connect();
+      if (!connected) return connected.error();
+    }
+    auto wideId = common::Utf8ToUtf16(id);
+    auto widePassword = common::Utf8ToUtf16(password);
+    if (!wideId || !widePassword) return common::Error{0, "the user id or password is not valid text"};
+    BString idText(*wideId);
+    BString passwordText(*widePassword);
+    short result = -1;
+    const HRESULT hr = object_->CheckPassword(idText.get(), passwordText.get(), &result);
+    if (FAILED(hr)) return common::Error{static_cast<int>(hr), HresultText("GetDBInfo.CheckPassword failed", hr)};
+    return static_cast<int>(result);
+  }
+
+ private:
+  // The first call connects: a running GetDBInfo from the running object
+  // table when there is one, else a new one.
+  common::Result<void> Connect() {
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(init)) comStarted_ = true;  // S_FALSE too: balanced by CoUninitialize
+    IUnknown* running = nullptr;
+    if (SUCCEEDED(GetActiveObject(CLSID_GetDBInfo, nullptr, &running)) && running != nullptr) {
+      const HRESULT hr = running->QueryInterface(IID_IGetDBInfo, reinterpret_cast<void**>(&object_));
+      running->Release();
+      if (SUCCEEDED(hr)) return common::Ok();
+      object_ = nullptr;
+    }
+    const HRESULT hr = CoCreateInstance(CLSID_GetDBInfo, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                        IID_IGetDBInfo, reinterpret_cast<void**>(&object_));
+    if (FAILED(hr)) {
+      object_ = nullptr;
+      return common::Error{static_cast<int>(hr), HresultText("the member check (Dastrel.GetDBInfo) cannot be started", hr)};
+    }
+    return common::Ok();
+  }
+
+  IGetDBInfo* object_ = nullptr;
+  bool comStarted_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MemberCheck> CreateMemberCheck() { return std::make_unique<ComMemberCheck>(); }
+
+}  // namespace orvel
