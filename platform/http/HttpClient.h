@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/Result.h"
@@ -58,6 +59,10 @@ class HttpClient {
 std::unique_ptr<HttpClient> CreateHttpClient(const HttpOptions& options);
 
 common::Error MakeHttpError(HttpError kind, const std::string& url, const std::string& detail);
+
+// The error for an address a client must not fetch: neither http:// nor
+// https://, or not https:// while TLS is on. Empty when it may go.
+std::optional<common::Error> RefuseAddress(const std::string& url, bool tls);
 
 // The address without its query, for error messages: query values carry
 // credentials and must never appear in a message or a log.

@@ -18,10 +18,6 @@ void InitCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-  return text.rfind(prefix, 0) == 0;
-}
-
 class CurlHttpClient final : public HttpClient {
  public:
   explicit CurlHttpClient(const HttpOptions& options) : options_(options) {
@@ -36,13 +32,7 @@ class CurlHttpClient final : public HttpClient {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "another request is still running");
     if (handle_ == nullptr) return MakeHttpError(HttpError::kTransfer, url, "libcurl could not be initialised");
-    const bool https = StartsWith(url, "https://");
-    if (!https && !StartsWith(url, "http://")) {
-      return MakeHttpError(HttpError::kBadUrl, url, "not an http:// or https:// address");
-    }
-    if (options_.tls && !https) {
-      return MakeHttpError(HttpError::kBadUrl, url, "TLS is on, but the address is not https://");
-    }
+    if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
 
     Transfer transfer;
     transfer.readTimeout = options_.readTimeout;

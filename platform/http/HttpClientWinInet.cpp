@@ -99,13 +99,8 @@ class WinInetHttpClient final : public HttpClient {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "another request is still running");
     if (session_ == nullptr) return Failure(url, GetLastError());
+    if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
     const bool https = StartsWith(url, "https://");
-    if (!https && !StartsWith(url, "http://")) {
-      return MakeHttpError(HttpError::kBadUrl, url, "not an http:// or https:// address");
-    }
-    if (options_.tls && !https) {
-      return MakeHttpError(HttpError::kBadUrl, url, "TLS is on, but the address is not https://");
-    }
     std::wstring wideUrl;
     if (!ToWide(url, wideUrl)) return MakeHttpError(HttpError::kBadUrl, url, "the address holds characters that are not allowed");
 
