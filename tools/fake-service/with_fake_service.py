@@ -39,7 +39,7 @@ def main():
     parser.add_argument("--data", required=True)
     parser.add_argument("--member-db")
     parser.add_argument("--member-data")
-    parser.add_argument("--stall-seconds", default="3")
+    parser.add_argument("--stall-seconds", default="2")
     parser.add_argument("--timeout", type=float, default=240)
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()

@@ -9,7 +9,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/headless/HeadlessBackend.h"
 #include "platform/http/HttpClient.h"
-#include "tools/fake-service/ServiceProcess.h"
+#include "tools/fake-service/FakeServiceForTests.h"
 #include "tray-client/LoginForm.h"
 
 namespace orvel {
@@ -74,16 +74,12 @@ class ScriptedMemberCheck : public MemberCheck {
 class LoginFormTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    auto started = fake_service::ServiceProcess::Start(
-        {FAKE_SERVICE_PATH, "--data", FAKE_SERVICE_DATA, "--lifetime", "300", "--stall-seconds", "2"});
-    ASSERT_TRUE(started.ok()) << started.error().message;
-    service_ = new fake_service::ServiceProcess(std::move(*started));
+    auto port = fake_service::FakeServicePort();
+    ASSERT_TRUE(port.ok()) << port.error().message;
+    port_ = *port;
     control_ = platform::http::CreateHttpClient({}).release();
   }
-  static void TearDownTestSuite() {
-    delete control_;
-    delete service_;
-  }
+  static void TearDownTestSuite() { delete control_; }
 
   void SetUp() override {
     ASSERT_TRUE(control_->Get(Base() + "/fake/reset").ok());
@@ -101,7 +97,7 @@ class LoginFormTest : public ::testing::Test {
     app_.reset();
   }
 
-  static std::string Base() { return "http://127.0.0.1:" + std::to_string(service_->port()); }
+  static std::string Base() { return "http://127.0.0.1:" + std::to_string(port_); }
   static void Fault(const std::string& mode) { ASSERT_TRUE(control_->Get(Base() + "/fake/fault?mode=" + mode).ok()); }
   static std::string Log() {
     auto log = control_->Get(Base() + "/fake/log");
@@ -145,7 +141,7 @@ class LoginFormTest : public ::testing::Test {
     EXPECT_TRUE(form.Visible());
   }
 
-  inline static fake_service::ServiceProcess* service_ = nullptr;
+  inline static int port_ = 0;
   inline static platform::http::HttpClient* control_ = nullptr;
   gui::headless::HeadlessBackend* backend_ = nullptr;
   std::unique_ptr<gui::Application> app_;
@@ -161,7 +157,7 @@ TEST_F(LoginFormTest, StartFetchesZonesSelectsTheStoredOneAndShowsTheForm) {
   EXPECT_EQ(form.Height(), kLoginFormHeight);
   ASSERT_EQ(form.lvZone.Count(), 3);
   EXPECT_EQ(form.lvZone.Item(2).caption, "Teska넷");
-  EXPECT_EQ(form.lvZone.Item(0).subItems[0], "127.0.0.1:" + std::to_string(service_->port()));
+  EXPECT_EQ(form.lvZone.Item(0).subItems[0], "127.0.0.1:" + std::to_string(port_));
   ASSERT_EQ(config_->cbSelServer.Items().size(), 3u);
   EXPECT_EQ(config_->cbSelServer.ItemIndex(), 0);
   EXPECT_EQ(config_->LoginURL, Base() + "/OrvelServer/login.cgi?commend=");

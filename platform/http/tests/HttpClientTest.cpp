@@ -11,9 +11,7 @@
 #include "common/TextCodec.h"
 #include "platform/http/HttpClient.h"
 #include "platform/http/PumpingHttpClient.h"
-#ifndef _WIN32
-#include "tools/fake-service/ServiceProcess.h"
-#endif
+#include "tools/fake-service/FakeServiceForTests.h"
 
 namespace platform::http {
 namespace {
@@ -21,22 +19,9 @@ namespace {
 class HttpClientTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-#ifdef _WIN32
-    const char* port = std::getenv("FAKE_SERVICE_PORT");
-    ASSERT_NE(port, nullptr) << "run through with_fake_service.py";
-    port_ = std::atoi(port);
-#else
-    auto started = fake_service::ServiceProcess::Start(
-        {FAKE_SERVICE_PATH, "--data", FAKE_SERVICE_DATA, "--lifetime", "120", "--stall-seconds", "3"});
-    ASSERT_TRUE(started.ok()) << started.error().message;
-    service_ = std::make_unique<fake_service::ServiceProcess>(std::move(*started));
-    port_ = service_->port();
-#endif
-  }
-  static void TearDownTestSuite() {
-#ifndef _WIN32
-    service_.reset();
-#endif
+    auto port = fake_service::FakeServicePort();
+    ASSERT_TRUE(port.ok()) << port.error().message;
+    port_ = *port;
   }
 
   void SetUp() override { ASSERT_TRUE(control_->Get(Base() + "/fake/reset").ok()); }
@@ -63,9 +48,6 @@ class HttpClientTest : public ::testing::Test {
 
   inline static int port_ = 0;
   inline static std::unique_ptr<HttpClient> control_ = CreateHttpClient(HttpOptions{});
-#ifndef _WIN32
-  inline static std::unique_ptr<fake_service::ServiceProcess> service_;
-#endif
 };
 
 TEST_F(HttpClientTest, BodyComesBackAsTheBytesTheServerSent) {
@@ -120,7 +102,7 @@ TEST_F(HttpClientTest, ErrorStatusFailsWithoutShowingTheQuery) {
 }
 
 TEST_F(HttpClientTest, StalledReplyEndsWithTheReadTimeOut) {
-  auto client = CreateHttpClient(QuickOptions());  // 1 s against a 3 s stall
+  auto client = CreateHttpClient(QuickOptions());  // 1 s against a 2 s stall
   Fault("stall");
   auto reply = client->Get(Login("demo", "demo1234"));
   ASSERT_FALSE(reply.ok());
@@ -170,7 +152,7 @@ TEST_F(HttpClientTest, PumpingClientKeepsTheCallerBusyAndRefusesASecondRequest) 
     if (!reentered) reentered.emplace(self->Get(Base() + "/OrvelServer/zone.cgi?command=zoneinfo"));
   });
   self = &client;
-  Fault("stall");  // 3 s stall, 1 s read time-out: the request waits a while
+  Fault("stall");  // 2 s stall, 1 s read time-out: the request waits a while
   auto reply = client.Get(Login("demo", "demo1234"));
   EXPECT_FALSE(reply.ok());
   EXPECT_GT(pumped, 0);
@@ -182,6 +164,12 @@ TEST_F(HttpClientTest, PumpingClientKeepsTheCallerBusyAndRefusesASecondRequest) 
 }
 
 #ifndef _WIN32
+}  // namespace
+}  // namespace platform::http
+#include "tools/fake-service/ServiceProcess.h"
+namespace platform::http {
+namespace {
+
 // TLS against a fake service with a certificate of its own: refused while
 // the certificate is unknown, accepted once it is trusted.
 TEST(HttpClientTlsTest, CertificateIsVerified) {
