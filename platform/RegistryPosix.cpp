@@ -1,0 +1,7 @@
+#include "platform/Registry.h"
+
+namespace platform {
+
+std::unique_ptr<Registry> CreateSystemRegistry() { return std::make_unique<MemoryRegistry>(); }
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+// The configuration form: the chosen zone, the user id and password for
+// automatic login, the start and sync options (kept in ORVEL.INI and the
+// autostart value), the Autosync list, and the public fields through which
+// the login form hands the chosen zone's addresses to the other forms.
+#pragma once
+
+#include <string>
+
+#include "platform/IniFile.h"
+#include "platform/gui/Button.h"
+#include "platform/gui/CheckBox.h"
+#include "platform/gui/ComboBox.h"
+#include "platform/gui/Edit.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/GroupBox.h"
+#include "platform/gui/Label.h"
+#include "platform/gui/ListView.h"
+#include "platform/gui/PageControl.h"
+
+namespace orvel {
+
+inline constexpr const char* kIniFileName = "ORVEL.INI";
+inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kRunValueName = "Orvel";
+
+class TfrmConfig : public gui::Form {
+ public:
+  TfrmConfig();
+  ~TfrmConfig() override;
+
+  // Public fields other forms read and write.
+  std::string ServerName;
+  std::string LoginURL;
+  std::string ContentServerAddress;
+  std::string ContentServerPort;
+
+  gui::PageControl pcConfig{this};
+  gui::TabSheet tsOption{&pcConfig};
+  gui::TabSheet tsAutosync{&pcConfig};
+  gui::GroupBox gbServer{&tsOption};
+  gui::Label lbSelServer{&gbServer};
+  gui::ComboBox cbSelServer{&gbServer};
+  gui::Label lbUserID{&gbServer};
+  gui::Edit edtUserID{&gbServer};
+  gui::Label lbPasswd{&gbServer};
+  gui::Edit edtPasswd{&gbServer};
+  gui::CheckBox cbUseMultiChannel{&gbServer};
+  gui::GroupBox gbOption{&tsOption};
+  gui::CheckBox cbAutoLogin{&gbOption};
+  gui::CheckBox cbAutoStart{&gbOption};
+  gui::CheckBox cbLocalOnly{&gbOption};
+  gui::CheckBox cbAutoDelete{&gbOption};
+  gui::CheckBox cbAutoOverwrite{&gbOption};
+  gui::Label lbInfo{&tsOption};
+  gui::ListView lvDownloadList{&tsAutosync};
+  gui::Button btnOK{this};
+  gui::Button btnCancel{this};
+
+  void LoadConfig();
+  void SaveConfig();
+  // Adds (add) or removes the autostart value; the program path is stored
+  // in quotes.
+  common::Result<void> WriteRunKey(const std::string& valueName, const std::string& programPath, bool add);
+  void FillAutosyncList();
+
+  void FormCreate() { LoadConfig(); }
+  void FormShow();
+  void FormDestroy() { SaveConfig(); }
+  void btnOKClick();
+  void btnCancelClick();
+  void lvDownloadListEditing(int index, bool& allow);
+};
+
+extern TfrmConfig* frmConfig;
+
+}  // namespace orvel

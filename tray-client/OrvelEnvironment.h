@@ -1,0 +1,21 @@
+// Where the tray client finds its program file, its settings file and the
+// registry. The Windows program fills it from the system (the program's own
+// path, ORVEL.INI in the Windows directory, the real registry); tests fill
+// it with a folder of their own and an in-memory registry.
+#pragma once
+
+#include "common/File.h"
+#include "platform/Registry.h"
+
+namespace orvel {
+
+struct OrvelEnvironment {
+  common::Path programPath;    // the running program file
+  common::Path programFolder;  // the folder it is in
+  common::Path iniPath;        // ORVEL.INI in the Windows directory
+  platform::Registry* registry = nullptr;
+};
+
+OrvelEnvironment& Environment();
+
+}  // namespace orvel

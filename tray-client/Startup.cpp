@@ -1,0 +1,90 @@
+#include "tray-client/Startup.h"
+
+#include "tray-client/ConfForm.h"
+#include "tray-client/ExplorerForm.h"
+#include "tray-client/LoginForm.h"
+#include "tray-client/MainForm.h"
+#include "tray-client/OrvelEnvironment.h"
+#include "tray-client/SyncListUnit.h"
+
+namespace orvel {
+
+OrvelEnvironment& Environment() {
+  static OrvelEnvironment environment;
+  return environment;
+}
+
+namespace {
+
+// The rest of the program as the login form sees it.
+class OrvelLoginHost : public LoginHost {
+ public:
+  ConfigLinks& Config() override {
+    if (!links_) {
+      TfrmConfig& c = *frmConfig;
+      links_ = std::make_unique<ConfigLinks>(ConfigLinks{c.ServerName, c.LoginURL, c.ContentServerAddress,
+                                                         c.ContentServerPort, c.cbSelServer, c.edtUserID,
+                                                         c.edtPasswd, c.cbAutoLogin, c.cbLocalOnly});
+    }
+    return *links_;
+  }
+  void ReplaceChannels(const std::vector<service::ChannelRecord>& channels) override {
+    if (!SyncComponent) return;
+    TSyncList& list = SyncComponent->Items();
+    list.Clear();
+    int n = 0;
+    for (const auto& channel : channels) {
+      TSyncItem& item = list.Add();
+      item.ContentType = channel.ContentType;
+      item.ChannelName = channel.ChannelName;
+      item.Sequence = channel.Sequence;
+      item.DnFileName = channel.DnFileName;
+      item.DnFileSize = channel.DnFileSize;
+      item.DnFileDate = channel.DnFileDate;
+      item.PreFileName = channel.PreFileName;
+      item.PreFileSize = channel.PreFileSize;
+      item.PreDownTime = channel.PreDownTime;
+      item.PurchaseNum = channel.PurchaseNum;
+      item.ItemNo = n++;
+    }
+  }
+  void ClearChannels() override {
+    if (SyncComponent) SyncComponent->Items().Clear();
+  }
+  std::vector<ChannelState> Channels() const override {
+    std::vector<ChannelState> out;
+    if (!SyncComponent) return out;
+    const TSyncList& list = SyncComponent->Items();
+    for (int i = 0; i < list.Count(); ++i) {
+      const TSyncItem& item = list.Items(i);
+      service::ChannelRecord record{item.ContentType, item.ChannelName, item.Sequence, item.DnFileName,
+                                    item.DnFileSize,  item.DnFileDate,  item.PreFileName, item.PreFileSize,
+                                    item.PreDownTime, item.PurchaseNum};
+      out.push_back(ChannelState{record, item.IsSelected, item.IsDownEnd});
+    }
+    return out;
+  }
+  void ShowMyPC() override { orvel::ShowMyPC(); }
+  void ShowLoginState(bool loggedIn) override {
+    if (frmMain) frmMain->tiMain.SetIcon(loggedIn ? frmMain->imgLogon.Picture() : frmMain->imgLogout.Picture());
+  }
+
+ private:
+  std::unique_ptr<ConfigLinks> links_;
+};
+
+// One per start; the login form of that start holds it.
+std::unique_ptr<OrvelLoginHost> loginHost;
+
+}  // namespace
+
+void CreateStartupForms(gui::Application& app, TfrmLogin::Services login) {
+  app.SetTitle(kApplicationTitle);
+  app.SetMainForm(&app.CreateForm<TfrmMain>());
+  app.CreateForm<TfrmConfig>();
+  app.CreateForm<TfrmExplorer>();
+  loginHost = std::make_unique<OrvelLoginHost>();
+  app.CreateForm<TfrmLogin>(*loginHost, std::move(login));
+}
+
+}  // namespace orvel
