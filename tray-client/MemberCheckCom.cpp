@@ -4,7 +4,7 @@
 #include <oleauto.h>
 
 #include "common/TextCodec.h"
-#include "member-info/DastrelInterface.h"
+#include "member-info/Dastrel.h"
 #include "tray-client/MemberCheck.h"
 
 namespace orvel {

@@ -3,15 +3,18 @@
 member database), then stops them.
 
   with_fake_service.py --service PATH --data FILE [--member-db PATH --member-data FILE]
-                       [--stall-seconds S] [--timeout S] -- command ...
+                       [--register DLL] [--stall-seconds S] [--timeout S] -- command ...
 
 The command finds the service's port in FAKE_SERVICE_PORT, the zone
 directory in ORVEL_ZONE_DIRECTORY and the member database's port in
-MEMBER_DB_PORT. The command's exit code is the script's; every process is
+MEMBER_DB_PORT (and, for the member library, DASTREL_SERVER). --register
+registers a COM server DLL with Wine's regsvr32 for the run and removes it
+afterwards. The command's exit code is the script's; every process is
 ended within --timeout seconds (default 240).
 """
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -39,6 +42,7 @@ def main():
     parser.add_argument("--data", required=True)
     parser.add_argument("--member-db")
     parser.add_argument("--member-data")
+    parser.add_argument("--register")
     parser.add_argument("--stall-seconds", default="2")
     parser.add_argument("--timeout", type=float, default=240)
     parser.add_argument("command", nargs=argparse.REMAINDER)
@@ -61,13 +65,24 @@ def main():
                                             "--lifetime", lifetime], "member-db-server")
             procs.append(member_db)
             env["MEMBER_DB_PORT"] = str(member_port)
+            env["DASTREL_SERVER"] = f"127.0.0.1:{member_port}"
+        if args.register:
+            wine = shutil.which("wine") or "wine"
+            dll = "Z:" + os.path.abspath(args.register)
+            if subprocess.run([wine, "regsvr32", "/s", dll], env=env, timeout=120).returncode != 0:
+                print(f"with_fake_service: regsvr32 {dll} failed", file=sys.stderr)
+                return 1
+            procs.append(("unregister", [wine, "regsvr32", "/u", "/s", dll], env))
         try:
             return subprocess.run(command, env=env, timeout=args.timeout).returncode
         except subprocess.TimeoutExpired:
             print(f"with_fake_service: {command[0]} ran longer than {args.timeout} s", file=sys.stderr)
             return 1
     finally:
-        for proc in procs:
+        for proc in reversed(procs):
+            if isinstance(proc, tuple):
+                subprocess.run(proc[1], env=proc[2], timeout=120)
+                continue
             proc.terminate()
             try:
                 proc.wait(timeout=5)

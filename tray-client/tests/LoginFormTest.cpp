@@ -10,6 +10,9 @@
 #include "platform/gui/headless/HeadlessBackend.h"
 #include "platform/http/HttpClient.h"
 #include "tools/fake-service/FakeServiceForTests.h"
+#if defined(TRAY_MEMBER_DB_TESTS) && !defined(_WIN32)
+#include "tools/member-db-server/FakeServerProcess.h"
+#endif
 #include "tray-client/LoginForm.h"
 
 namespace orvel {
@@ -111,9 +114,12 @@ class LoginFormTest : public ::testing::Test {
 
   // Creates the form as start-up does (its creation fetches the zones).
   TfrmLogin& Start(int memberAnswer = 0) {
+    return StartWith(std::make_unique<ScriptedMemberCheck>(memberAnswer, &memberChecks_));
+  }
+  TfrmLogin& StartWith(std::unique_ptr<MemberCheck> memberCheck) {
     TfrmLogin::Services services;
     services.zoneDirectory = Base();
-    services.memberCheck = std::make_unique<ScriptedMemberCheck>(memberAnswer, &memberChecks_);
+    services.memberCheck = std::move(memberCheck);
     services.http.connectTimeout = std::chrono::milliseconds(2000);
     services.http.readTimeout = std::chrono::milliseconds(1000);
     form_ = std::make_unique<TfrmLogin>(*host_, std::move(services));
@@ -470,6 +476,62 @@ TEST_F(LoginFormTest, PartnerZoneLoginRefusedAfterRegistrationIsNoLogin) {
   ExpectOneBox("로그인에 실패하였습니다.", "로그인 실패", MsgIcon::kError);
   ExpectLoggedOutAndUsable(form);
 }
+
+#ifdef TRAY_MEMBER_DB_TESTS
+// The partner zone with the member library itself against the fake member
+// database: natively the library is linked in, under Wine it is the
+// registered Dastrel.dll reached through COM.
+class PartnerZoneTest : public LoginFormTest {
+ protected:
+  static void SetUpTestSuite() {
+    LoginFormTest::SetUpTestSuite();
+#ifdef _WIN32
+    const char* port = std::getenv("MEMBER_DB_PORT");
+    ASSERT_NE(port, nullptr) << "run through with_fake_service.py --member-db";
+    memberPort_ = std::atoi(port);
+#else
+    auto started = memberdb::FakeServerProcess::Start({"--data", memberdb::SampleDataPath(), "--lifetime", "300"});
+    ASSERT_TRUE(started.ok()) << started.error().message;
+    memberDb_ = new memberdb::FakeServerProcess(std::move(*started));
+    memberPort_ = memberDb_->port();
+    setenv("DASTREL_SERVER", ("127.0.0.1:" + std::to_string(memberPort_)).c_str(), 1);
+#endif
+  }
+  static void TearDownTestSuite() {
+#ifndef _WIN32
+    delete memberDb_;
+#endif
+    LoginFormTest::TearDownTestSuite();
+  }
+  TfrmLogin& StartPartner(const std::string& id, const std::string& password) {
+    config_->ServerName = "Teska넷";
+    TfrmLogin& form = StartWith(CreateMemberCheck());
+    form.edtUserID.SetText(id);
+    form.edtPassWD.SetText(password);
+    return form;
+  }
+  inline static int memberPort_ = 0;
+#ifndef _WIN32
+  inline static memberdb::FakeServerProcess* memberDb_ = nullptr;
+#endif
+};
+
+TEST_F(PartnerZoneTest, GoodMemberIsRegisteredAndLoggedIn) {
+  TfrmLogin& form = StartPartner("teska01", "pass01");
+  ASSERT_TRUE(form.btnLogin.UserClick());
+  EXPECT_TRUE(Boxes().empty()) << (Boxes().empty() ? "" : Boxes()[0].request.text);
+  EXPECT_EQ(form.LoginState, 1);
+  EXPECT_EQ(Count(Log(), "commend=reguser userid=teska01"), 1) << Log();
+}
+
+TEST_F(PartnerZoneTest, WrongPasswordSendsNothingToTheService) {
+  TfrmLogin& form = StartPartner("teska01", "wrong");
+  ASSERT_TRUE(form.btnLogin.UserClick());
+  ExpectOneBox("비밀번호 입력 오류입니다.", "로그인 실패", MsgIcon::kError);
+  ExpectLoggedOutAndUsable(form);
+  EXPECT_EQ(Count(Log(), "login.cgi"), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace orvel
