@@ -1,0 +1,53 @@
+// One use of the player: the three device handles of a session, the command
+// buffer, and the block calls checked against the block size.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "player-link/Driver.h"
+#include "player-link/Protocol.h"
+
+namespace playerlink {
+
+class Link {
+ public:
+  explicit Link(Driver& driver) : driver_(driver) {}
+  Link(const Link&) = delete;
+  Link& operator=(const Link&) = delete;
+  ~Link() { Close(); }
+
+  struct Opened {
+    bool control = false, inPipe = false, outPipe = false;
+    bool all() const { return control && inPipe && outPipe; }
+  };
+  // Opens control, in pipe and out pipe in that order, stopping at a control
+  // device that does not open. Pipes that fail are not opened again; their
+  // first transfer fails instead.
+  Opened Open();
+  // Closes in pipe, out pipe and control, each only when it is open.
+  void Close();
+  bool isOpen() const { return session_ != nullptr; }
+
+  // Sends one command: command byte = base + code. A failed call, or an
+  // answer too short to carry the result, gives the result 0.
+  CommandAnswer Command(std::uint8_t base, CommandCode code, std::uint32_t argument, std::uint8_t mode);
+  CommandAnswer Command(std::uint8_t commandByte, std::uint32_t argument, std::uint8_t mode);
+  // The request and answer of the last command.
+  const DeviceCommand& commandBuffer() const { return buffer_; }
+
+  // One block on a pipe: true only when all kBlockSize bytes moved.
+  [[nodiscard]] bool WriteBlock(std::span<const std::uint8_t, kBlockSize> block);
+  [[nodiscard]] bool ReadBlock(std::span<std::uint8_t, kBlockSize> block);
+  // Bytes moved by the last block call (0 when the call failed).
+  std::size_t lastTransferred() const { return transferred_; }
+
+ private:
+  Driver& driver_;
+  std::unique_ptr<DriverSession> session_;
+  DeviceCommand buffer_{};
+  std::size_t transferred_ = 0;
+};
+
+}  // namespace playerlink

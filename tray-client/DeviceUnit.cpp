@@ -1,0 +1,105 @@
+#include "tray-client/DeviceUnit.h"
+
+#include "tray-client/UpDnUnit.h"
+
+namespace orvel {
+
+using playerlink::CommandCode;
+using playerlink::kInternalMemoryBase;
+using playerlink::kMode4;
+using playerlink::kMode8;
+
+TMyDevice::TMyDevice() : TMyDevice(playerlink::SystemDriver()) {}
+
+TMyDevice::TMyDevice(playerlink::Driver& driver) : driver_(driver), link_(driver) {}
+
+bool TMyDevice::OpenDriver() { return link_.Open().control; }
+
+void TMyDevice::CloseDriver() { link_.Close(); }
+
+playerlink::CommandAnswer TMyDevice::Command(CommandCode code, std::uint32_t argument, std::uint8_t mode) {
+  return link_.Command(kInternalMemoryBase, code, argument, mode);
+}
+
+std::uint32_t TMyDevice::SendDeviceCommand(std::uint8_t code, std::uint32_t argument, std::uint8_t mode) {
+  return link_.Command(static_cast<std::uint8_t>(kInternalMemoryBase + code), argument, mode).result;
+}
+
+bool TMyDevice::DetectDevice() {
+  modelName_ = kModelName;
+  const bool present = OpenDriver();
+  CloseDriver();
+  return present;
+}
+
+std::uint32_t TMyDevice::GetTotalMemory() {
+  if (!OpenDriver()) return 0;
+  const std::uint32_t total = Command(CommandCode::kTotalMemory, 0, kMode4).result;
+  CloseDriver();
+  return total;
+}
+
+std::uint32_t TMyDevice::GetFreeMemory() {
+  if (!OpenDriver()) return 0;
+  std::uint32_t free = 0;
+  if (Command(CommandCode::kTotalMemory, 0, kMode4).ok()) free = Command(CommandCode::kFreeMemory, 0, kMode4).result;
+  CloseDriver();
+  return free;
+}
+
+bool TMyDevice::FormatDevice() {
+  if (!OpenDriver()) return false;
+  const bool done = Command(CommandCode::kFormat, 0, kMode8).ok();
+  CloseDriver();
+  return done;
+}
+
+bool TMyDevice::DeleteEntry(std::string_view entryNumber) {
+  const auto entry = playerlink::ParseEntryNumber(entryNumber);
+  if (!entry) return false;
+  if (!OpenDriver()) return false;
+  bool deleted = false;
+  if (Command(CommandCode::kEntryBlock, 1, kMode4).ok()) {
+    const playerlink::Block selection = playerlink::BuildSelectionBlock(*entry);
+    deleted = link_.WriteBlock(selection) && Command(CommandCode::kDelete, 1, kMode4).ok();
+  }
+  CloseDriver();
+  return deleted;
+}
+
+bool TMyDevice::ReadDeviceDirectory(std::vector<DeviceEntry>& entries) {
+  if (!OpenDriver()) return false;
+  bool added = false;
+  const auto info = Command(CommandCode::kDirectoryInfo, 0, kMode8);
+  const std::uint16_t count = info.count;
+  playerlink::Block block;
+  if (info.ok() && count > 0 && Command(CommandCode::kReadDirectory, count, kMode4).ok() &&
+      link_.ReadBlock(block)) {
+    identifier_ = playerlink::IdentifierText(playerlink::ParseInfoBlock(block)->identifier);
+    for (unsigned number = 1; number < count; ++number) {
+      if (!link_.ReadBlock(block)) break;
+      const auto file = playerlink::ParseFileHeader(block);
+      if (!file) break;
+      entries.push_back({number, std::u16string(playerlink::FileNamePart(file->name)), file->size});
+      added = true;
+    }
+  }
+  CloseDriver();
+  return added;
+}
+
+bool TMyDevice::StartWriteThread(platform::MessageTarget& window, const common::Path& file, std::u16string headerName,
+                                 std::uint32_t message) {
+  return TDNFileThread::Start(std::make_unique<TDNFileThread>(driver_, window, file.u16string(),
+                                                              std::move(headerName), message,
+                                                              TDNFileThread::kModeWrite));
+}
+
+bool TMyDevice::StartReadThread(platform::MessageTarget& window, std::string_view entryIndex,
+                                const common::Path& target, std::uint32_t message) {
+  return TDNFileThread::Start(std::make_unique<TDNFileThread>(driver_, window,
+                                                              std::u16string(entryIndex.begin(), entryIndex.end()),
+                                                              target.u16string(), message, TDNFileThread::kModeRead));
+}
+
+}  // namespace orvel

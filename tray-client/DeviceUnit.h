@@ -1,0 +1,78 @@
+// TMyDevice: the tray client's use of the player, for the "My PC" window and
+// the channel sync dialog. Every operation but SendDeviceCommand opens the
+// driver itself and closes it before it returns; nothing stays open between
+// operations. Used on the user-interface thread only; transfers run on a
+// TDNFileThread with handles of its own.
+//
+// Results carry raw numbers (bytes, entry numbers); the windows word sizes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/File.h"
+#include "platform/MessageTarget.h"
+#include "player-link/Link.h"
+
+namespace orvel {
+
+inline constexpr const char* kModelName = "Moltree";
+
+struct DeviceEntry {
+  unsigned number = 0;       // 1-based entry number; above 255 it cannot be selected
+  std::u16string name;       // the part of the stored name after the last folder separator
+  std::uint32_t size = 0;    // bytes
+};
+
+class TMyDevice {
+ public:
+  TMyDevice();  // the process's driver (playerlink::SystemDriver)
+  explicit TMyDevice(playerlink::Driver& driver);
+
+  // Opens control, in pipe and out pipe; true when the control device opened.
+  bool OpenDriver();
+  void CloseDriver();
+  // One command on the built-in memory between OpenDriver and CloseDriver;
+  // 0 = failure (also when the driver is not open or the mode is not 4 or 8).
+  std::uint32_t SendDeviceCommand(std::uint8_t code, std::uint32_t argument, std::uint8_t mode);
+
+  // Sets the model name; true when the player's control device opens.
+  bool DetectDevice();
+  // Bytes; 0 when the player does not answer.
+  std::uint32_t GetTotalMemory();
+  // Bytes as the player answers them (1 means none free); 0 when it does not answer.
+  std::uint32_t GetFreeMemory();
+  bool FormatDevice();
+  // Deletes the entry a decimal text names (1-255); a text that is not such a
+  // number deletes nothing and gives false.
+  bool DeleteEntry(std::string_view entryNumber);
+  // Appends the player's files in entry order; true when at least one was
+  // added. Refreshes the identifier from the information block.
+  bool ReadDeviceDirectory(std::vector<DeviceEntry>& entries);
+
+  // Start a TDNFileThread (mode 1: the PC file to the player under
+  // `headerName`; mode 2: entry `entryIndex`, 0-based decimal text, into
+  // `target`). True once the thread runs; it reports to `window` with
+  // `message`.
+  bool StartWriteThread(platform::MessageTarget& window, const common::Path& file, std::u16string headerName,
+                        std::uint32_t message);
+  bool StartReadThread(platform::MessageTarget& window, std::string_view entryIndex, const common::Path& target,
+                       std::uint32_t message);
+
+  // The identifier of the last directory read: 8 upper-case hexadecimal digits.
+  const std::string& identifier() const { return identifier_; }
+  const std::string& modelName() const { return modelName_; }
+  const playerlink::DeviceCommand& commandBuffer() const { return link_.commandBuffer(); }
+
+ private:
+  playerlink::CommandAnswer Command(playerlink::CommandCode code, std::uint32_t argument, std::uint8_t mode);
+
+  playerlink::Driver& driver_;
+  playerlink::Link link_;
+  std::string identifier_;
+  std::string modelName_;
+};
+
+}  // namespace orvel
