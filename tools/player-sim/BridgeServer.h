@@ -1,0 +1,49 @@
+// Serves a driver to the programs' bridge (player-link/BridgeFrame.h): one
+// session per TCP connection, on 127.0.0.1 only.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "common/Result.h"
+#include "player-link/Driver.h"
+#include "player-link/Socket.h"
+
+namespace playersim {
+
+class BridgeServer {
+ public:
+  explicit BridgeServer(playerlink::Driver& driver) : driver_(driver) {}
+  BridgeServer(const BridgeServer&) = delete;
+  BridgeServer& operator=(const BridgeServer&) = delete;
+  ~BridgeServer() { Stop(); }
+
+  // Listens on 127.0.0.1:port (0: a free port) and starts serving; gives the port.
+  common::Result<std::uint16_t> Start(std::uint16_t port);
+  // Ends every connection and waits for their threads.
+  void Stop();
+
+ private:
+  struct Connection {
+    playerlink::Socket socket;
+    std::thread thread;
+    std::atomic<bool> done{false};
+  };
+
+  void AcceptLoop();
+  void Serve(Connection& c);
+  void ReapFinished();
+
+  playerlink::Driver& driver_;
+  int listener_ = -1;
+  std::atomic<bool> stopping_{false};
+  std::thread acceptThread_;
+  std::mutex mutex_;
+  std::list<Connection> connections_;
+};
+
+}  // namespace playersim

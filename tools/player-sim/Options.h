@@ -1,0 +1,27 @@
+// The command line of player-sim (see PlayerSim.cpp for the whole of it).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/Result.h"
+#include "player-link/SimulatedPlayer.h"
+
+namespace playersim {
+
+struct Options {
+  std::string storage;
+  std::uint16_t port = 0;
+  std::string portFile;
+  unsigned lifetimeSeconds = 3600;
+  std::optional<std::uint32_t> identifier;
+  playerlink::sim::PlayerSettings player;
+  playerlink::sim::Faults faults;
+};
+
+common::Result<Options> ParseOptions(const std::vector<std::string>& args);
+// Adds one --fault specification.
+common::Result<void> AddFault(playerlink::sim::Faults& faults, const std::string& spec);
+
+}  // namespace playersim

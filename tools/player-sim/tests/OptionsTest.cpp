@@ -1,0 +1,65 @@
+#include "tools/player-sim/Options.h"
+
+#include <gtest/gtest.h>
+
+namespace playersim {
+namespace {
+
+TEST(OptionsTest, StorageIsRequiredAndDefaultsHold) {
+  EXPECT_FALSE(ParseOptions({}));
+  const auto o = ParseOptions({"--storage", "/tmp/x"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->port, 0);
+  EXPECT_EQ(o->lifetimeSeconds, 3600u);
+  EXPECT_TRUE(o->player.media[1].present);
+}
+
+TEST(OptionsTest, PlayerSettings) {
+  const auto o = ParseOptions({"--storage", "d", "--port", "5000", "--identifier", "DEADBEEF", "--model", "F010",
+                               "--no-card", "--unformatted", "internal", "--internal-bytes", "1000000",
+                               "--lifetime", "20"});
+  ASSERT_TRUE(o) << o.error().message;
+  EXPECT_EQ(o->port, 5000);
+  EXPECT_EQ(*o->identifier, 0xDEADBEEFu);
+  EXPECT_EQ(o->player.modelHigh, 0xF0);
+  EXPECT_EQ(o->player.modelLow, 0x10);
+  EXPECT_FALSE(o->player.media[1].present);
+  EXPECT_FALSE(o->player.media[0].formatted);
+  EXPECT_EQ(o->player.media[0].capacity, 1000000u);
+  EXPECT_EQ(o->lifetimeSeconds, 20u);
+}
+
+TEST(OptionsTest, Faults) {
+  const auto o = ParseOptions({"--storage", "d", "--fault", "open:out", "--fault", "fail:9@card", "--fault",
+                               "answer:6=1,30718", "--fault", "short-read:3@2", "--fault", "short-write:1",
+                               "--fault", "bad-tag:4"});
+  ASSERT_TRUE(o) << o.error().message;
+  const auto& f = o->faults;
+  EXPECT_TRUE(f.failOpen[2]);
+  ASSERT_EQ(f.commands.size(), 2u);
+  EXPECT_TRUE(f.commands[0].failCall);
+  EXPECT_EQ(*f.commands[0].base, playerlink::kCardBase);
+  EXPECT_EQ(f.commands[1].code, 6);
+  EXPECT_EQ(f.commands[1].answer.count, 30718);
+  ASSERT_EQ(f.shortBlocks.size(), 2u);
+  EXPECT_EQ(*f.shortBlocks[0].afterCode, 2);
+  EXPECT_FALSE(f.shortBlocks[1].read);
+  EXPECT_EQ(f.badTagAtDirectoryBlock, 4u);
+}
+
+TEST(OptionsTest, BadArgumentsSayWhat) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--storage", "d", "--port", "70000"}, {"--storage", "d", "--lifetime", "0"},
+        {"--storage", "d", "--fault", "fail:10"}, {"--storage", "d", "--fault", "open:all"},
+        {"--storage", "d", "--fault", "bad-tag:1"}, {"--storage", "d", "--fault", "answer:1"},
+        {"--storage", "d", "--bogus"}, {"--storage"}}) {
+    const auto o = ParseOptions(args);
+    EXPECT_FALSE(o);
+    if (!o) {
+      EXPECT_FALSE(o.error().message.empty());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace playersim
