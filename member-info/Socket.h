@@ -1,0 +1,56 @@
+// TCP connections for the member database client (and the fake server of the
+// tests): a small interface with a Winsock backend (SocketWin32.cpp) and a
+// POSIX backend (SocketPosix.cpp). Every wait is bounded by the caller's
+// time-out; nothing here blocks without one.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "common/Result.h"
+
+namespace dastrel::net {
+
+using Millis = std::chrono::milliseconds;
+
+// Error.code of a failed call, where it matters to the caller.
+enum class NetError {
+  kFailed = 1,   // the platform call failed (the message says which and why)
+  kTimeout = 2,  // nothing happened within the time-out
+};
+
+class Connection {
+ public:
+  virtual ~Connection() = default;  // closes the connection
+
+  // Sends every byte or fails. Each wait for room in the send buffer lasts at
+  // most `timeout`; a send that moves no byte is a failure, not a retry.
+  virtual common::Result<void> SendAll(std::span<const std::uint8_t> bytes, Millis timeout) = 0;
+
+  // Waits at most `timeout` for data, then receives up to buffer.size()
+  // bytes. 0 means the peer has closed the connection.
+  virtual common::Result<std::size_t> Receive(std::span<std::uint8_t> buffer, Millis timeout) = 0;
+};
+
+// Resolves `host` (a dotted IPv4 address or a host name; the first IPv4
+// address found is taken) and connects within `timeout`.
+common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port,
+                                                    Millis timeout);
+
+class Listener {
+ public:
+  virtual ~Listener() = default;
+  // The port the listener is bound to (the system's choice when 0 was asked).
+  virtual std::uint16_t port() const = 0;
+  virtual common::Result<std::unique_ptr<Connection>> Accept(Millis timeout) = 0;
+};
+
+// Listens on the IPv4 `address` ("127.0.0.1" in the tests); port 0 lets the
+// system choose a free port.
+common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::uint16_t port);
+
+}  // namespace dastrel::net

@@ -1,0 +1,169 @@
+// POSIX backend of the TCP connections.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "member-info/Socket.h"
+
+namespace dastrel::net {
+namespace {
+
+common::Error Failed(std::string_view what, int err) {
+  return common::Error{static_cast<int>(NetError::kFailed), std::string(what) + ": " + std::strerror(err)};
+}
+common::Error TimedOut(std::string_view what) {
+  return common::Error{static_cast<int>(NetError::kTimeout), std::string(what) + ": timed out"};
+}
+
+int PollMillis(Millis timeout) {
+  if (timeout.count() <= 0) return 0;
+  if (timeout.count() > 24 * 3600 * 1000) return 24 * 3600 * 1000;
+  return static_cast<int>(timeout.count());
+}
+
+// Waits for `events` on `fd`; true when they came, false on time-out.
+common::Result<bool> WaitFor(int fd, short events, Millis timeout, std::string_view what) {
+  pollfd p{fd, events, 0};
+  for (;;) {
+    const int n = ::poll(&p, 1, PollMillis(timeout));
+    if (n > 0) return true;
+    if (n == 0) return false;
+    if (errno != EINTR) return Failed(what, errno);
+  }
+}
+
+class PosixConnection final : public Connection {
+ public:
+  // The protocol trades small messages and waits for each answer: no Nagle delay.
+  explicit PosixConnection(int fd) : fd_(fd) {
+    const int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  }
+  ~PosixConnection() override { ::close(fd_); }
+
+  common::Result<void> SendAll(std::span<const std::uint8_t> bytes, Millis timeout) override {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+      auto ready = WaitFor(fd_, POLLOUT, timeout, "send");
+      if (!ready) return ready.error();
+      if (!*ready) return TimedOut("send");
+      const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+      if (n < 0) return Failed("send", errno);
+      if (n == 0) return common::Error{static_cast<int>(NetError::kFailed), "send: no byte was sent"};
+      sent += static_cast<std::size_t>(n);
+    }
+    return common::Ok();
+  }
+
+  common::Result<std::size_t> Receive(std::span<std::uint8_t> buffer, Millis timeout) override {
+    auto ready = WaitFor(fd_, POLLIN, timeout, "receive");
+    if (!ready) return ready.error();
+    if (!*ready) return TimedOut("receive");
+    for (;;) {
+      const ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT);
+      if (n >= 0) return static_cast<std::size_t>(n);
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        ready = WaitFor(fd_, POLLIN, timeout, "receive");
+        if (!ready) return ready.error();
+        if (!*ready) return TimedOut("receive");
+      } else if (errno != EINTR) {
+        return Failed("receive", errno);
+      }
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixListener final : public Listener {
+ public:
+  PosixListener(int fd, std::uint16_t port) : fd_(fd), port_(port) {}
+  ~PosixListener() override { ::close(fd_); }
+  std::uint16_t port() const override { return port_; }
+
+  common::Result<std::unique_ptr<Connection>> Accept(Millis timeout) override {
+    auto ready = WaitFor(fd_, POLLIN, timeout, "accept");
+    if (!ready) return ready.error();
+    if (!*ready) return TimedOut("accept");
+    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return Failed("accept", errno);
+    return std::unique_ptr<Connection>(new PosixConnection(fd));
+  }
+
+ private:
+  int fd_;
+  std::uint16_t port_;
+};
+
+}  // namespace
+
+common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port,
+                                                    Millis timeout) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string name(host);
+  const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
+  if (rc != 0 || found == nullptr) {
+    return common::Error{static_cast<int>(NetError::kFailed),
+                         "cannot resolve \"" + name + "\": " + ::gai_strerror(rc)};
+  }
+  sockaddr_in address{};
+  std::memcpy(&address, found->ai_addr, sizeof address);
+  ::freeaddrinfo(found);
+  address.sin_port = htons(port);
+
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return Failed("socket", errno);
+  auto connection = std::make_unique<PosixConnection>(fd);  // closes fd on every failure below
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (errno != EINPROGRESS) return Failed("connect", errno);
+    auto ready = WaitFor(fd, POLLOUT, timeout, "connect");
+    if (!ready) return ready.error();
+    if (!*ready) return TimedOut("connect");
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) return Failed("connect", errno);
+    if (err != 0) return Failed("connect", err);
+  }
+  return std::unique_ptr<Connection>(std::move(connection));
+}
+
+common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::uint16_t port) {
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(port);
+  const std::string text(address);
+  if (::inet_pton(AF_INET, text.c_str(), &local.sin_addr) != 1) {
+    return common::Error{static_cast<int>(NetError::kFailed), "not an IPv4 address: " + text};
+  }
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return Failed("socket", errno);
+  const int one = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 || ::listen(fd, 16) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return Failed("bind " + text, err);
+  }
+  socklen_t len = sizeof local;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return Failed("getsockname", err);
+  }
+  return std::unique_ptr<Listener>(new PosixListener(fd, ntohs(local.sin_port)));
+}
+
+}  // namespace dastrel::net

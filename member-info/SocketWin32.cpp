@@ -1,0 +1,226 @@
+// Winsock backend of the TCP connections. Every connection and listener
+// starts the sockets layer for itself and releases it when it closes, so no
+// process-wide state is kept here. Sockets stay in non-blocking mode; every
+// wait goes through select with a time-out.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "member-info/Socket.h"
+
+namespace dastrel::net {
+namespace {
+
+common::Error Failed(std::string_view what, int err) {
+  return common::Error{static_cast<int>(NetError::kFailed),
+                       std::string(what) + ": Winsock error " + std::to_string(err)};
+}
+common::Error TimedOut(std::string_view what) {
+  return common::Error{static_cast<int>(NetError::kTimeout), std::string(what) + ": timed out"};
+}
+
+timeval ToTimeval(Millis timeout) {
+  long long ms = timeout.count();
+  if (ms < 0) ms = 0;
+  if (ms > 24LL * 3600 * 1000) ms = 24LL * 3600 * 1000;
+  timeval tv;
+  tv.tv_sec = static_cast<long>(ms / 1000);
+  tv.tv_usec = static_cast<long>((ms % 1000) * 1000);
+  return tv;
+}
+
+enum class Wait { kRead, kWrite, kConnect };
+
+// True when the socket is ready, false on time-out.
+common::Result<bool> WaitFor(SOCKET s, Wait what, Millis timeout, std::string_view label) {
+  fd_set ready;
+  fd_set failed;
+  FD_ZERO(&ready);
+  FD_ZERO(&failed);
+  FD_SET(s, &ready);
+  FD_SET(s, &failed);
+  timeval tv = ToTimeval(timeout);
+  const int n = what == Wait::kRead ? ::select(0, &ready, nullptr, &failed, &tv)
+                                    : ::select(0, nullptr, &ready, &failed, &tv);
+  if (n == SOCKET_ERROR) return Failed(label, ::WSAGetLastError());
+  if (n == 0) return false;
+  if (what == Wait::kConnect && FD_ISSET(s, &failed)) {
+    int err = 0;
+    int len = sizeof err;
+    ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
+    return Failed(label, err != 0 ? err : WSAECONNREFUSED);
+  }
+  return true;
+}
+
+// One start of the sockets layer, released once.
+class SocketsLayer {
+ public:
+  SocketsLayer() {
+    WSADATA data;
+    started_ = ::WSAStartup(MAKEWORD(2, 0), &data) == 0;
+  }
+  ~SocketsLayer() {
+    if (started_) ::WSACleanup();
+  }
+  SocketsLayer(const SocketsLayer&) = delete;
+  SocketsLayer& operator=(const SocketsLayer&) = delete;
+  bool started() const { return started_; }
+
+ private:
+  bool started_ = false;
+};
+
+// Closes the socket before the sockets layer is released.
+struct OwnedSocket {
+  std::unique_ptr<SocketsLayer> layer;
+  SOCKET socket = INVALID_SOCKET;
+
+  OwnedSocket() = default;
+  OwnedSocket(OwnedSocket&& other) noexcept
+      : layer(std::move(other.layer)), socket(std::exchange(other.socket, INVALID_SOCKET)) {}
+  OwnedSocket& operator=(OwnedSocket&&) = delete;
+  ~OwnedSocket() {
+    if (socket != INVALID_SOCKET) ::closesocket(socket);
+  }
+};
+
+// Non-blocking, and no Nagle delay: the protocol trades small messages and
+// waits for each answer.
+bool SetNonBlocking(SOCKET s) {
+  u_long on = 1;
+  const BOOL noDelay = TRUE;
+  ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+  return ::ioctlsocket(s, FIONBIO, &on) == 0;
+}
+
+class WinsockConnection final : public Connection {
+ public:
+  explicit WinsockConnection(OwnedSocket&& owned) : owned_(std::move(owned)) {}
+
+  common::Result<void> SendAll(std::span<const std::uint8_t> bytes, Millis timeout) override {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+      auto ready = WaitFor(owned_.socket, Wait::kWrite, timeout, "send");
+      if (!ready) return ready.error();
+      if (!*ready) return TimedOut("send");
+      const std::size_t piece = std::min<std::size_t>(bytes.size() - sent, 1 << 30);
+      const int n = ::send(owned_.socket, reinterpret_cast<const char*>(bytes.data() + sent),
+                           static_cast<int>(piece), 0);
+      if (n == SOCKET_ERROR) {
+        const int err = ::WSAGetLastError();
+        if (err == WSAEWOULDBLOCK) continue;
+        return Failed("send", err);
+      }
+      if (n == 0) return common::Error{static_cast<int>(NetError::kFailed), "send: no byte was sent"};
+      sent += static_cast<std::size_t>(n);
+    }
+    return common::Ok();
+  }
+
+  common::Result<std::size_t> Receive(std::span<std::uint8_t> buffer, Millis timeout) override {
+    for (;;) {
+      auto ready = WaitFor(owned_.socket, Wait::kRead, timeout, "receive");
+      if (!ready) return ready.error();
+      if (!*ready) return TimedOut("receive");
+      const std::size_t piece = std::min<std::size_t>(buffer.size(), 1 << 30);
+      const int n = ::recv(owned_.socket, reinterpret_cast<char*>(buffer.data()), static_cast<int>(piece), 0);
+      if (n >= 0) return static_cast<std::size_t>(n);
+      const int err = ::WSAGetLastError();
+      if (err != WSAEWOULDBLOCK) return Failed("receive", err);
+    }
+  }
+
+ private:
+  OwnedSocket owned_;
+};
+
+class WinsockListener final : public Listener {
+ public:
+  WinsockListener(OwnedSocket&& owned, std::uint16_t port) : owned_(std::move(owned)), port_(port) {}
+  std::uint16_t port() const override { return port_; }
+
+  common::Result<std::unique_ptr<Connection>> Accept(Millis timeout) override {
+    auto ready = WaitFor(owned_.socket, Wait::kRead, timeout, "accept");
+    if (!ready) return ready.error();
+    if (!*ready) return TimedOut("accept");
+    OwnedSocket accepted;
+    accepted.layer = std::make_unique<SocketsLayer>();
+    if (!accepted.layer->started()) return Failed("WSAStartup", ::WSAGetLastError());
+    accepted.socket = ::accept(owned_.socket, nullptr, nullptr);
+    if (accepted.socket == INVALID_SOCKET) return Failed("accept", ::WSAGetLastError());
+    if (!SetNonBlocking(accepted.socket)) return Failed("ioctlsocket", ::WSAGetLastError());
+    return std::unique_ptr<Connection>(new WinsockConnection(std::move(accepted)));
+  }
+
+ private:
+  OwnedSocket owned_;
+  std::uint16_t port_;
+};
+
+}  // namespace
+
+common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port,
+                                                    Millis timeout) {
+  OwnedSocket owned;
+  owned.layer = std::make_unique<SocketsLayer>();
+  if (!owned.layer->started()) return Failed("WSAStartup", ::WSAGetLastError());
+
+  owned.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (owned.socket == INVALID_SOCKET) return Failed("socket", ::WSAGetLastError());
+
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string name(host);
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    return common::Error{static_cast<int>(NetError::kFailed),
+                         "cannot resolve \"" + name + "\": Winsock error " + std::to_string(::WSAGetLastError())};
+  }
+  sockaddr_in address{};
+  std::memcpy(&address, found->ai_addr, sizeof address);
+  ::freeaddrinfo(found);
+  address.sin_port = ::htons(port);
+
+  if (!SetNonBlocking(owned.socket)) return Failed("ioctlsocket", ::WSAGetLastError());
+  if (::connect(owned.socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+    const int err = ::WSAGetLastError();
+    if (err != WSAEWOULDBLOCK) return Failed("connect", err);
+    auto ready = WaitFor(owned.socket, Wait::kConnect, timeout, "connect");
+    if (!ready) return ready.error();
+    if (!*ready) return TimedOut("connect");
+  }
+  return std::unique_ptr<Connection>(new WinsockConnection(std::move(owned)));
+}
+
+common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::uint16_t port) {
+  OwnedSocket owned;
+  owned.layer = std::make_unique<SocketsLayer>();
+  if (!owned.layer->started()) return Failed("WSAStartup", ::WSAGetLastError());
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = ::htons(port);
+  const std::string text(address);
+  if (::inet_pton(AF_INET, text.c_str(), &local.sin_addr) != 1) {
+    return common::Error{static_cast<int>(NetError::kFailed), "not an IPv4 address: " + text};
+  }
+  owned.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (owned.socket == INVALID_SOCKET) return Failed("socket", ::WSAGetLastError());
+  if (::bind(owned.socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) == SOCKET_ERROR ||
+      ::listen(owned.socket, 16) == SOCKET_ERROR) {
+    return Failed("bind " + text, ::WSAGetLastError());
+  }
+  int len = sizeof local;
+  if (::getsockname(owned.socket, reinterpret_cast<sockaddr*>(&local), &len) == SOCKET_ERROR) {
+    return Failed("getsockname", ::WSAGetLastError());
+  }
+  return std::unique_ptr<Listener>(new WinsockListener(std::move(owned), ::ntohs(local.sin_port)));
+}
+
+}  // namespace dastrel::net
