@@ -107,7 +107,7 @@ TEST(WaitAck, BoundsTheNoiseAndReportsSilence) {
 TEST(SendFrame, SendsHeaderThenPayloadAndEndMarkBetweenAcks) {
   ScriptedConnection c({"ACK", "ACK"});
   FrameChannel channel(c, 1s, Later());
-  const std::string payload = "D\0\0\0\0";
+  const std::string payload("D\0\0\0\0", 5);
   ASSERT_TRUE(channel.SendFrame({reinterpret_cast<const std::uint8_t*>(payload.data()), 5}).ok());
   EXPECT_EQ(c.sent, std::string("<5>D\0\0\0\0\x04", 9));
 }

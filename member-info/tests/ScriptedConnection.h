@@ -2,6 +2,7 @@
 // receive, and whose outgoing bytes are kept for the test to look at.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
