@@ -57,20 +57,6 @@ class ClassFactory final : public IClassFactory {
 
 ClassFactory g_factory;
 
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-}
-
 // The registry script gets the module's path in its short form, with single
 // quotes doubled for the script's quoting.
 std::wstring ScriptModulePath(const std::wstring& path) {
@@ -106,11 +92,10 @@ HRESULT RunScript(bool registering) {
 }
 
 HRESULT RegisterTypeLibrary() {
-  const std::wstring path = ModulePath();
-  if (path.empty()) return HRESULT_FROM_WIN32(::GetLastError());
   ITypeLib* library = nullptr;
-  HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  HRESULT hr = LoadModuleTypeLibrary(&library);
   if (FAILED(hr)) return hr;
+  const std::wstring path = ModulePath();
   std::wstring file = path;
   std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
   hr = ::RegisterTypeLib(library, file.data(), folder.empty() ? nullptr : folder.data());
@@ -130,10 +115,8 @@ bool TypeLibraryRegistered(const TLIBATTR& attributes) {
 }
 
 HRESULT UnregisterTypeLibrary() {
-  const std::wstring path = ModulePath();
-  if (path.empty()) return HRESULT_FROM_WIN32(::GetLastError());
   ITypeLib* library = nullptr;
-  HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  HRESULT hr = LoadModuleTypeLibrary(&library);
   if (FAILED(hr)) return hr;
   TLIBATTR* attributes = nullptr;
   hr = library->GetLibAttr(&attributes);
@@ -177,6 +160,27 @@ RegistrationSteps Steps() {
 }  // namespace
 
 HINSTANCE ModuleInstance() { return g_instance; }
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+}
+
+HRESULT LoadModuleTypeLibrary(ITypeLib** library) {
+  *library = nullptr;
+  const std::wstring path = ModulePath();
+  if (path.empty()) return HRESULT_FROM_WIN32(::GetLastError());
+  return ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library);
+}
 void ModuleAddRef() { ++g_count; }
 void ModuleRelease() { --g_count; }
 

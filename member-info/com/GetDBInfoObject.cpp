@@ -57,11 +57,8 @@ HRESULT GetDBInfoObject::LoadTypeInfo() {
   if (typeInfo_) return S_OK;
   // From the module's own resources, so IDispatch works whether or not the
   // type library is registered.
-  wchar_t path[MAX_PATH + 1];
-  const DWORD n = ::GetModuleFileNameW(ModuleInstance(), path, MAX_PATH + 1);
-  if (n == 0 || n > MAX_PATH) return E_FAIL;
   ITypeLib* library = nullptr;
-  HRESULT hr = ::LoadTypeLibEx(path, REGKIND_NONE, &library);
+  HRESULT hr = LoadModuleTypeLibrary(&library);
   if (FAILED(hr)) return hr;
   ITypeInfo* info = nullptr;
   hr = library->GetTypeInfoOfGuid(IID_IGetDBInfo, &info);

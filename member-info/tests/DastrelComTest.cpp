@@ -208,7 +208,7 @@ TEST_F(Direct, SearchInfoFillsGettersThatCanBeReadTwice) {
   Bstr cookie(L"TESKA01-COOKIE");
   ASSERT_EQ(object->SearchInfo(cookie.value, &r), S_OK);
   ASSERT_EQ(r, 0);
-  Bstr address, hobby, office, id, again, emp, got;
+  Bstr address, hobby, id, again, emp, got;
   EXPECT_EQ(object->GetAddress(address.out()), S_OK);
   EXPECT_EQ(address.text(), L"\uC11C\uC6B8\uD2B9\uBCC4\uC2DC \uAC15\uB0A8\uAD6C \uD14C\uD5E4\uB780\uB85C 101");
   EXPECT_EQ(object->GetHobby(hobby.out()), S_OK);

@@ -38,20 +38,29 @@ common::Result<ServerOptions> ParseServerOptions(const std::vector<std::string>&
     const std::string& option = args[i];
     if (i + 1 >= args.size()) return common::Error{0, option + ": a value is missing"};
     const std::string& value = args[++i];
-    const auto number = [&](long long low, long long high) { return Number(option, value, low, high); };
+    // Reads a number in [low, high] into `field`; false (and `error` set) when it is not one.
+    common::Error error;
+    const auto number = [&](auto& field, long long low, long long high, auto convert) {
+      auto n = Number(option, value, low, high);
+      if (!n) {
+        error = n.error();
+        return false;
+      }
+      field = convert(*n);
+      return true;
+    };
+    const auto plain = [](auto type) { return [](long long n) { return static_cast<decltype(type)>(n); }; };
+    const auto millis = [](long long n) { return std::chrono::milliseconds(n); };
 
+    bool ok = true;
     if (option == "--data") {
       o.dataFile = value;
     } else if (option == "--address") {
       o.address = value;
     } else if (option == "--port") {
-      auto n = number(0, 65535);
-      if (!n) return n.error();
-      o.port = static_cast<std::uint16_t>(*n);
+      ok = number(o.port, 0, 65535, plain(std::uint16_t{}));
     } else if (option == "--lifetime") {
-      auto n = number(1, 3600);
-      if (!n) return n.error();
-      o.lifetime = std::chrono::seconds(*n);
+      ok = number(o.lifetime, 1, 3600, [](long long n) { return std::chrono::seconds(n); });
     } else if (option == "--log") {
       o.logFile = value;
     } else if (option == "--withhold-ack") {
@@ -59,34 +68,24 @@ common::Result<ServerOptions> ParseServerOptions(const std::vector<std::string>&
       else if (value == "end") o.withholdAck = WithholdAck::kEnd;
       else return common::Error{0, option + ": header or end, not " + value};
     } else if (option == "--ack-delay-ms") {
-      auto n = number(0, 600000);
-      if (!n) return n.error();
-      o.ackDelay = std::chrono::milliseconds(*n);
+      ok = number(o.ackDelay, 0, 600000, millis);
     } else if (option == "--ack-prefix") {
       o.ackPrefix = value;
     } else if (option == "--split-bytes") {
-      auto n = number(1, 1 << 20);
-      if (!n) return n.error();
-      o.splitBytes = static_cast<std::size_t>(*n);
+      ok = number(o.splitBytes, 1, 1 << 20, plain(std::size_t{}));
     } else if (option == "--split-pause-ms") {
-      auto n = number(0, 60000);
-      if (!n) return n.error();
-      o.splitPause = std::chrono::milliseconds(*n);
+      ok = number(o.splitPause, 0, 60000, millis);
     } else if (option == "--garbage") {
       o.garbage = value;
     } else if (option == "--trickle-ms") {
-      auto n = number(1, 60000);
-      if (!n) return n.error();
-      o.trickle = std::chrono::milliseconds(*n);
+      ok = number(o.trickle, 1, 60000, millis);
     } else if (option == "--header") {
       o.headerText = value;
     } else if (option == "--end-mark") {
       if (value == "none") {
         o.endMark = -1;
       } else {
-        auto n = number(0, 255);
-        if (!n) return n.error();
-        o.endMark = static_cast<int>(*n);
+        ok = number(o.endMark, 0, 255, plain(int{}));
       }
     } else if (option == "--close-at") {
       if (value == "accept") o.closeAt = CloseAt::kAccept;
@@ -101,13 +100,9 @@ common::Result<ServerOptions> ParseServerOptions(const std::vector<std::string>&
       if (value.size() != 1) return common::Error{0, option + ": one character, not " + value};
       o.status = static_cast<std::uint8_t>(value[0]);
     } else if (option == "--reason") {
-      auto n = number(-128, 255);
-      if (!n) return n.error();
-      o.reason = static_cast<std::int8_t>(static_cast<std::uint8_t>(*n & 0xFF));
+      ok = number(o.reason, -128, 255, [](long long n) { return static_cast<std::int8_t>(static_cast<std::uint8_t>(n & 0xFF)); });
     } else if (option == "--record-bytes") {
-      auto n = number(0, 450);
-      if (!n) return n.error();
-      o.recordBytes = static_cast<std::size_t>(*n);
+      ok = number(o.recordBytes, 0, 450, plain(std::size_t{}));
     } else if (option == "--reply-hex") {
       auto bytes = Hex(option, value);
       if (!bytes) return bytes.error();
@@ -115,6 +110,7 @@ common::Result<ServerOptions> ParseServerOptions(const std::vector<std::string>&
     } else {
       return common::Error{0, "unknown option " + option};
     }
+    if (!ok) return error;
   }
   if (o.dataFile.empty() && !o.replyPayload) return common::Error{0, "--data FILE is needed (or --reply-hex)"};
   return o;
