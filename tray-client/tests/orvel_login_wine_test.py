@@ -1,0 +1,169 @@
+#!/usr/bin/python3
+"""Orvel.exe logging in at start under Wine, against the native fake channel
+service (and, for the partner zone, the fake member database through the
+registered Dastrel.dll). An Xvfb server of its own (display chosen with
+-displayfd) and a Wine prefix of its own in the build tree with the Wine
+desktop, since the tray icon needs a display.
+
+Two starts, each with automatic login set in ORVEL.INI:
+  1. zone "Tarnel 서울", user demo: the service sees the login, the login
+     form stays hidden, the tray icon is there; a screenshot is saved.
+  2. zone "Teska넷", user teska01: the member check through Dastrel.dll
+     passes, the service gets "login", "reguser" and the second "login",
+     and the login form stays hidden.
+
+  orvel_login_wine_test.py --orvel Orvel.exe --driver ui-driver.exe --dastrel Dastrel.dll
+                           --service fake-service --service-data FILE
+                           --member-db member-db-server --member-data FILE
+                           --prefix DIR --source-dir DIR --artifact PNG
+"""
+import argparse
+import os
+import subprocess
+import sys
+import time
+import urllib.request
+
+SCRAMBLE_KEY, SCRAMBLE_C1, SCRAMBLE_C2 = 24613, 9317, 15271
+
+
+def scrambled_hex(text):
+    """The INI's PASSWD value: the password scrambled, then hex-encoded."""
+    key = SCRAMBLE_KEY
+    out = bytearray()
+    for byte in text.encode("cp949"):
+        c = byte ^ (key >> 8)
+        out.append(c)
+        key = ((key + c) * SCRAMBLE_C1 + SCRAMBLE_C2) & 0xFFFF
+    return out.hex().upper()
+
+
+def write_ini(path, zone, user, password):
+    text = (f"[SERVERINFO]\r\nSERVERNAME={zone}\r\n"
+            f"[USERINFO]\r\nUSERID={user}\r\nPASSWD={scrambled_hex(password)}\r\n"
+            "[STARTOPTION]\r\nAUTOLOGIN=1\r\nAUTOSTART=0\r\nLOCALONLY=0\r\n")
+    with open(path, "wb") as f:
+        f.write(text.encode("cp949"))
+
+
+def start_server(argv):
+    proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
+    line = proc.stdout.readline().decode("ascii", "replace").strip()
+    if not line.lower().startswith("port "):
+        proc.kill()
+        raise AssertionError(f"{argv[0]} did not report its port ({line!r})")
+    return proc, int(line.split()[1])
+
+
+def fetch(url):
+    with urllib.request.urlopen(url, timeout=10) as reply:
+        return reply.read().decode("utf-8", "replace")
+
+
+def wait_for(predicate, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(0.2)
+    return predicate()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for name in ("--orvel", "--driver", "--dastrel", "--service", "--service-data", "--member-db",
+                 "--member-data", "--prefix", "--source-dir", "--artifact"):
+        parser.add_argument(name, required=True)
+    args = parser.parse_args()
+
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    procs = []
+    env = dict(os.environ)
+    try:
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_fd, 16)
+            if not chunk:
+                break
+            number += chunk
+        assert number.strip(), "Xvfb did not report its display"
+        env["DISPLAY"] = ":" + number.decode().strip()
+        env["WINEPREFIX"] = args.prefix
+        env["LC_ALL"] = "ko_KR.UTF-8"
+
+        service, port = start_server([args.service, "--data", args.service_data, "--lifetime", "400"])
+        procs.append(service)
+        member_db, member_port = start_server([args.member_db, "--data", args.member_data, "--lifetime", "400"])
+        procs.append(member_db)
+        base = f"http://127.0.0.1:{port}"
+        env["ORVEL_ZONE_DIRECTORY"] = base
+        env["DASTREL_SERVER"] = f"127.0.0.1:{member_port}"
+
+        def wine(*argv, timeout=60):
+            return subprocess.run(["wine", *argv], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, timeout=timeout)
+
+        if not os.path.isdir(os.path.join(args.prefix, "drive_c")):
+            subprocess.run([os.path.join(args.source_dir, "scripts", "wine-prefix"), "xvfb"], env=env, check=True,
+                           stdout=subprocess.DEVNULL, timeout=180)
+        subprocess.run(["wineserver", "-p"], env=env, check=True, timeout=30)
+        ini = os.path.join(args.prefix, "drive_c", "windows", "ORVEL.INI")
+        dll = "Z:" + os.path.abspath(args.dastrel)
+
+        def run_orvel(zone, user, password, expected):
+            fetch(base + "/fake/reset")
+            write_ini(ini, zone, user, password)
+            orvel = subprocess.Popen(["wine", args.orvel], env=env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            procs.append(orvel)
+            assert wait_for(lambda: all(e in fetch(base + "/fake/log") for e in expected), 60), \
+                f"the service did not see {expected}: {fetch(base + '/fake/log')}"
+            assert wine(args.driver, "tray-present", "20000").returncode == 0, "no tray icon"
+            # A login that went through hides the login form ("로그인").
+            assert wine(args.driver, "wait", "로그인", "3000").returncode == 1, "the login form is shown"
+            return orvel
+
+        orvel = run_orvel("Tarnel 서울", "demo", "demo1234", ["commend=login userid=demo"])
+        time.sleep(1.5)  # the tray icon follows the login state once a second
+        os.makedirs(os.path.dirname(args.artifact), exist_ok=True)
+        subprocess.run(["import", "-window", "root", args.artifact], env=env, check=True, timeout=60)
+        wine(args.driver, "close", "Tarnel")
+        assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
+
+        assert wine("regsvr32", "/s", dll).returncode == 0, "regsvr32 Dastrel.dll failed"
+        try:
+            orvel = run_orvel("Teska넷", "teska01", "pass01",
+                              ["commend=login userid=teska01", "commend=reguser userid=teska01"])
+            log = fetch(base + "/fake/log")
+            assert log.count("commend=login userid=teska01") == 2, log
+            wine(args.driver, "close", "Tarnel")
+            assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
+        finally:
+            wine("regsvr32", "/u", "/s", dll)
+        print(f"orvel_login_wine_test: ok, screenshot {args.artifact}")
+        return 0
+    finally:
+        for proc in procs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        subprocess.run(["wineserver", "-k"], env=env, timeout=30, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        xvfb.terminate()
+        try:
+            xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            xvfb.kill()
+        os.close(read_fd)
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except (AssertionError, subprocess.SubprocessError, OSError) as error:
+        print(f"orvel_login_wine_test: {error}", file=sys.stderr)
+        sys.exit(1)
