@@ -27,6 +27,12 @@ std::string ToAnsi(const std::string& text) {
   return wide ? common::Utf16ToCp949Lossy(*wide) : std::string();
 }
 
+// A path as UTF-8 text (the registry and the messages take UTF-8).
+std::string PathText(const common::Path& path) {
+  const auto text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 void Report(const std::string& what, const common::Error& error) {
   gui::App().ShowException(std::runtime_error(what + ": " + error.message));
 }
@@ -117,7 +123,7 @@ void TfrmConfig::LoadConfig() {
   if (loaded) {
     ini = std::move(*loaded);
   } else {
-    Report("Cannot read " + Environment().iniPath.string(), loaded.error());
+    Report("Cannot read " + PathText(Environment().iniPath), loaded.error());
   }
   ServerName = FromAnsi(ini.ReadString("SERVERINFO", "SERVERNAME", ""));
   cbSelServer.SetText(ServerName);
@@ -148,13 +154,13 @@ void TfrmConfig::SaveConfig() {
     ini.WriteString("USERINFO", "PASSWD", "");
     ini.WriteBool("STARTOPTION", "AUTOLOGIN", false);
   }
-  auto run = WriteRunKey(kRunValueName, Environment().programPath.string(), cbAutoStart.Checked());
+  auto run = WriteRunKey(kRunValueName, PathText(Environment().programPath), cbAutoStart.Checked());
   ini.WriteBool("STARTOPTION", "AUTOSTART", cbAutoStart.Checked());
   ini.WriteBool("STARTOPTION", "LOCALONLY", cbLocalOnly.Checked());
   ini.WriteBool("SYNCOPTION", "AUTODELETE", cbAutoDelete.Checked());
   ini.WriteBool("SYNCOPTION", "AUTOOVERWRITE", cbAutoOverwrite.Checked());
   auto saved = ini.Save(path);
-  if (!saved) Report("Cannot save " + path.string(), saved.error());
+  if (!saved) Report("Cannot save " + PathText(path), saved.error());
   if (!run) Report("Cannot write the autostart value", run.error());
 }
 

@@ -87,7 +87,7 @@ TEST_F(ConfFormTest, AutostartValueIsTheQuotedProgramPathAndIsRemovedAgain) {
   TfrmConfig form;
   form.cbAutoStart.SetChecked(true);
   form.SaveConfig();
-  EXPECT_EQ(RunValue(), std::optional<std::string>("\"" + Environment().programPath.string() + "\""));
+  EXPECT_EQ(RunValue(), std::optional<std::string>("\"" + Environment().programPath.string() + "\"")) << "natively paths are UTF-8";
   EXPECT_EQ(Ini().ReadString("STARTOPTION", "AUTOSTART", ""), "1");
   form.cbAutoStart.SetChecked(false);
   form.SaveConfig();

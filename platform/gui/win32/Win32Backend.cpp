@@ -1,0 +1,1094 @@
+#include "platform/gui/win32/Win32Backend.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/TextCodec.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Button.h"
+#include "platform/gui/CheckBox.h"
+#include "platform/gui/ComboBox.h"
+#include "platform/gui/Edit.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/GroupBox.h"
+#include "platform/gui/Image.h"
+#include "platform/gui/Label.h"
+#include "platform/gui/ListView.h"
+#include "platform/gui/Memo.h"
+#include "platform/gui/Menu.h"
+#include "platform/gui/PageControl.h"
+#include "platform/gui/Timer.h"
+#include "platform/gui/TrayIcon.h"
+
+namespace gui::win32 {
+
+namespace {
+
+constexpr UINT kWakeMessage = WM_APP + 1;
+constexpr UINT kTrayMessage = WM_APP + 2;
+constexpr UINT kPostedMessage = WM_APP + 3;
+constexpr wchar_t kPeerProperty[] = L"GuiPeer";
+constexpr wchar_t kFormClass[] = L"GuiForm";
+constexpr wchar_t kPanelClass[] = L"GuiPanel";
+constexpr wchar_t kAppClass[] = L"GuiApp";
+
+HINSTANCE instance = nullptr;
+HWND appWindow = nullptr;
+int dpi = 96;
+
+int S(int v) { return MulDiv(v, dpi, 96); }
+int Unscale(int v) { return MulDiv(v, 96, dpi); }
+
+std::wstring W(const std::string& utf8) {
+  auto text = common::Utf8ToUtf16(utf8);
+  if (!text) text = common::Utf8ToUtf16(std::string(utf8.size(), '?'));
+  return std::wstring(text->begin(), text->end());
+}
+
+std::string U(const std::wstring& wide) {
+  auto text = common::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+  return text ? *text : std::string();
+}
+
+std::string WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return U(text);
+}
+
+HICON LoadPicture(const Icon& icon) {
+  static std::map<std::string, HICON> cache;
+  if (icon.empty()) return nullptr;
+  auto it = cache.find(icon.resource);
+  if (it != cache.end()) return it->second;
+  HICON handle = static_cast<HICON>(LoadImageW(instance, W(icon.resource).c_str(), IMAGE_ICON, S(16), S(16), 0));
+  if (!handle) handle = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  cache[icon.resource] = handle;
+  return handle;
+}
+
+class Win32Peer;
+Win32Peer* PeerOf(HWND hwnd) { return hwnd ? static_cast<Win32Peer*>(GetPropW(hwnd, kPeerProperty)) : nullptr; }
+
+// The native side of one control. Programmatic changes run with `updating`
+// set, so the notifications they cause are not taken for the user's.
+class Win32Peer : public Peer {
+ public:
+  explicit Win32Peer(Control& control) : control_(control) {}
+  ~Win32Peer() override {
+    if (hwnd_) {
+      RemovePropW(hwnd_, kPeerProperty);
+      RemoveWindowSubclass(hwnd_, SubclassProc, 1);
+      DestroyWindow(hwnd_);
+    }
+    if (font_) DeleteObject(font_);
+  }
+
+  HWND hwnd() const { return hwnd_; }
+  Control& control() { return control_; }
+
+  void Changed(Change what, int index) override {
+    if (!hwnd_) return;
+    updating_ = true;
+    switch (what) {
+      case Change::kBounds: ApplyBounds(); break;
+      case Change::kVisible: ApplyVisible(); break;
+      case Change::kEnabled: EnableWindow(hwnd_, control_.Enabled()); break;
+      case Change::kFocus:
+        if (Form* form = control_.OwnerForm(); form && form->Visible()) SetFocus(hwnd_);
+        break;
+      default: Apply(what, index); break;
+    }
+    updating_ = false;
+  }
+
+  virtual void OnCommand(int) {}
+  virtual LRESULT OnNotify(NMHDR*, bool& handled) {
+    handled = false;
+    return 0;
+  }
+  // Messages of the control's own window; handled = true stops them.
+  virtual LRESULT OnOwnMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    return 0;
+  }
+
+ protected:
+  virtual void Apply(Change, int) {}
+  virtual void ApplyBounds() {
+    const Rect& b = control_.Bounds();
+    MoveWindow(hwnd_, S(b.left), S(b.top), S(b.width), S(b.height), TRUE);
+  }
+  virtual void ApplyVisible() { ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); }
+
+  HWND ParentWindow() {
+    Control* parent = control_.Parent();
+    auto* peer = parent ? static_cast<Win32Peer*>(parent->peer()) : nullptr;
+    return peer ? peer->hwnd_ : nullptr;
+  }
+
+  // Makes a child window of a standard class, subclassed for reflection.
+  void MakeChild(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text) {
+    static int nextId = 100;
+    const Rect& b = control_.Bounds();
+    hwnd_ = CreateWindowExW(exStyle, className, text.c_str(),
+                            WS_CHILD | WS_CLIPSIBLINGS | style | (control_.Visible() ? WS_VISIBLE : 0), S(b.left),
+                            S(b.top), S(b.width), S(b.height), ParentWindow(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), instance, nullptr);
+    Attach();
+    if (!control_.Enabled()) EnableWindow(hwnd_, FALSE);
+    if (Form* form = control_.OwnerForm()) {
+      if (auto* formPeer = static_cast<Win32Peer*>(form->peer())) {
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formPeer->font_), FALSE);
+      }
+    }
+  }
+
+  void Attach() {
+    SetPropW(hwnd_, kPeerProperty, this);
+    SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+  static bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_COMMAND && lParam) {
+      if (Win32Peer* child = PeerOf(reinterpret_cast<HWND>(lParam))) {
+        child->OnCommand(HIWORD(wParam));
+        result = 0;
+        return true;
+      }
+    } else if (message == WM_NOTIFY) {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (Win32Peer* child = PeerOf(header->hwndFrom)) {
+        bool handled = false;
+        result = child->OnNotify(header, handled);
+        return handled;
+      }
+    }
+    return false;
+  }
+
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR data) {
+    auto* peer = reinterpret_cast<Win32Peer*>(data);
+    LRESULT result = 0;
+    if (Reflect(message, wParam, lParam, result)) return result;
+    if (message == WM_SETFOCUS) {
+      if (Form* form = peer->control_.OwnerForm()) form->SetActiveControl(&peer->control_);
+    }
+    bool handled = false;
+    result = peer->OnOwnMessage(message, wParam, lParam, handled);
+    if (handled) return result;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+
+  friend LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
+
+  Control& control_;
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  bool updating_ = false;
+};
+
+// --- forms and page panels --------------------------------------------------
+
+class FormPeer : public Win32Peer {
+ public:
+  explicit FormPeer(Form& form) : Win32Peer(form), form_(form) {
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+    if (form.BorderIcons()) style |= WS_SYSMENU | WS_MINIMIZEBOX;
+    if (form.Sizeable()) style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
+    style_ = style;
+    RECT r = ClientToWindow();
+    int x = S(form.Left()), y = S(form.Top());
+    if (form.position() == Form::Position::kScreenCenter) {
+      RECT work{};
+      SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+      x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
+      y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
+    }
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, W(form.Caption()).c_str(), style, x, y,
+                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    SetPropW(hwnd_, kPeerProperty, this);
+    if (!form.FontName().empty()) {
+      LOGFONTW lf{};
+      lf.lfHeight = -MulDiv(form.FontSize(), dpi, 72);
+      lf.lfCharSet = DEFAULT_CHARSET;
+      wcsncpy(lf.lfFaceName, W(form.FontName()).c_str(), LF_FACESIZE - 1);
+      font_ = CreateFontIndirectW(&lf);
+    } else {
+      NONCLIENTMETRICSW metrics{};
+      metrics.cbSize = sizeof(metrics);
+      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+      font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  }
+  ~FormPeer() override {
+    if (hwnd_) {
+      RemovePropW(hwnd_, kPeerProperty);
+      DestroyWindow(hwnd_);
+      hwnd_ = nullptr;
+    }
+  }
+
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (Reflect(message, wParam, lParam, result)) return result;
+    switch (message) {
+      case WM_CLOSE: form_.UserClose(); return 0;
+      case WM_SIZE:
+        if (&form_ == App().MainForm()) {
+          if (wParam == SIZE_MINIMIZED) Fire(App().OnMinimize);
+          else if (wParam == SIZE_RESTORED && minimized_) Fire(App().OnRestore);
+          minimized_ = wParam == SIZE_MINIMIZED;
+        }
+        break;
+      case WM_SETFOCUS:
+        if (Control* active = form_.ActiveControl(); active && active->peer()) {
+          SetFocus(static_cast<Win32Peer*>(active->peer())->hwnd());
+          return 0;
+        }
+        break;
+      case DM_GETDEFID:
+        for (Control* child : form_.Children()) {
+          if (child->kind() == Control::Kind::kButton && static_cast<Button*>(child)->IsDefault() && child->peer()) {
+            return MAKELONG(GetDlgCtrlID(static_cast<Win32Peer*>(child->peer())->hwnd()), DC_HASDEFID);
+          }
+        }
+        return 0;
+      default: break;
+    }
+    if (message >= WM_USER && message < WM_APP && form_.HasMessageHandler(message)) {
+      return form_.Dispatch(message, wParam, static_cast<std::intptr_t>(lParam));
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+
+ protected:
+  RECT ClientToWindow() {
+    RECT r{0, 0, S(form_.Width()), S(form_.Height())};
+    AdjustWindowRectEx(&r, style_, FALSE, WS_EX_CONTROLPARENT);
+    return r;
+  }
+  void ApplyBounds() override {
+    RECT r = ClientToWindow();
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void ApplyVisible() override { ShowWindow(hwnd_, form_.Visible() ? SW_SHOW : SW_HIDE); }
+  void Apply(Change what, int) override {
+    if (what == Change::kText) SetWindowTextW(hwnd_, W(form_.Caption()).c_str());
+    if (what == Change::kFront) {
+      if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      SetForegroundWindow(hwnd_);
+      BringWindowToTop(hwnd_);
+    }
+  }
+
+ private:
+  Form& form_;
+  DWORD style_ = 0;
+  bool minimized_ = false;
+};
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (auto* peer = static_cast<FormPeer*>(PeerOf(hwnd))) return peer->Handle(message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (PeerOf(hwnd) && Win32Peer::Reflect(message, wParam, lParam, result)) return result;
+  if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
+    // Labels and check boxes on a page take the page's colour.
+    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class TabSheetPeer;
+
+class PageControlPeer : public Win32Peer {
+ public:
+  explicit PageControlPeer(PageControl& pages) : Win32Peer(pages), pages_(pages) {
+    MakeChild(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPCHILDREN, 0, L"");
+    RebuildTabs();
+  }
+  void RebuildTabs();
+  RECT PageRect() {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    TabCtrl_AdjustRect(hwnd_, FALSE, &r);
+    return r;
+  }
+  LRESULT OnNotify(NMHDR* header, bool& handled) override {
+    handled = header->code == TCN_SELCHANGE;
+    if (handled && !updating_) {
+      const int index = TabCtrl_GetCurSel(hwnd_);
+      if (index >= 0 && index < static_cast<int>(shown_.size()) && !pages_.UserSelectPage(*shown_[index])) {
+        RebuildTabs();
+      }
+    }
+    return 0;
+  }
+
+ protected:
+  void Apply(Change what, int) override {
+    if (what == Change::kActivePage) RebuildTabs();
+  }
+  void ApplyBounds() override {
+    Win32Peer::ApplyBounds();
+    RebuildTabs();
+  }
+
+ private:
+  PageControl& pages_;
+  std::vector<TabSheet*> shown_;
+};
+
+class TabSheetPeer : public Win32Peer {
+ public:
+  explicit TabSheetPeer(TabSheet& sheet) : Win32Peer(sheet), sheet_(sheet) {
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                            10, 10, ParentWindow(), nullptr, instance, nullptr);
+    SetPropW(hwnd_, kPeerProperty, this);
+    Place();
+  }
+  ~TabSheetPeer() override {
+    if (hwnd_) {
+      RemovePropW(hwnd_, kPeerProperty);
+      DestroyWindow(hwnd_);
+      hwnd_ = nullptr;
+    }
+  }
+  void Place() {
+    auto* owner = static_cast<PageControlPeer*>(sheet_.Owner()->peer());
+    if (!owner) return;
+    RECT r = owner->PageRect();
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    const bool shown = sheet_.Visible() && sheet_.TabVisible() && sheet_.Owner()->ActivePage() == &sheet_;
+    ShowWindow(hwnd_, shown ? SW_SHOWNA : SW_HIDE);
+  }
+
+ protected:
+  void ApplyBounds() override { Place(); }
+  void ApplyVisible() override {
+    if (auto* owner = static_cast<PageControlPeer*>(sheet_.Owner()->peer())) owner->RebuildTabs();
+  }
+  void Apply(Change what, int) override {
+    if (what == Change::kText) ApplyVisible();
+  }
+
+ private:
+  TabSheet& sheet_;
+};
+
+void PageControlPeer::RebuildTabs() {
+  updating_ = true;
+  TabCtrl_DeleteAllItems(hwnd_);
+  shown_.clear();
+  int selected = -1;
+  for (TabSheet* sheet : pages_.Pages()) {
+    if (!sheet->TabVisible()) continue;
+    std::wstring caption = W(sheet->Caption());
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageW(hwnd_, TCM_INSERTITEMW, shown_.size(), reinterpret_cast<LPARAM>(&item));
+    if (sheet == pages_.ActivePage()) selected = static_cast<int>(shown_.size());
+    shown_.push_back(sheet);
+  }
+  TabCtrl_SetCurSel(hwnd_, selected);
+  for (TabSheet* sheet : pages_.Pages()) {
+    if (auto* peer = static_cast<TabSheetPeer*>(sheet->peer())) peer->Place();
+  }
+  updating_ = false;
+}
+
+// --- simple controls ---------------------------------------------------------
+
+class LabelPeer : public Win32Peer {
+ public:
+  explicit LabelPeer(Label& label) : Win32Peer(label), label_(label) {
+    DWORD style = SS_NOPREFIX;
+    if (label.Alignment() == Align::kRight) style |= SS_RIGHT;
+    else if (label.Alignment() == Align::kCenter) style |= SS_CENTER;
+    else style |= label.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP;
+    MakeChild(L"STATIC", style, 0, W(label.Caption()));
+  }
+
+ protected:
+  void Apply(Change what, int) override {
+    if (what == Change::kText) SetWindowTextW(hwnd_, W(label_.Caption()).c_str());
+  }
+
+ private:
+  Label& label_;
+};
+
+class ButtonPeer : public Win32Peer {
+ public:
+  explicit ButtonPeer(Button& button) : Win32Peer(button), button_(button) {
+    MakeChild(L"BUTTON", WS_TABSTOP | (button.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
+              W(button.Caption()));
+  }
+  void OnCommand(int code) override {
+    if (code == BN_CLICKED && !updating_) button_.UserClick();
+  }
+
+ protected:
+  void Apply(Change what, int) override {
+    if (what == Change::kText) SetWindowTextW(hwnd_, W(button_.Caption()).c_str());
+  }
+
+ private:
+  Button& button_;
+};
+
+class CheckBoxPeer : public Win32Peer {
+ public:
+  explicit CheckBoxPeer(CheckBox& box) : Win32Peer(box), box_(box) {
+    MakeChild(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, W(box.Caption()));
+    SendMessageW(hwnd_, BM_SETCHECK, box.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  void OnCommand(int code) override {
+    if (code != BN_CLICKED || updating_) return;
+    const bool checked = SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (!box_.UserSetChecked(checked)) Changed(Change::kChecked, -1);
+  }
+
+ protected:
+  void Apply(Change what, int) override {
+    if (what == Change::kText) SetWindowTextW(hwnd_, W(box_.Caption()).c_str());
+    if (what == Change::kChecked) SendMessageW(hwnd_, BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+ private:
+  CheckBox& box_;
+};
+
+class GroupBoxPeer : public Win32Peer {
+ public:
+  explicit GroupBoxPeer(GroupBox& group) : Win32Peer(group), group_(group) {
+    MakeChild(L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, W(group.Caption()));
+  }
+
+ protected:
+  LRESULT OnOwnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) override {
+    if (message == WM_ERASEBKGND) {
+      // A group box paints only its frame; the inside is ours to fill.
+      RECT r{};
+      GetClientRect(hwnd_, &r);
+      FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+      handled = true;
+      return 1;
+    }
+    if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
+      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+      handled = true;
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    handled = false;
+    return 0;
+  }
+  void Apply(Change what, int) override {
+    if (what == Change::kText) SetWindowTextW(hwnd_, W(group_.Caption()).c_str());
+  }
+
+ private:
+  GroupBox& group_;
+};
+
+class EditPeer : public Win32Peer {
+ public:
+  explicit EditPeer(Edit& edit) : Win32Peer(edit), edit_(edit) {
+    MakeChild(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | (edit.PasswordChar() ? ES_PASSWORD : 0), WS_EX_CLIENTEDGE,
+              W(edit.Text()));
+    updating_ = true;
+    ApplyPassword();
+    if (edit.ReadOnly()) SendMessageW(hwnd_, EM_SETREADONLY, TRUE, 0);
+    if (edit.MaxLength() > 0) SendMessageW(hwnd_, EM_SETLIMITTEXT, edit.MaxLength(), 0);
+    updating_ = false;
+  }
+  void OnCommand(int code) override {
+    if (code == EN_CHANGE && !updating_) edit_.UserSetText(WindowText(hwnd_));
+  }
+
+ protected:
+  LRESULT OnOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override {
+    handled = false;
+    if (message == WM_GETDLGCODE && lParam && edit_.OnKeyPress) {
+      auto* msg = reinterpret_cast<MSG*>(lParam);
+      if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+        handled = true;
+        return DLGC_WANTMESSAGE | DLGC_HASSETSEL | DLGC_WANTCHARS;
+      }
+    }
+    if (message == WM_CHAR) {
+      int key = static_cast<int>(wParam);
+      edit_.UserKeyPress(key);
+      if (key == 0 || key == keys::kReturn) {
+        handled = true;  // a single line has nothing to do with Enter
+        return 0;
+      }
+    }
+    return 0;
+  }
+  void ApplyPassword() {
+    SendMessageW(hwnd_, EM_SETPASSWORDCHAR, static_cast<WPARAM>(static_cast<unsigned char>(edit_.PasswordChar())), 0);
+  }
+  void Apply(Change what, int) override {
+    if (what == Change::kText) SetWindowTextW(hwnd_, W(edit_.Text()).c_str());
+    if (what == Change::kPasswordChar) {
+      ApplyPassword();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    if (what == Change::kReadOnly) SendMessageW(hwnd_, EM_SETREADONLY, edit_.ReadOnly(), 0);
+  }
+
+ private:
+  Edit& edit_;
+};
+
+class MemoPeer : public Win32Peer {
+ public:
+  explicit MemoPeer(Memo& memo) : Win32Peer(memo), memo_(memo) {
+    MakeChild(L"EDIT", WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL, WS_EX_CLIENTEDGE,
+              W(memo.Text()));
+    if (memo.ReadOnly()) SendMessageW(hwnd_, EM_SETREADONLY, TRUE, 0);
+  }
+  void OnCommand(int code) override {
+    if (code == EN_CHANGE && !updating_) {
+      updating_ = true;
+      memo_.UserSetText(WindowText(hwnd_));
+      updating_ = false;
+    }
+  }
+
+ protected:
+  void Apply(Change what, int) override {
+    if (what == Change::kItems || what == Change::kItemAdded) SetWindowTextW(hwnd_, W(memo_.Text()).c_str());
+    if (what == Change::kReadOnly) SendMessageW(hwnd_, EM_SETREADONLY, memo_.ReadOnly(), 0);
+  }
+
+ private:
+  Memo& memo_;
+};
+
+class ComboBoxPeer : public Win32Peer {
+ public:
+  explicit ComboBoxPeer(ComboBox& combo) : Win32Peer(combo), combo_(combo) {
+    const DWORD style = combo.style() == ComboBox::Style::kDropDown ? CBS_DROPDOWN : CBS_DROPDOWNLIST;
+    MakeChild(L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL | style, 0, L"");
+    updating_ = true;
+    Refill();
+    updating_ = false;
+  }
+  void OnCommand(int code) override {
+    if (updating_) return;
+    if (code == CBN_SELCHANGE) {
+      const int index = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+      if (index >= 0) combo_.UserSelect(index);
+    } else if (code == CBN_EDITCHANGE) {
+      combo_.UserSetText(WindowText(hwnd_));
+    }
+  }
+
+ protected:
+  void ApplyBounds() override {
+    // The height of a combo box window includes its drop-down list.
+    const Rect& b = control_.Bounds();
+    MoveWindow(hwnd_, S(b.left), S(b.top), S(b.width), S(b.height * 8), TRUE);
+  }
+  void Refill() {
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    for (const auto& item : combo_.Items()) SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(item).c_str()));
+    Select();
+  }
+  void Select() {
+    SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.ItemIndex()), 0);
+    if (combo_.style() == ComboBox::Style::kDropDown) SetWindowTextW(hwnd_, W(combo_.Text()).c_str());
+  }
+  void Apply(Change what, int index) override {
+    if (what == Change::kItemAdded) {
+      SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(combo_.Items()[index]).c_str()));
+    } else if (what == Change::kItems) {
+      Refill();
+    } else if (what == Change::kItemIndex || what == Change::kText) {
+      Select();
+    }
+  }
+
+ private:
+  ComboBox& combo_;
+};
+
+class ImagePeer : public Win32Peer {
+ public:
+  explicit ImagePeer(Image& image) : Win32Peer(image), image_(image) {
+    MakeChild(L"STATIC", SS_ICON | SS_CENTERIMAGE, 0, L"");
+    Apply(Change::kPicture, -1);
+  }
+
+ protected:
+  void Apply(Change what, int) override {
+    if (what == Change::kPicture) SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(LoadPicture(image_.Picture())), 0);
+  }
+
+ private:
+  Image& image_;
+};
+
+class ListViewPeer : public Win32Peer {
+ public:
+  explicit ListViewPeer(ListView& list) : Win32Peer(list), list_(list) {
+    DWORD style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+    if (!list.MultiSelect()) style |= LVS_SINGLESEL;
+    if (!list.ReadOnly()) style |= LVS_EDITLABELS;
+    MakeChild(WC_LISTVIEWW, style, WS_EX_CLIENTEDGE, L"");
+    DWORD ex = LVS_EX_DOUBLEBUFFER;
+    if (list.CheckBoxes()) ex |= LVS_EX_CHECKBOXES;
+    if (list.RowSelect()) ex |= LVS_EX_FULLROWSELECT;
+    updating_ = true;
+    ListView_SetExtendedListViewStyle(hwnd_, ex);
+    Columns();
+    Refill();
+    updating_ = false;
+  }
+
+  LRESULT OnNotify(NMHDR* header, bool& handled) override {
+    handled = true;
+    switch (header->code) {
+      case LVN_ITEMCHANGED: {
+        auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if (updating_ || change->iItem < 0 || change->iItem >= list_.Count() || !(change->uChanged & LVIF_STATE)) return 0;
+        const int i = change->iItem;
+        const bool checked = ((change->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        if (list_.CheckBoxes() && (change->uNewState & LVIS_STATEIMAGEMASK) && checked != list_.Item(i).checked) {
+          if (!list_.UserSetChecked(i, checked)) Changed(Change::kItemChanged, i);
+        }
+        const bool selected = (change->uNewState & LVIS_SELECTED) != 0;
+        if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) &&
+            selected != list_.Item(i).selected) {
+          updating_ = true;
+          list_.UserSetSelected(i, selected);
+          updating_ = false;
+        }
+        return 0;
+      }
+      case NM_CLICK: Fire(list_.OnClick); return 0;
+      case LVN_BEGINLABELEDITW: {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        return list_.UserBeginEdit(info->item.iItem) ? FALSE : TRUE;
+      }
+      case LVN_ENDLABELEDITW: {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        if (!info->item.pszText || info->item.iItem < 0 || info->item.iItem >= list_.Count()) return FALSE;
+        ListItem item = list_.Item(info->item.iItem);
+        item.caption = U(info->item.pszText);
+        list_.SetItem(info->item.iItem, std::move(item));
+        return FALSE;  // the model has redrawn the row itself
+      }
+      case LVN_KEYDOWN: list_.UserKeyDown(reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey); return 0;
+      default: handled = false; return 0;
+    }
+  }
+
+ protected:
+  void Columns() {
+    while (ListView_DeleteColumn(hwnd_, 0)) {
+    }
+    int index = 0;
+    for (const auto& column : list_.Columns()) {
+      std::wstring caption = W(column.caption);
+      LVCOLUMNW c{};
+      c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+      c.fmt = column.alignment == Align::kRight ? LVCFMT_RIGHT : column.alignment == Align::kCenter ? LVCFMT_CENTER : LVCFMT_LEFT;
+      c.cx = S(column.width);
+      c.pszText = caption.data();
+      SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&c));
+    }
+  }
+  void SetRow(int index, bool insert) {
+    const ListItem& item = list_.Item(index);
+    std::wstring caption = W(item.caption);
+    LVITEMW row{};
+    row.mask = LVIF_TEXT;
+    row.iItem = index;
+    row.pszText = caption.data();
+    SendMessageW(hwnd_, insert ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row));
+    const int columns = std::max<int>(1, static_cast<int>(list_.Columns().size()));
+    for (int sub = 1; sub < columns; ++sub) {
+      std::wstring text = sub - 1 < static_cast<int>(item.subItems.size()) ? W(item.subItems[sub - 1]) : L"";
+      LVITEMW cell{};
+      cell.iSubItem = sub;
+      cell.pszText = text.data();
+      SendMessageW(hwnd_, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&cell));
+    }
+    UINT state = item.selected ? LVIS_SELECTED : 0;
+    UINT mask = LVIS_SELECTED;
+    if (list_.CheckBoxes()) {
+      state |= INDEXTOSTATEIMAGEMASK(item.checked ? 2 : 1);
+      mask |= LVIS_STATEIMAGEMASK;
+    }
+    ListView_SetItemState(hwnd_, index, state, mask);
+  }
+  void Refill() {
+    ListView_DeleteAllItems(hwnd_);
+    for (int i = 0; i < list_.Count(); ++i) SetRow(i, true);
+  }
+  void Apply(Change what, int index) override {
+    switch (what) {
+      case Change::kColumns: Columns(); break;
+      case Change::kItems: Refill(); break;
+      case Change::kItemAdded: SetRow(index, true); break;
+      case Change::kItemRemoved: ListView_DeleteItem(hwnd_, index); break;
+      case Change::kItemChanged:
+        if (index >= 0 && index < list_.Count()) SetRow(index, false);
+        break;
+      default: break;
+    }
+  }
+
+ private:
+  ListView& list_;
+};
+
+// --- the tray icon -------------------------------------------------------------
+
+std::map<UINT, TrayIcon*> trays;
+UINT taskbarCreated = 0;
+
+class TrayPeer : public Peer {
+ public:
+  explicit TrayPeer(TrayIcon& tray) : tray_(tray) {
+    static UINT nextId = 1;
+    id_ = nextId++;
+    trays[id_] = &tray;
+  }
+  ~TrayPeer() override {
+    Remove();
+    trays.erase(id_);
+  }
+  void Changed(Change what, int) override {
+    if (what == Change::kVisible) {
+      if (tray_.Visible()) Add();
+      else Remove();
+    } else if (added_) {
+      Notify(NIM_MODIFY);
+    }
+  }
+  void Add() {
+    added_ = Notify(NIM_ADD);
+  }
+  void Remove() {
+    if (added_) Notify(NIM_DELETE);
+    added_ = false;
+  }
+
+ private:
+  bool Notify(DWORD action) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = appWindow;
+    data.uID = id_;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = LoadPicture(tray_.ShownIcon());
+    wcsncpy(data.szTip, W(tray_.Hint()).c_str(), 127);
+    return Shell_NotifyIconW(action, &data) != FALSE;
+  }
+  TrayIcon& tray_;
+  UINT id_;
+  bool added_ = false;
+};
+
+// --- the backend -----------------------------------------------------------------
+
+class Win32Backend : public Backend {
+ public:
+  Win32Backend() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    HDC screen = GetDC(nullptr);
+    dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    cls.lpfnWndProc = FormProc;
+    cls.lpszClassName = kFormClass;
+    cls.hIcon = LoadIconW(instance, L"MAINICON");
+    RegisterClassExW(&cls);
+    cls.lpfnWndProc = PanelProc;
+    cls.lpszClassName = kPanelClass;
+    cls.hIcon = nullptr;
+    RegisterClassExW(&cls);
+    cls.lpfnWndProc = AppProc;
+    cls.lpszClassName = kAppClass;
+    RegisterClassExW(&cls);
+    taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    // A hidden top-level window (not message-only, so that it hears the
+    // task bar's restart and can own popup menus).
+    appWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                                nullptr);
+  }
+  ~Win32Backend() override {
+    DestroyWindow(appWindow);
+    appWindow = nullptr;
+  }
+
+  std::unique_ptr<Peer> CreatePeer(Control& control) override {
+    switch (control.kind()) {
+      case Control::Kind::kForm: return std::make_unique<FormPeer>(static_cast<Form&>(control));
+      case Control::Kind::kLabel: return std::make_unique<LabelPeer>(static_cast<Label&>(control));
+      case Control::Kind::kButton: return std::make_unique<ButtonPeer>(static_cast<Button&>(control));
+      case Control::Kind::kEdit: return std::make_unique<EditPeer>(static_cast<Edit&>(control));
+      case Control::Kind::kMemo: return std::make_unique<MemoPeer>(static_cast<Memo&>(control));
+      case Control::Kind::kCheckBox: return std::make_unique<CheckBoxPeer>(static_cast<CheckBox&>(control));
+      case Control::Kind::kComboBox: return std::make_unique<ComboBoxPeer>(static_cast<ComboBox&>(control));
+      case Control::Kind::kGroupBox: return std::make_unique<GroupBoxPeer>(static_cast<GroupBox&>(control));
+      case Control::Kind::kPageControl: return std::make_unique<PageControlPeer>(static_cast<PageControl&>(control));
+      case Control::Kind::kTabSheet: return std::make_unique<TabSheetPeer>(static_cast<TabSheet&>(control));
+      case Control::Kind::kListView: return std::make_unique<ListViewPeer>(static_cast<ListView&>(control));
+      case Control::Kind::kImage: return std::make_unique<ImagePeer>(static_cast<Image&>(control));
+    }
+    return nullptr;
+  }
+  std::unique_ptr<Peer> CreateTrayPeer(TrayIcon& tray) override { return std::make_unique<TrayPeer>(tray); }
+
+  void StartTimer(Timer& timer) override {
+    auto it = timerIds_.find(&timer);
+    UINT_PTR id = it != timerIds_.end() ? it->second : nextTimer_++;
+    timerIds_[&timer] = id;
+    timers_[id] = &timer;
+    SetTimer(appWindow, id, static_cast<UINT>(timer.Interval()), nullptr);
+  }
+  void StopTimer(Timer& timer) override {
+    auto it = timerIds_.find(&timer);
+    if (it == timerIds_.end()) return;
+    KillTimer(appWindow, it->second);
+    timers_.erase(it->second);
+    timerIds_.erase(it);
+  }
+
+  void Post(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    if (auto* peer = static_cast<Win32Peer*>(form.peer())) {
+      PostMessageW(peer->hwnd(), message, wParam, lParam);
+      return;
+    }
+    auto* posted = new PostedToForm{form.LifeToken(), message, wParam, lParam};
+    PostMessageW(appWindow, kPostedMessage, 0, reinterpret_cast<LPARAM>(posted));
+  }
+  std::intptr_t Send(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    if (auto* peer = static_cast<Win32Peer*>(form.peer())) return SendMessageW(peer->hwnd(), message, wParam, lParam);
+    return form.Dispatch(message, wParam, lParam);
+  }
+
+  bool ProcessPending() override {
+    bool any = App().DrainWorkerCalls();
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return any;
+    Dispatch(msg);
+    return true;
+  }
+  void WaitAndHandle() override {
+    if (App().Terminated()) return;
+    App().DrainWorkerCalls();
+    MSG msg;
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return;  // WM_QUIT: Terminate() was called
+    Dispatch(msg);
+  }
+  void Elapse(int ms) override {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(0, ms));
+    for (;;) {
+      while (ProcessPending()) {
+      }
+      const ULONGLONG now = GetTickCount64();
+      if (now >= end) break;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+  }
+  void Wake() override { PostMessageW(appWindow, kWakeMessage, 0, 0); }
+  void Quit() override { PostQuitMessage(0); }
+  std::uint64_t NowMs() override { return GetTickCount64(); }
+
+  ModalResult ShowMessageBox(const MessageBoxRequest& request) override {
+    UINT flags = MB_SETFOREGROUND;
+    switch (request.buttons) {
+      case Buttons::kOk: flags |= MB_OK; break;
+      case Buttons::kOkCancel: flags |= MB_OKCANCEL; break;
+      case Buttons::kAbortRetryIgnore: flags |= MB_ABORTRETRYIGNORE; break;
+      case Buttons::kYesNoCancel: flags |= MB_YESNOCANCEL; break;
+      case Buttons::kYesNo: flags |= MB_YESNO; break;
+      case Buttons::kRetryCancel: flags |= MB_RETRYCANCEL; break;
+    }
+    switch (request.icon) {
+      case MsgIcon::kNone: break;
+      case MsgIcon::kError: flags |= MB_ICONERROR; break;
+      case MsgIcon::kQuestion: flags |= MB_ICONQUESTION; break;
+      case MsgIcon::kWarning: flags |= MB_ICONWARNING; break;
+      case MsgIcon::kInformation: flags |= MB_ICONINFORMATION; break;
+    }
+    HWND owner = nullptr;
+    if (request.owner && request.owner->peer()) owner = static_cast<Win32Peer*>(request.owner->peer())->hwnd();
+    if (!owner) {
+      HWND active = GetActiveWindow();
+      if (PeerOf(active)) owner = active;
+    }
+    if (!owner) flags |= MB_TASKMODAL;
+    const int answer = MessageBoxW(owner, W(request.text).c_str(), W(request.title).c_str(), flags);
+    return answer > 0 && answer <= 7 ? static_cast<ModalResult>(answer) : ModalResult::kCancel;
+  }
+
+  MenuItem* TrackPopupMenu(PopupMenu& menu, Point at) override {
+    std::vector<MenuItem*> ids;
+    HMENU handle = Build(menu.Items(), ids);
+    SetForegroundWindow(appWindow);
+    const int chosen = ::TrackPopupMenu(handle, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, S(at.x), S(at.y), 0,
+                                        appWindow, nullptr);
+    PostMessageW(appWindow, WM_NULL, 0, 0);
+    DestroyMenu(handle);
+    return chosen > 0 && chosen <= static_cast<int>(ids.size()) ? ids[static_cast<std::size_t>(chosen - 1)] : nullptr;
+  }
+
+  void BeginModal(Form& form) override {
+    std::vector<HWND> disabled;
+    for (const auto& other : App().OwnedForms()) {
+      if (other.get() == &form || !other->peer()) continue;
+      HWND hwnd = static_cast<Win32Peer*>(other->peer())->hwnd();
+      if (IsWindowEnabled(hwnd)) {
+        EnableWindow(hwnd, FALSE);
+        disabled.push_back(hwnd);
+      }
+    }
+    modal_[&form] = std::move(disabled);
+  }
+  void EndModal(Form& form) override {
+    for (HWND hwnd : modal_[&form]) {
+      if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    }
+    modal_.erase(&form);
+  }
+  void BringAppToFront() override {
+    for (const auto& form : App().OwnedForms()) {
+      if (form->Visible() && form->peer()) {
+        HWND hwnd = static_cast<Win32Peer*>(form->peer())->hwnd();
+        SetForegroundWindow(hwnd);
+        BringWindowToTop(hwnd);
+      }
+    }
+  }
+
+  static Win32Backend* current;
+
+ private:
+  struct PostedToForm {
+    std::weak_ptr<Form*> form;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
+
+  static HMENU Build(const std::vector<MenuItem*>& items, std::vector<MenuItem*>& ids) {
+    HMENU handle = CreatePopupMenu();
+    for (MenuItem* item : items) {
+      if (!item->Visible()) continue;
+      if (item->IsSeparator()) {
+        AppendMenuW(handle, MF_SEPARATOR, 0, nullptr);
+        continue;
+      }
+      UINT flags = MF_STRING | (item->Enabled() ? 0 : MF_GRAYED) | (item->Checked() ? MF_CHECKED : 0);
+      if (!item->Items().empty()) {
+        AppendMenuW(handle, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(Build(item->Items(), ids)),
+                    W(item->Caption()).c_str());
+      } else {
+        ids.push_back(item);
+        AppendMenuW(handle, flags, ids.size(), W(item->Caption()).c_str());
+      }
+    }
+    return handle;
+  }
+
+  void Dispatch(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && root != appWindow && PeerOf(root) && IsDialogMessageW(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+
+  static LRESULT CALLBACK AppProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Win32Backend* self = current;
+    if (message == kWakeMessage) {
+      if (Application::Exists()) App().DrainWorkerCalls();
+      return 0;
+    }
+    if (message == WM_TIMER && self) {
+      auto it = self->timers_.find(wParam);
+      if (it != self->timers_.end()) it->second->Tick();
+      return 0;
+    }
+    if (message == kPostedMessage) {
+      std::unique_ptr<PostedToForm> posted(reinterpret_cast<PostedToForm*>(lParam));
+      if (auto form = posted->form.lock()) (*form)->Dispatch(posted->message, posted->wParam, posted->lParam);
+      return 0;
+    }
+    if (message == kTrayMessage) {
+      auto it = trays.find(static_cast<UINT>(wParam));
+      if (it != trays.end()) {
+        TrayIcon* tray = it->second;
+        if (LOWORD(lParam) == WM_LBUTTONUP) {
+          tray->UserClick();
+        } else if (LOWORD(lParam) == WM_RBUTTONUP || LOWORD(lParam) == WM_CONTEXTMENU) {
+          POINT p{};
+          GetCursorPos(&p);
+          tray->UserRightClick(Point{Unscale(p.x), Unscale(p.y)});
+        }
+      }
+      return 0;
+    }
+    if (message == taskbarCreated && taskbarCreated != 0) {
+      for (auto& [id, tray] : trays) {
+        if (tray->Visible() && tray->peer()) static_cast<TrayPeer*>(tray->peer())->Add();
+      }
+      return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+
+  std::map<Timer*, UINT_PTR> timerIds_;
+  std::map<UINT_PTR, Timer*> timers_;
+  UINT_PTR nextTimer_ = 1;
+  std::map<Form*, std::vector<HWND>> modal_;
+};
+
+Win32Backend* Win32Backend::current = nullptr;
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateWin32Backend(void* module) {
+  instance = module ? static_cast<HINSTANCE>(module) : GetModuleHandleW(nullptr);
+  auto backend = std::make_unique<Win32Backend>();
+  Win32Backend::current = backend.get();
+  return backend;
+}
+
+void* HandleOf(const Control& control) {
+  auto* peer = static_cast<Win32Peer*>(control.peer());
+  return peer ? peer->hwnd() : nullptr;
+}
+
+void* AppWindow() { return appWindow; }
+
+}  // namespace gui::win32
