@@ -35,16 +35,7 @@ class OrvelLoginHost : public LoginHost {
     int n = 0;
     for (const auto& channel : channels) {
       TSyncItem& item = list.Add();
-      item.ContentType = channel.ContentType;
-      item.ChannelName = channel.ChannelName;
-      item.Sequence = channel.Sequence;
-      item.DnFileName = channel.DnFileName;
-      item.DnFileSize = channel.DnFileSize;
-      item.DnFileDate = channel.DnFileDate;
-      item.PreFileName = channel.PreFileName;
-      item.PreFileSize = channel.PreFileSize;
-      item.PreDownTime = channel.PreDownTime;
-      item.PurchaseNum = channel.PurchaseNum;
+      static_cast<service::ChannelRecord&>(item) = channel;
       item.ItemNo = n++;
     }
   }
@@ -57,10 +48,7 @@ class OrvelLoginHost : public LoginHost {
     const TSyncList& list = SyncComponent->Items();
     for (int i = 0; i < list.Count(); ++i) {
       const TSyncItem& item = list.Items(i);
-      service::ChannelRecord record{item.ContentType, item.ChannelName, item.Sequence, item.DnFileName,
-                                    item.DnFileSize,  item.DnFileDate,  item.PreFileName, item.PreFileSize,
-                                    item.PreDownTime, item.PurchaseNum};
-      out.push_back(ChannelState{record, item.IsSelected, item.IsDownEnd});
+      out.push_back(ChannelState{item, item.IsSelected, item.IsDownEnd});
     }
     return out;
   }

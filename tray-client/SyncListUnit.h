@@ -9,21 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "tray-client/ServiceProtocol.h"
+
 namespace orvel {
 
 class TSyncList;
 
-struct TSyncItem {
-  std::int32_t ContentType = 0;  // 0 episodes by Sequence, 1 by DnFileDate, 2 like 0
-  std::string ChannelName;
-  std::int32_t Sequence = 0;
-  std::string DnFileName;  // "No file" when the channel has nothing today
-  std::int32_t DnFileSize = 0;
-  std::string DnFileDate;
-  std::string PreFileName;
-  std::int32_t PreFileSize = 0;
-  std::string PreDownTime;
-  std::string PurchaseNum;
+// The channel's fields as "dnlists" gives them (ContentType, ChannelName,
+// Sequence, DnFileName ... PurchaseNum), then the model's own.
+struct TSyncItem : service::ChannelRecord {
   std::int32_t ItemNo = 0;  // position in the reply it came from
   bool IsSyncEnd = false;   // written to the player in this sync
   bool IsDownEnd = false;   // fetched into LocalSync in this sync

@@ -31,7 +31,7 @@ TEST(SyncListTest, ClearEmptiesAndEveryIndexThenFails) {
 TEST(SyncListTest, AssigningCopiesEveryFieldAndKeepsTheOwnedList) {
   TSyncComponent source, target;
   TSyncItem& item = source.Items().Add();
-  item = TSyncItem{1, "가요", 12, "a.mp3", 1500, "20021105", "b.mp3", 900, "10:00", "P-7", 3, true, true, true};
+  item = TSyncItem{{1, "가요", 12, "a.mp3", 1500, "20021105", "b.mp3", 900, "10:00", "P-7"}, 3, true, true, true};
   target.Items().Add().ChannelName = "old";
   TSyncList* owned = &target.Items();
   target.SetItems(source.Items());

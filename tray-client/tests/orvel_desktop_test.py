@@ -39,6 +39,10 @@ def main():
         env["DISPLAY"] = ":" + number.decode().strip()
         env["WINEPREFIX"] = args.prefix
         env["LC_ALL"] = "ko_KR.UTF-8"
+        # As scripts/wine-env sets them, for runs outside scripts/test.
+        env.setdefault("WINEARCH", "win64")
+        env.setdefault("WINEDEBUG", "-all")
+        env.setdefault("WINEDLLOVERRIDES", "mscoree=;mshtml=;winemenubuilder.exe=")
 
         def wine(*argv, timeout=60):
             return subprocess.run(["wine", *argv], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -47,6 +51,9 @@ def main():
         if not os.path.isdir(os.path.join(args.prefix, "drive_c")):
             subprocess.run([os.path.join(args.source_dir, "scripts", "wine-prefix"), "xvfb"], env=env, check=True,
                            stdout=subprocess.DEVNULL, timeout=180)
+        # A server left from an earlier run still knows the old display.
+        subprocess.run(["wineserver", "-k"], env=env, timeout=30, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, timeout=60)
         subprocess.run(["wineserver", "-p"], env=env, check=True, timeout=30)
         ini = os.path.join(args.prefix, "drive_c", "windows", "ORVEL.INI")
         with open(ini, "wb") as f:
@@ -56,7 +63,9 @@ def main():
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         procs.append(orvel)
         # The first start in a prefix brings up the Wine desktop: allow time.
-        assert wine(args.driver, "wait", "My PC", "90000", timeout=100).returncode == 0, "Orvel.exe did not come up"
+        if wine(args.driver, "wait", "My PC", "30000", timeout=40).returncode != 0:
+            subprocess.run(["import", "-window", "root", args.artifact + ".failed.png"], env=env, timeout=60)
+            raise AssertionError("Orvel.exe did not come up")
         assert wine(args.driver, "tray-present", "20000").returncode == 0, "no tray icon in the notification area"
         assert wine(args.driver, "tray-menu", "c", "20000").returncode == 0, "the tray menu did not work"
         assert wine(args.driver, "wait", "Config", "20000").returncode == 0, "the configuration form did not show"
@@ -74,6 +83,8 @@ def main():
                 proc.kill()
                 proc.wait()
         subprocess.run(["wineserver", "-k"], env=env, timeout=30, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, timeout=60, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         xvfb.terminate()
         try:
