@@ -48,7 +48,6 @@ def attempt(args):
         assert number.strip(), "Xvfb did not report its display"
         env["DISPLAY"] = ":" + number.decode().strip()
         env["WINEPREFIX"] = args.prefix
-        env["LC_ALL"] = "ko_KR.UTF-8"
         # As scripts/wine-env sets them, for runs outside scripts/test.
         env.setdefault("WINEARCH", "win64")
         env.setdefault("WINEDEBUG", "-all")
@@ -61,10 +60,10 @@ def attempt(args):
         if not os.path.isdir(os.path.join(args.prefix, "drive_c")):
             subprocess.run([os.path.join(args.source_dir, "scripts", "wine-prefix"), "xvfb"], env=env, check=True,
                            stdout=subprocess.DEVNULL, timeout=180)
-        # A server left from an earlier run still knows the old display.
+        # A server left from an interrupted run would still know its old
+        # display; no persistent server here, so none outlives this run.
         subprocess.run(["wineserver", "-k"], env=env, timeout=30, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=env, timeout=60)
-        subprocess.run(["wineserver", "-p"], env=env, check=True, timeout=30)
         ini = os.path.join(args.prefix, "drive_c", "windows", "ORVEL.INI")
         with open(ini, "wb") as f:
             f.write(b"[STARTOPTION]\r\nLOCALONLY=1\r\n")
