@@ -7,7 +7,8 @@ desktop, since the tray icon needs a display.
 
 Two starts, each with automatic login set in ORVEL.INI:
   1. zone "Tarnel 서울", user demo: the service sees the login, the login
-     form stays hidden, the tray icon is there; a screenshot is saved.
+     form stays hidden, the tray icon shows the logged-in picture (checked
+     on a screenshot, which is saved).
   2. zone "Teska넷", user teska01: the member check through Dastrel.dll
      passes, the service gets "login", "reguser" and the second "login",
      and the login form stays hidden.
@@ -58,6 +59,28 @@ def start_server(argv):
 def fetch(url):
     with urllib.request.urlopen(url, timeout=10) as reply:
         return reply.read().decode("utf-8", "replace")
+
+
+def green_tray_pixels(env, png):
+    """Strongly green pixels in the notification area (the bottom-right
+    corner of the 1024x768 Wine desktop): the logged-in icon is a green
+    disc, the logged-out one grey."""
+    dump = subprocess.run(["convert", png, "-crop", "100x28+924+740", "txt:-"], env=env, check=True,
+                          stdout=subprocess.PIPE, timeout=60).stdout.decode("ascii", "replace")
+    count = 0
+    for line in dump.splitlines():
+        if line.startswith("#") or "(" not in line:
+            continue
+        values = line.split("(", 1)[1].split(")", 1)[0].split(",")
+        try:
+            r, g, b = (float(v.strip().rstrip("%")) for v in values[:3])
+        except ValueError:
+            continue
+        if "%" in values[0]:
+            r, g, b = r * 2.55, g * 2.55, b * 2.55
+        if g > r + 60 and g > b + 60:
+            count += 1
+    return count
 
 
 def wait_for(predicate, seconds):
@@ -131,6 +154,8 @@ def main():
         time.sleep(1.5)  # the tray icon follows the login state once a second
         os.makedirs(os.path.dirname(args.artifact), exist_ok=True)
         subprocess.run(["import", "-window", "root", args.artifact], env=env, check=True, timeout=60)
+        green = green_tray_pixels(env, args.artifact)
+        assert green >= 20, f"the tray icon does not show the logged-in picture ({green} green pixels)"
         wine(args.driver, "close", "Tarnel")
         assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
 
