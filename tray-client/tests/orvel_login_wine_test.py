@@ -98,7 +98,17 @@ def main():
                  "--member-data", "--prefix", "--source-dir", "--artifact"):
         parser.add_argument(name, required=True)
     args = parser.parse_args()
+    # The Wine desktop's first start on a new display sometimes hangs while
+    # the machine is busy with other Wine tests: one more try on a fresh
+    # display and server.
+    try:
+        return attempt(args)
+    except (AssertionError, subprocess.SubprocessError, OSError) as error:
+        print(f"orvel_login_wine_test: first try failed ({error}); trying again", file=sys.stderr)
+        return attempt(args)
 
+
+def attempt(args):
     read_fd, write_fd = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -116,7 +126,10 @@ def main():
         assert number.strip(), "Xvfb did not report its display"
         env["DISPLAY"] = ":" + number.decode().strip()
         env["WINEPREFIX"] = args.prefix
-        env["LC_ALL"] = "ko_KR.UTF-8"
+        env["LC_ALL"] = "ko_KR.UTF-8"  # code page 949, as on a Korean system
+        env.setdefault("WINEARCH", "win64")
+        env.setdefault("WINEDEBUG", "-all")
+        env.setdefault("WINEDLLOVERRIDES", "mscoree=;mshtml=;winemenubuilder.exe=")
 
         service, port = start_server([args.service, "--data", args.service_data, "--lifetime", "400"])
         procs.append(service)
@@ -133,9 +146,13 @@ def main():
         if not os.path.isdir(os.path.join(args.prefix, "drive_c")):
             subprocess.run([os.path.join(args.source_dir, "scripts", "wine-prefix"), "xvfb"], env=env, check=True,
                            stdout=subprocess.DEVNULL, timeout=180)
-        subprocess.run(["wineserver", "-p"], env=env, check=True, timeout=30)
+        # No persistent server: a stale one from an interrupted run would
+        # still know its old display.
+        subprocess.run(["wineserver", "-k"], env=env, timeout=30, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, timeout=60)
         ini = os.path.join(args.prefix, "drive_c", "windows", "ORVEL.INI")
         dll = "Z:" + os.path.abspath(args.dastrel)
+        os.makedirs(os.path.dirname(args.artifact), exist_ok=True)
 
         def run_orvel(zone, user, password, expected):
             fetch(base + "/fake/reset")
@@ -143,8 +160,10 @@ def main():
             orvel = subprocess.Popen(["wine", args.orvel], env=env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             procs.append(orvel)
-            assert wait_for(lambda: all(e in fetch(base + "/fake/log") for e in expected), 60), \
-                f"the service did not see {expected}: {fetch(base + '/fake/log')}"
+            # The first start in a prefix brings up the Wine desktop: allow time.
+            if not wait_for(lambda: all(e in fetch(base + "/fake/log") for e in expected), 90):
+                subprocess.run(["import", "-window", "root", args.artifact + ".failed.png"], env=env, timeout=60)
+                raise AssertionError(f"the service did not see {expected}: {fetch(base + '/fake/log')}")
             assert wine(args.driver, "tray-present", "20000").returncode == 0, "no tray icon"
             # A login that went through hides the login form ("로그인").
             assert wine(args.driver, "wait", "로그인", "3000").returncode == 1, "the login form is shown"
@@ -152,7 +171,6 @@ def main():
 
         orvel = run_orvel("Tarnel 서울", "demo", "demo1234", ["commend=login userid=demo"])
         time.sleep(1.5)  # the tray icon follows the login state once a second
-        os.makedirs(os.path.dirname(args.artifact), exist_ok=True)
         subprocess.run(["import", "-window", "root", args.artifact], env=env, check=True, timeout=60)
         green = green_tray_pixels(env, args.artifact)
         assert green >= 20, f"the tray icon does not show the logged-in picture ({green} green pixels)"
