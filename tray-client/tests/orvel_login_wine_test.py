@@ -98,115 +98,71 @@ def main():
                  "--member-data", "--prefix", "--source-dir", "--artifact"):
         parser.add_argument(name, required=True)
     args = parser.parse_args()
-    # The Wine desktop's first start on a new display sometimes hangs while
-    # the machine is busy with other Wine tests: one more try on a fresh
-    # display and server.
+    sys.path.insert(0, os.path.join(args.source_dir, "tools", "wine-desktop"))
+    import wine_desktop
+    wine_desktop.run_test("orvel_login_wine_test", lambda a: attempt(wine_desktop, a), args)
+
+
+def attempt(wine_desktop, args):
+    servers = []
     try:
-        return attempt(args)
-    except (AssertionError, subprocess.SubprocessError, OSError) as error:
-        print(f"orvel_login_wine_test: first try failed ({error}); trying again", file=sys.stderr)
-        return attempt(args)
-
-
-def attempt(args):
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    procs = []
-    env = dict(os.environ)
-    try:
-        number = b""
-        deadline = time.monotonic() + 20
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_fd, 16)
-            if not chunk:
-                break
-            number += chunk
-        assert number.strip(), "Xvfb did not report its display"
-        env["DISPLAY"] = ":" + number.decode().strip()
-        env["WINEPREFIX"] = args.prefix
-        env["LC_ALL"] = "ko_KR.UTF-8"  # code page 949, as on a Korean system
-        env.setdefault("WINEARCH", "win64")
-        env.setdefault("WINEDEBUG", "-all")
-        env.setdefault("WINEDLLOVERRIDES", "mscoree=;mshtml=;winemenubuilder.exe=")
-
         service, port = start_server([args.service, "--data", args.service_data, "--lifetime", "400"])
-        procs.append(service)
+        servers.append(service)
         member_db, member_port = start_server([args.member_db, "--data", args.member_data, "--lifetime", "400"])
-        procs.append(member_db)
+        servers.append(member_db)
         base = f"http://127.0.0.1:{port}"
-        env["ORVEL_ZONE_DIRECTORY"] = base
-        env["DASTREL_SERVER"] = f"127.0.0.1:{member_port}"
-
-        def wine(*argv, timeout=60):
-            return subprocess.run(["wine", *argv], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                  stderr=subprocess.STDOUT, timeout=timeout)
-
-        if not os.path.isdir(os.path.join(args.prefix, "drive_c")):
-            subprocess.run([os.path.join(args.source_dir, "scripts", "wine-prefix"), "xvfb"], env=env, check=True,
-                           stdout=subprocess.DEVNULL, timeout=180)
-        # No persistent server: a stale one from an interrupted run would
-        # still know its old display.
-        subprocess.run(["wineserver", "-k"], env=env, timeout=30, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=env, timeout=60)
-        ini = os.path.join(args.prefix, "drive_c", "windows", "ORVEL.INI")
-        dll = "Z:" + os.path.abspath(args.dastrel)
-        os.makedirs(os.path.dirname(args.artifact), exist_ok=True)
-
-        def run_orvel(zone, user, password, expected):
-            fetch(base + "/fake/reset")
-            write_ini(ini, zone, user, password)
-            orvel = subprocess.Popen(["wine", args.orvel], env=env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            procs.append(orvel)
-            # The first start in a prefix brings up the Wine desktop: allow time.
-            if not wait_for(lambda: all(e in fetch(base + "/fake/log") for e in expected), 90):
-                subprocess.run(["import", "-window", "root", args.artifact + ".failed.png"], env=env, timeout=60)
-                raise AssertionError(f"the service did not see {expected}: {fetch(base + '/fake/log')}")
-            assert wine(args.driver, "tray-present", "20000").returncode == 0, "no tray icon"
-            # A login that went through hides the login form ("로그인").
-            assert wine(args.driver, "wait", "로그인", "3000").returncode == 1, "the login form is shown"
-            return orvel
-
-        orvel = run_orvel("Tarnel 서울", "demo", "demo1234", ["commend=login userid=demo"])
-        time.sleep(1.5)  # the tray icon follows the login state once a second
-        subprocess.run(["import", "-window", "root", args.artifact], env=env, check=True, timeout=60)
-        green = green_tray_pixels(env, args.artifact)
-        assert green >= 20, f"the tray icon does not show the logged-in picture ({green} green pixels)"
-        wine(args.driver, "close", "Tarnel")
-        assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
-
-        assert wine("regsvr32", "/s", dll).returncode == 0, "regsvr32 Dastrel.dll failed"
-        try:
-            orvel = run_orvel("Teska넷", "teska01", "pass01",
-                              ["commend=login userid=teska01", "commend=reguser userid=teska01"])
-            log = fetch(base + "/fake/log")
-            assert log.count("commend=login userid=teska01") == 2, log
-            wine(args.driver, "close", "Tarnel")
-            assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
-        finally:
-            wine("regsvr32", "/u", "/s", dll)
-        print(f"orvel_login_wine_test: ok, screenshot {args.artifact}")
-        return 0
+        extra = {
+            "LC_ALL": "ko_KR.UTF-8",  # code page 949, as on a Korean system
+            "ORVEL_ZONE_DIRECTORY": base,
+            "DASTREL_SERVER": f"127.0.0.1:{member_port}",
+        }
+        with wine_desktop.WineDesktop(args.prefix, args.source_dir, extra) as desk:
+            return run_logins(desk, args, base)
     finally:
-        for proc in procs:
+        for proc in servers:
             if proc.poll() is None:
                 proc.kill()
                 proc.wait()
-        subprocess.run(["wineserver", "-k"], env=env, timeout=30, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        xvfb.terminate()
-        try:
-            xvfb.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            xvfb.kill()
-        os.close(read_fd)
+
+
+def run_logins(desk, args, base):
+    ini = os.path.join(desk.windows_dir, "ORVEL.INI")
+    dll = "Z:" + os.path.abspath(args.dastrel)
+
+    def run_orvel(zone, user, password, expected):
+        fetch(base + "/fake/reset")
+        write_ini(ini, zone, user, password)
+        orvel = desk.start(["wine", args.orvel])
+        # The first start in a prefix brings up the Wine desktop: allow time.
+        if not wait_for(lambda: all(e in fetch(base + "/fake/log") for e in expected), 90):
+            desk.screenshot(args.artifact + ".failed.png", check=False)
+            raise AssertionError(f"the service did not see {expected}: {fetch(base + '/fake/log')}")
+        assert desk.wine(args.driver, "tray-present", "20000").returncode == 0, "no tray icon"
+        # A login that went through hides the login form ("로그인").
+        assert desk.wine(args.driver, "wait", "로그인", "3000").returncode == 1, "the login form is shown"
+        return orvel
+
+    orvel = run_orvel("Tarnel 서울", "demo", "demo1234", ["commend=login userid=demo"])
+    time.sleep(1.5)  # the tray icon follows the login state once a second
+    desk.screenshot(args.artifact)
+    green = green_tray_pixels(desk.env, args.artifact)
+    assert green >= 20, f"the tray icon does not show the logged-in picture ({green} green pixels)"
+    desk.wine(args.driver, "close", "Tarnel")
+    assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
+
+    assert desk.wine("regsvr32", "/s", dll).returncode == 0, "regsvr32 Dastrel.dll failed"
+    try:
+        orvel = run_orvel("Teska넷", "teska01", "pass01",
+                          ["commend=login userid=teska01", "commend=reguser userid=teska01"])
+        log = fetch(base + "/fake/log")
+        assert log.count("commend=login userid=teska01") == 2, log
+        desk.wine(args.driver, "close", "Tarnel")
+        assert orvel.wait(timeout=30) == 0, "Orvel.exe did not end cleanly"
+    finally:
+        desk.wine("regsvr32", "/u", "/s", dll)
+    print(f"orvel_login_wine_test: ok, screenshot {args.artifact}")
+    return 0
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except (AssertionError, subprocess.SubprocessError, OSError) as error:
-        print(f"orvel_login_wine_test: {error}", file=sys.stderr)
-        sys.exit(1)
+    main()
