@@ -18,9 +18,11 @@
 
 #include "common/Result.h"
 #include "member-info/MemberWire.h"
-#include "member-info/Socket.h"
+#include "platform/net/Socket.h"
 
 namespace dastrel {
+
+namespace net = ::platform::net;
 
 // Error.code of a failed frame operation.
 enum class FrameError {

@@ -13,9 +13,11 @@
 
 #include "member-info/MemberRecord.h"
 #include "member-info/MemberWire.h"
-#include "member-info/Socket.h"
+#include "platform/net/Socket.h"
 
 namespace dastrel {
+
+namespace net = ::platform::net;
 
 // The results of the two requests, as IGetDBInfo hands them out.
 namespace result {

@@ -1,23 +1,32 @@
 #include "player-link/BridgeDriver.h"
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
+#include <string>
 
-#include "player-link/Socket.h"
+#include "platform/net/Socket.h"
 
 namespace playerlink {
 
 namespace {
 
-// A device call that hears nothing for this long fails.
-constexpr int kCallTimeoutSeconds = 30;
+namespace net = platform::net;
+
+// A connect, or a device call that hears nothing for this long, fails.
+constexpr net::Millis kCallTimeout = std::chrono::seconds(30);
+
+std::string Dotted(std::uint32_t ipv4) {
+  return std::to_string(ipv4 >> 24) + '.' + std::to_string((ipv4 >> 16) & 0xFF) + '.' +
+         std::to_string((ipv4 >> 8) & 0xFF) + '.' + std::to_string(ipv4 & 0xFF);
+}
 
 class BridgeSession : public DriverSession {
  public:
   explicit BridgeSession(bridge::Address address) : address_(address) {}
 
   bool Open(Device device) override {
-    if (!socket_.valid() && !Connect()) return false;
+    if (!connection_ && !Connect()) return false;
     if (!Call({bridge::Op::kOpen, device, 0, 0}, {}, {}, 0)) return false;
     open_[Index(device)] = true;
     return true;
@@ -58,17 +67,19 @@ class BridgeSession : public DriverSession {
   static std::size_t Index(Device d) { return static_cast<std::size_t>(d); }
 
   bool Connect() {
-    auto s = Socket::Connect(address_.ipv4, address_.port);
-    if (!s) return false;
-    s->SetTimeout(kCallTimeoutSeconds);
+    auto c = net::Connect(Dotted(address_.ipv4), address_.port, kCallTimeout);
+    if (!c) return false;
     std::array<std::uint8_t, bridge::kHello.size()> hello{};
-    if (!s->SendAll(bridge::kHello) || !s->ReceiveAll(hello) || hello != bridge::kHello) return false;
-    socket_ = std::move(*s);
+    if (!(*c)->SendAll(bridge::kHello, kCallTimeout) || !net::ReceiveExactly(**c, hello, kCallTimeout) ||
+        hello != bridge::kHello) {
+      return false;
+    }
+    connection_ = std::move(*c);
     return true;
   }
 
   void Break() {
-    socket_.Close();
+    connection_.reset();
     open_ = {};
   }
 
@@ -76,19 +87,21 @@ class BridgeSession : public DriverSession {
   // the reply's count; nothing when the call failed or the link broke.
   std::optional<std::size_t> Call(const bridge::RequestHeader& h, std::span<const std::uint8_t> payload,
                                   std::span<std::uint8_t> into, std::size_t wanted) {
-    if (!socket_.valid()) return std::nullopt;
+    if (!connection_) return std::nullopt;
     const auto head = bridge::EncodeRequestHeader(h);
-    if (!socket_.SendAll(head) || (!payload.empty() && !socket_.SendAll(payload))) {
+    if (!connection_->SendAll(head, kCallTimeout) ||
+        (!payload.empty() && !connection_->SendAll(payload, kCallTimeout))) {
       Break();
       return std::nullopt;
     }
     std::array<std::uint8_t, bridge::reply::kHeaderSize> replyBytes{};
-    if (!socket_.ReceiveAll(replyBytes)) {
+    if (!net::ReceiveExactly(*connection_, replyBytes, kCallTimeout)) {
       Break();
       return std::nullopt;
     }
     const auto r = bridge::DecodeReplyHeader(replyBytes, h.op, wanted);
-    if (!r || r->length > into.size() || (r->length > 0 && !socket_.ReceiveAll(into.first(r->length)))) {
+    if (!r || r->length > into.size() ||
+        (r->length > 0 && !net::ReceiveExactly(*connection_, into.first(r->length), kCallTimeout))) {
       Break();  // a peer that does not speak the bridge, or a broken stream
       return std::nullopt;
     }
@@ -97,7 +110,7 @@ class BridgeSession : public DriverSession {
   }
 
   bridge::Address address_;
-  Socket socket_;
+  std::unique_ptr<net::Connection> connection_;
   std::array<bool, 3> open_{};
 };
 

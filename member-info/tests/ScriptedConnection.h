@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "member-info/Socket.h"
+#include "platform/net/Socket.h"
 
 namespace dastrel::testing {
 
@@ -43,6 +43,8 @@ class ScriptedConnection final : public net::Connection {
     if (chunk.empty()) chunks_.pop_front();
     return n;
   }
+
+  void Shutdown() override {}
 
   void FailSends() { failSends_ = true; }
 

@@ -51,7 +51,7 @@
 
 #include "member-info/FrameChannel.h"
 #include "member-info/MemberWire.h"
-#include "member-info/Socket.h"
+#include "platform/net/Socket.h"
 #include "tools/member-db-server/MemberData.h"
 #include "tools/member-db-server/ServerOptions.h"
 
@@ -62,7 +62,7 @@ using dastrel::FrameChannel;
 using memberdb::CloseAt;
 using memberdb::ServerOptions;
 namespace wire = dastrel::wire;
-namespace net = dastrel::net;
+namespace net = platform::net;
 
 constexpr auto kReadTimeout = 10s;
 constexpr auto kConnectionDeadline = 60s;
@@ -119,6 +119,8 @@ class FaultyConnection final : public net::Connection {
   common::Result<std::size_t> Receive(std::span<std::uint8_t> buffer, net::Millis timeout) override {
     return inner_.Receive(buffer, timeout);
   }
+
+  void Shutdown() override { inner_.Shutdown(); }
 
  private:
   common::Result<void> Write(std::span<const std::uint8_t> bytes, net::Millis timeout) {

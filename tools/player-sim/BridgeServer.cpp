@@ -1,15 +1,7 @@
 #include "tools/player-sim/BridgeServer.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -18,37 +10,33 @@
 namespace playersim {
 
 namespace bridge = playerlink::bridge;
+namespace net = platform::net;
 using playerlink::Device;
 
+// A session waits for its program as long as the program keeps it open;
+// Stop ends the wait.
+constexpr net::Millis kNoLimit = net::Millis::max();
+// How often the accept loop looks whether it is to stop.
+constexpr net::Millis kStopCheck{100};
+
 common::Result<std::uint16_t> BridgeServer::Start(std::uint16_t port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return common::Error{errno, std::string("socket: ") + std::strerror(errno)};
-  const int one = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = htons(port);
-  socklen_t len = sizeof addr;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0 ||
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    const int e = errno;
-    ::close(fd);
-    return common::Error{e, "cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + std::strerror(e)};
+  auto listener = net::Listen("127.0.0.1", port);
+  if (!listener) {
+    return common::Error{listener.error().code,
+                         "cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + listener.error().message};
   }
-  listener_ = fd;
+  listener_ = std::move(*listener);
   stopping_ = false;
   acceptThread_ = std::thread([this] { AcceptLoop(); });
-  return std::uint16_t{ntohs(addr.sin_port)};
+  return listener_->port();
 }
 
 void BridgeServer::Stop() {
   stopping_ = true;
   if (acceptThread_.joinable()) acceptThread_.join();
-  if (listener_ >= 0) ::close(listener_);
-  listener_ = -1;
+  listener_.reset();
   std::lock_guard lock(mutex_);
-  for (auto& c : connections_) c.socket.Shutdown();
+  for (auto& c : connections_) c.socket->Shutdown();
   for (auto& c : connections_) {
     if (c.thread.joinable()) c.thread.join();
   }
@@ -69,38 +57,36 @@ void BridgeServer::ReapFinished() {
 
 void BridgeServer::AcceptLoop() {
   while (!stopping_) {
-    pollfd p{listener_, POLLIN, 0};
-    if (::poll(&p, 1, 100) <= 0) continue;
-    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    auto accepted = listener_->Accept(kStopCheck);
+    if (!accepted) continue;
     ReapFinished();
     std::lock_guard lock(mutex_);
     Connection& c = connections_.emplace_back();
-    c.socket = playerlink::Socket(fd);
+    c.socket = std::move(*accepted);
     c.thread = std::thread([this, &c] {
       Serve(c);
-      c.socket.Shutdown();
+      c.socket->Shutdown();
       c.done = true;
     });
   }
 }
 
 void BridgeServer::Serve(Connection& c) {
-  playerlink::Socket& s = c.socket;
+  net::Connection& s = *c.socket;
   std::array<std::uint8_t, bridge::kHello.size()> hello{};
-  if (!s.ReceiveAll(hello) || hello != bridge::kHello || !s.SendAll(bridge::kHello)) return;
+  if (!net::ReceiveExactly(s, hello, kNoLimit) || hello != bridge::kHello || !s.SendAll(bridge::kHello, kNoLimit)) {
+    return;
+  }
 
   const auto session = driver_.NewSession();
   std::vector<std::uint8_t> payload(bridge::kMaxPayload), answer(bridge::kMaxPayload);
   for (;;) {
     std::array<std::uint8_t, bridge::request::kHeaderSize> head{};
-    if (!s.ReceiveAll(head)) return;
+    if (!net::ReceiveExactly(s, head, kNoLimit)) return;
     const auto h = bridge::DecodeRequestHeader(head);
     if (!h) return;  // not the bridge: hang up
     const std::span<std::uint8_t> in(payload.data(), h->length);
-    if (!in.empty() && !s.ReceiveAll(in)) return;
+    if (!in.empty() && !net::ReceiveExactly(s, in, kNoLimit)) return;
 
     std::optional<std::size_t> result;
     std::size_t replyBytes = 0;
@@ -129,8 +115,8 @@ void BridgeServer::Serve(Connection& c) {
     }
     const bridge::ReplyHeader reply{result.has_value(), static_cast<std::uint32_t>(result.value_or(0)),
                                     static_cast<std::uint32_t>(result ? replyBytes : 0)};
-    if (!s.SendAll(bridge::EncodeReplyHeader(reply))) return;
-    if (reply.length > 0 && !s.SendAll(std::span(answer).first(reply.length))) return;
+    if (!s.SendAll(bridge::EncodeReplyHeader(reply), kNoLimit)) return;
+    if (reply.length > 0 && !s.SendAll(std::span(answer).first(reply.length), kNoLimit)) return;
   }
 }
 

@@ -11,7 +11,7 @@
 
 #include "common/Result.h"
 #include "player-link/Driver.h"
-#include "player-link/Socket.h"
+#include "platform/net/Socket.h"
 
 namespace playersim {
 
@@ -29,7 +29,7 @@ class BridgeServer {
 
  private:
   struct Connection {
-    playerlink::Socket socket;
+    std::unique_ptr<platform::net::Connection> socket;
     std::thread thread;
     std::atomic<bool> done{false};
   };
@@ -39,7 +39,7 @@ class BridgeServer {
   void ReapFinished();
 
   playerlink::Driver& driver_;
-  int listener_ = -1;
+  std::unique_ptr<platform::net::Listener> listener_;
   std::atomic<bool> stopping_{false};
   std::thread acceptThread_;
   std::mutex mutex_;

@@ -7,6 +7,7 @@
 #include "player-link/BridgeDriver.h"
 #include "player-link/Link.h"
 #include "player-link/SimulatedPlayer.h"
+#include "platform/net/Socket.h"
 
 namespace playersim {
 namespace {
@@ -84,16 +85,17 @@ TEST_F(BridgeServerTest, NoServerMeansNoPlayer) {
 }
 
 TEST_F(BridgeServerTest, ServerHangsUpOnWhatIsNotTheBridge) {
-  auto s = Socket::Connect(0x7F000001, port);
+  using namespace std::chrono_literals;
+  namespace net = platform::net;
+  auto s = net::Connect("127.0.0.1", port, 5s);
   ASSERT_TRUE(s);
-  s->SetTimeout(5);
-  ASSERT_TRUE(s->SendAll(bridge::kHello));
+  ASSERT_TRUE((*s)->SendAll(bridge::kHello, 5s));
   std::array<std::uint8_t, 4> hello{};
-  ASSERT_TRUE(s->ReceiveAll(hello));
+  ASSERT_TRUE(net::ReceiveExactly(**s, hello, 5s));
   const std::uint8_t junk[8] = {9, 9, 9, 9, 9, 9, 9, 9};
-  ASSERT_TRUE(s->SendAll(junk));
+  ASSERT_TRUE((*s)->SendAll(junk, 5s));
   std::uint8_t reply[12];
-  EXPECT_FALSE(s->ReceiveAll(reply));
+  EXPECT_FALSE(net::ReceiveExactly(**s, reply, 5s));
   // The player is unharmed for everyone else.
   auto driver = Bridge();
   Link link(driver);

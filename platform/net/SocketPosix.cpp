@@ -7,13 +7,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 
-#include "member-info/Socket.h"
+#include "platform/net/Socket.h"
 
-namespace dastrel::net {
+namespace platform::net {
 namespace {
 
 common::Error Failed(std::string_view what, int err) {
@@ -23,26 +25,24 @@ common::Error TimedOut(std::string_view what) {
   return common::Error{static_cast<int>(NetError::kTimeout), std::string(what) + ": timed out"};
 }
 
-int PollMillis(Millis timeout) {
-  if (timeout.count() <= 0) return 0;
-  if (timeout.count() > 24 * 3600 * 1000) return 24 * 3600 * 1000;
-  return static_cast<int>(timeout.count());
-}
+// poll takes an int of milliseconds: longer waits go round again.
+constexpr long long kLongestPoll = 24LL * 3600 * 1000;
 
 // Waits for `events` on `fd`; true when they came, false on time-out.
 common::Result<bool> WaitFor(int fd, short events, Millis timeout, std::string_view what) {
+  const auto start = std::chrono::steady_clock::now();
   pollfd p{fd, events, 0};
   for (;;) {
-    const int n = ::poll(&p, 1, PollMillis(timeout));
+    const Millis left = timeout - std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start);
+    const int n = ::poll(&p, 1, static_cast<int>(std::clamp<long long>(left.count(), 0, kLongestPoll)));
     if (n > 0) return true;
-    if (n == 0) return false;
-    if (errno != EINTR) return Failed(what, errno);
+    if (n < 0 && errno != EINTR) return Failed(what, errno);
+    if (n == 0 && left.count() <= kLongestPoll) return false;
   }
 }
 
 class PosixConnection final : public Connection {
  public:
-  // The protocol trades small messages and waits for each answer: no Nagle delay.
   explicit PosixConnection(int fd) : fd_(fd) {
     const int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -80,6 +80,9 @@ class PosixConnection final : public Connection {
       }
     }
   }
+
+  // A poll waiting on another thread wakes up: the socket reads as ended.
+  void Shutdown() override { ::shutdown(fd_, SHUT_RDWR); }
 
  private:
   int fd_;
@@ -166,4 +169,4 @@ common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::
   return std::unique_ptr<Listener>(new PosixListener(fd, ntohs(local.sin_port)));
 }
 
-}  // namespace dastrel::net
+}  // namespace platform::net

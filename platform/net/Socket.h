@@ -1,7 +1,11 @@
-// TCP connections for the member database client (and the fake server of the
-// tests): a small interface with a Winsock backend (SocketWin32.cpp) and a
-// POSIX backend (SocketPosix.cpp). Every wait is bounded by the caller's
-// time-out; nothing here blocks without one.
+// TCP connections for every module that talks over TCP (the member database
+// client, the player bridge) and for the test servers: a small interface with
+// a Winsock backend (SocketWin32.cpp) and a POSIX backend (SocketPosix.cpp).
+// Every wait is bounded by the caller's time-out; Millis::max() is the only
+// way to wait without limit, and Shutdown ends such a wait.
+//
+// Every connection sends without the Nagle delay: the protocols on top trade
+// small messages and wait for each answer.
 #pragma once
 
 #include <chrono>
@@ -13,7 +17,7 @@
 
 #include "common/Result.h"
 
-namespace dastrel::net {
+namespace platform::net {
 
 using Millis = std::chrono::milliseconds;
 
@@ -21,6 +25,7 @@ using Millis = std::chrono::milliseconds;
 enum class NetError {
   kFailed = 1,   // the platform call failed (the message says which and why)
   kTimeout = 2,  // nothing happened within the time-out
+  kClosed = 3,   // the peer closed the connection before all bytes came (ReceiveExactly)
 };
 
 class Connection {
@@ -32,9 +37,19 @@ class Connection {
   virtual common::Result<void> SendAll(std::span<const std::uint8_t> bytes, Millis timeout) = 0;
 
   // Waits at most `timeout` for data, then receives up to buffer.size()
-  // bytes. 0 means the peer has closed the connection.
+  // bytes. 0 means the peer has closed the connection (or Shutdown was called).
   virtual common::Result<std::size_t> Receive(std::span<std::uint8_t> buffer, Millis timeout) = 0;
+
+  // Ends both directions. May be called from another thread: a Receive
+  // waiting there returns 0, later sends fail. The connection stays open
+  // until it is destroyed.
+  virtual void Shutdown() = 0;
 };
+
+// Fills `buffer` from the connection. Each wait lasts at most `timeout` (the
+// time-out runs again after every piece that comes); the peer closing first
+// is kClosed.
+common::Result<void> ReceiveExactly(Connection& connection, std::span<std::uint8_t> buffer, Millis timeout);
 
 // Resolves `host` (a dotted IPv4 address or a host name; the first IPv4
 // address found is taken) and connects within `timeout`.
@@ -53,4 +68,4 @@ class Listener {
 // system choose a free port.
 common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::uint16_t port);
 
-}  // namespace dastrel::net
+}  // namespace platform::net

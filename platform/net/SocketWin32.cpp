@@ -1,19 +1,23 @@
 // Winsock backend of the TCP connections. Every connection and listener
 // starts the sockets layer for itself and releases it when it closes, so no
 // process-wide state is kept here. Sockets stay in non-blocking mode; every
-// wait goes through select with a time-out.
+// wait goes through select with a time-out. Winsock does not promise that a
+// shutdown wakes a select waiting on another thread, so the waits of a
+// connection look at its shut-down flag every tenth of a second.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "member-info/Socket.h"
+#include "platform/net/Socket.h"
 
-namespace dastrel::net {
+namespace platform::net {
 namespace {
 
 common::Error Failed(std::string_view what, int err) {
@@ -24,10 +28,10 @@ common::Error TimedOut(std::string_view what) {
   return common::Error{static_cast<int>(NetError::kTimeout), std::string(what) + ": timed out"};
 }
 
-timeval ToTimeval(Millis timeout) {
-  long long ms = timeout.count();
-  if (ms < 0) ms = 0;
-  if (ms > 24LL * 3600 * 1000) ms = 24LL * 3600 * 1000;
+constexpr long long kLongestSelect = 24LL * 3600 * 1000;
+constexpr long long kShutdownCheck = 100;
+
+timeval ToTimeval(long long ms) {
   timeval tv;
   tv.tv_sec = static_cast<long>(ms / 1000);
   tv.tv_usec = static_cast<long>((ms % 1000) * 1000);
@@ -36,26 +40,37 @@ timeval ToTimeval(Millis timeout) {
 
 enum class Wait { kRead, kWrite, kConnect };
 
-// True when the socket is ready, false on time-out.
-common::Result<bool> WaitFor(SOCKET s, Wait what, Millis timeout, std::string_view label) {
-  fd_set ready;
-  fd_set failed;
-  FD_ZERO(&ready);
-  FD_ZERO(&failed);
-  FD_SET(s, &ready);
-  FD_SET(s, &failed);
-  timeval tv = ToTimeval(timeout);
-  const int n = what == Wait::kRead ? ::select(0, &ready, nullptr, &failed, &tv)
-                                    : ::select(0, nullptr, &ready, &failed, &tv);
-  if (n == SOCKET_ERROR) return Failed(label, ::WSAGetLastError());
-  if (n == 0) return false;
-  if (what == Wait::kConnect && FD_ISSET(s, &failed)) {
-    int err = 0;
-    int len = sizeof err;
-    ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
-    return Failed(label, err != 0 ? err : WSAECONNREFUSED);
+// True when the socket is ready (or `shutDown` is set), false on time-out.
+common::Result<bool> WaitFor(SOCKET s, Wait what, Millis timeout, std::string_view label,
+                             const std::atomic<bool>* shutDown = nullptr) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    if (shutDown != nullptr && shutDown->load()) return true;
+    const Millis left = timeout - std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start);
+    const long long slice =
+        std::clamp<long long>(left.count(), 0, shutDown != nullptr ? kShutdownCheck : kLongestSelect);
+    fd_set ready;
+    fd_set failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval tv = ToTimeval(slice);
+    const int n = what == Wait::kRead ? ::select(0, &ready, nullptr, &failed, &tv)
+                                      : ::select(0, nullptr, &ready, &failed, &tv);
+    if (n == SOCKET_ERROR) return Failed(label, ::WSAGetLastError());
+    if (n == 0) {
+      if (left.count() <= slice) return false;
+      continue;
+    }
+    if (what == Wait::kConnect && FD_ISSET(s, &failed)) {
+      int err = 0;
+      int len = sizeof err;
+      ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
+      return Failed(label, err != 0 ? err : WSAECONNREFUSED);
+    }
+    return true;
   }
-  return true;
 }
 
 // One start of the sockets layer, released once.
@@ -90,8 +105,7 @@ struct OwnedSocket {
   }
 };
 
-// Non-blocking, and no Nagle delay: the protocol trades small messages and
-// waits for each answer.
+// Non-blocking, and no Nagle delay.
 bool SetNonBlocking(SOCKET s) {
   u_long on = 1;
   const BOOL noDelay = TRUE;
@@ -106,7 +120,7 @@ class WinsockConnection final : public Connection {
   common::Result<void> SendAll(std::span<const std::uint8_t> bytes, Millis timeout) override {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-      auto ready = WaitFor(owned_.socket, Wait::kWrite, timeout, "send");
+      auto ready = WaitFor(owned_.socket, Wait::kWrite, timeout, "send", &shutDown_);
       if (!ready) return ready.error();
       if (!*ready) return TimedOut("send");
       const std::size_t piece = std::min<std::size_t>(bytes.size() - sent, 1 << 30);
@@ -125,19 +139,27 @@ class WinsockConnection final : public Connection {
 
   common::Result<std::size_t> Receive(std::span<std::uint8_t> buffer, Millis timeout) override {
     for (;;) {
-      auto ready = WaitFor(owned_.socket, Wait::kRead, timeout, "receive");
+      auto ready = WaitFor(owned_.socket, Wait::kRead, timeout, "receive", &shutDown_);
       if (!ready) return ready.error();
       if (!*ready) return TimedOut("receive");
+      if (shutDown_) return std::size_t{0};
       const std::size_t piece = std::min<std::size_t>(buffer.size(), 1 << 30);
       const int n = ::recv(owned_.socket, reinterpret_cast<char*>(buffer.data()), static_cast<int>(piece), 0);
       if (n >= 0) return static_cast<std::size_t>(n);
       const int err = ::WSAGetLastError();
+      if (err == WSAESHUTDOWN) return std::size_t{0};
       if (err != WSAEWOULDBLOCK) return Failed("receive", err);
     }
   }
 
+  void Shutdown() override {
+    shutDown_ = true;
+    ::shutdown(owned_.socket, SD_BOTH);
+  }
+
  private:
   OwnedSocket owned_;
+  std::atomic<bool> shutDown_{false};
 };
 
 class WinsockListener final : public Listener {
@@ -223,4 +245,4 @@ common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::
   return std::unique_ptr<Listener>(new WinsockListener(std::move(owned), ::ntohs(local.sin_port)));
 }
 
-}  // namespace dastrel::net
+}  // namespace platform::net
