@@ -14,6 +14,21 @@ std::span<const std::uint8_t> Bytes(std::string_view s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
+// Both ends of one loopback connection; null ends when it could not be made.
+struct Ends {
+  std::unique_ptr<Connection> client;
+  std::unique_ptr<Connection> server;
+};
+Ends ConnectedPair() {
+  auto listener = Listen("127.0.0.1", 0);
+  if (!listener) return {};
+  auto client = Connect("127.0.0.1", (*listener)->port(), 5s);
+  if (!client) return {};
+  auto server = (*listener)->Accept(5s);
+  if (!server) return {};
+  return {std::move(*client), std::move(*server)};
+}
+
 TEST(Socket, ConnectsSendsReceivesAndSeesTheClose) {
   auto listener = Listen("127.0.0.1", 0);
   ASSERT_TRUE(listener.ok()) << listener.error().message;
@@ -87,56 +102,44 @@ TEST(Socket, ReceiveExactlyGathersPiecesAndFailsOnAnEarlyClose) {
 }
 
 TEST(Socket, ReceiveExactlyTimesOutWhenThePeerStopsHalfWay) {
-  auto listener = Listen("127.0.0.1", 0);
-  ASSERT_TRUE(listener.ok());
-  auto connection = Connect("127.0.0.1", (*listener)->port(), 5s);
-  ASSERT_TRUE(connection.ok());
-  auto accepted = (*listener)->Accept(5s);
-  ASSERT_TRUE(accepted.ok());
-  ASSERT_TRUE((*accepted)->SendAll(Bytes("ab"), 5s).ok());
+  auto [client, server] = ConnectedPair();
+  ASSERT_TRUE(client && server);
+  ASSERT_TRUE(server->SendAll(Bytes("ab"), 5s).ok());
   std::uint8_t buffer[4];
-  auto n = ReceiveExactly(**connection, buffer, 100ms);
+  auto n = ReceiveExactly(*client, buffer, 100ms);
   ASSERT_FALSE(n.ok());
   EXPECT_EQ(n.error().code, static_cast<int>(NetError::kTimeout));
 }
 
 // A server thread waits without limit for its client; another thread ends it.
 TEST(Socket, ShutdownEndsAnUnboundedReceiveOnAnotherThreadAndThePeerSeesTheEnd) {
-  auto listener = Listen("127.0.0.1", 0);
-  ASSERT_TRUE(listener.ok());
-  auto connection = Connect("127.0.0.1", (*listener)->port(), 5s);
-  ASSERT_TRUE(connection.ok());
-  auto accepted = (*listener)->Accept(5s);
-  ASSERT_TRUE(accepted.ok());
+  auto [client, server] = ConnectedPair();
+  ASSERT_TRUE(client && server);
 
   common::Result<std::size_t> waited = std::size_t{99};
-  std::thread waiter([&] {
+  std::thread waiter([&waited, waiting = server.get()] {
     std::uint8_t buffer[4];
-    waited = (*accepted)->Receive(buffer, Millis::max());
+    waited = waiting->Receive(buffer, Millis::max());
   });
   std::this_thread::sleep_for(100ms);
-  (*accepted)->Shutdown();
+  server->Shutdown();
   waiter.join();
   ASSERT_TRUE(waited.ok()) << waited.error().message;
   EXPECT_EQ(*waited, 0u);
-  EXPECT_FALSE((*accepted)->SendAll(Bytes("late"), 5s).ok());
+  EXPECT_FALSE(server->SendAll(Bytes("late"), 5s).ok());
 
   std::uint8_t buffer[4];
-  auto end = (*connection)->Receive(buffer, 5s);
+  auto end = client->Receive(buffer, 5s);
   ASSERT_TRUE(end.ok()) << end.error().message;
   EXPECT_EQ(*end, 0u);
 }
 
 TEST(Socket, AnUnboundedReceiveTakesWhatComes) {
-  auto listener = Listen("127.0.0.1", 0);
-  ASSERT_TRUE(listener.ok());
-  auto connection = Connect("127.0.0.1", (*listener)->port(), 5s);
-  ASSERT_TRUE(connection.ok());
-  auto accepted = (*listener)->Accept(5s);
-  ASSERT_TRUE(accepted.ok());
-  ASSERT_TRUE((*accepted)->SendAll(Bytes("x"), Millis::max()).ok());
+  auto [client, server] = ConnectedPair();
+  ASSERT_TRUE(client && server);
+  ASSERT_TRUE(server->SendAll(Bytes("x"), Millis::max()).ok());
   std::uint8_t buffer[4];
-  auto n = (*connection)->Receive(buffer, Millis::max());
+  auto n = client->Receive(buffer, Millis::max());
   ASSERT_TRUE(n.ok());
   EXPECT_EQ(*n, 1u);
 }
