@@ -36,9 +36,9 @@ class WineDesktop:
             self.env.setdefault("WINEDEBUG", "-all")
             self.env.setdefault("WINEDLLOVERRIDES", "mscoree=;mshtml=;winemenubuilder.exe=")
             self.env.update(self.extra_env)
-            # A fresh prefix every time: a prefix whose Wine desktop ran on an
-            # earlier display does not bring its desktop up on a new one.
-            # wine-prefix also ends a server left from an interrupted run.
+            # A fresh prefix every time, so nothing of an earlier run (its
+            # server, its desktop, its settings) carries over; wine-prefix
+            # also ends a server left from an interrupted run.
             subprocess.run([os.path.join(self.source_dir, "scripts", "wine-prefix"), "xvfb"], env=self.env,
                            check=True, stdout=subprocess.DEVNULL, timeout=180)
             # Bring the prefix's server, services and desktop up with one
