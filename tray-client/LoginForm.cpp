@@ -50,6 +50,12 @@ TfrmLogin::TfrmLogin(LoginHost& host, Services services)
     : host_(host), config_(host.Config()), services_(std::move(services)) {
   frmLogin = this;
   SetUpControls();
+  // The SSL switch follows the zone directory's address: an https://
+  // directory puts every request of the run on TLS.
+  if (services_.zoneDirectory.empty()) {
+    services_.zoneDirectory = service::ZoneDirectoryBase(std::getenv(service::kZoneDirectoryVariable), false);
+  }
+  cbSSL.SetChecked(services_.zoneDirectory.rfind("https://", 0) == 0);
   OnCreate = [this] { FormCreate(); };
   Create();
 }
@@ -131,9 +137,6 @@ void TfrmLogin::FormCreate() {
   options.tls = tls_;
   http_ = std::make_unique<platform::http::PumpingHttpClient>(platform::http::CreateHttpClient(options),
                                                               [] { gui::App().ProcessMessages(); });
-  if (services_.zoneDirectory.empty()) {
-    services_.zoneDirectory = service::ZoneDirectoryBase(std::getenv(service::kZoneDirectoryVariable), tls_);
-  }
   if (!services_.memberCheck) services_.memberCheck = CreateMemberCheck();
 
   LoginState = 0;

@@ -26,7 +26,9 @@ struct HttpOptions {
   std::chrono::milliseconds readTimeout{30000};
   // When on, only "https://" addresses are accepted, the connection uses
   // TLS 1.2 or later and the server's certificate and host name are
-  // verified. When off, every address is fetched as it is given.
+  // verified (libcurl asks for TLS 1.2 at least; WinINet offers what the
+  // system allows and the client refuses a connection it reports as older).
+  // When off, every address is fetched as it is given.
   bool tls = false;
   // PEM file of extra trusted certificates (libcurl backend only; tests use
   // it for a server with a certificate of their own). Empty: the system's.

@@ -4,6 +4,9 @@
 // ("Connection: close", no keep-alive flag), closed with its handles.
 #include <windows.h>
 #include <wininet.h>
+#define SECURITY_WIN32
+#include <schannel.h>
+#include <security.h>
 
 #include <mutex>
 #include <string>
@@ -15,6 +18,29 @@ namespace platform::http {
 namespace {
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// What WinINet tells of a secure connection once the request is out
+// (query option 66; the headers here do not declare it).
+constexpr DWORD kOptionSecurityConnectionInfo = 66;
+struct SecurityConnectionInfo {
+  DWORD dwSize;
+  BOOL fSecure;
+  SecPkgContext_ConnectionInfo connectionInfo;
+  SecPkgContext_CipherInfo cipherInfo;
+};
+constexpr DWORD kOlderThanTls12 = SP_PROT_SSL2_CLIENT | SP_PROT_SSL3_CLIENT | SP_PROT_TLS1_0_CLIENT |
+                                  SP_PROT_TLS1_1_CLIENT;
+
+// True when the connection is known to run a protocol older than TLS 1.2.
+// WinINet offers what the system allows; a WinINet that cannot tell is
+// left to the system's policy.
+bool NegotiatedOlderThanTls12(HINTERNET request) {
+  SecurityConnectionInfo info{};
+  info.dwSize = sizeof info;
+  DWORD size = sizeof info;
+  if (!InternetQueryOptionW(request, kOptionSecurityConnectionInfo, &info, &size)) return false;
+  return (info.connectionInfo.dwProtocol & kOlderThanTls12) != 0;
+}
 
 // The addresses this client sends are ASCII (query values are
 // percent-encoded by the caller); anything else is refused.
@@ -136,11 +162,6 @@ class WinInetHttpClient final : public HttpClient {
     InternetSetOptionW(request.h, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
     InternetSetOptionW(request.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
     InternetSetOptionW(request.h, INTERNET_OPTION_SEND_TIMEOUT, &readMs, sizeof readMs);
-    if (https) {
-      // The system's TLS 1.2 and later; no older protocol is offered.
-      DWORD protocols = 0x00000800 /*TLS 1.2 client*/ | 0x00002000 /*TLS 1.3 client*/;
-      InternetSetOptionW(request.h, 81 /*INTERNET_OPTION_SECURE_PROTOCOLS*/, &protocols, sizeof protocols);
-    }
     static const wchar_t kHeaders[] = L"Connection: close\r\n";
     const ULONGLONG sent = GetTickCount64();
     // Some WinINet builds report a receive time-out as an aborted
@@ -154,6 +175,9 @@ class WinInetHttpClient final : public HttpClient {
     };
     if (!HttpSendRequestW(request.h, kHeaders, static_cast<DWORD>(-1L), nullptr, 0)) {
       return failure(GetLastError());
+    }
+    if (https && NegotiatedOlderThanTls12(request.h)) {
+      return MakeHttpError(HttpError::kTls, url, "the server offers no protocol newer than TLS 1.1");
     }
 
     DWORD status = 0;

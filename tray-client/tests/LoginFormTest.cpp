@@ -234,6 +234,29 @@ TEST_F(LoginFormTest, SuccessfulLoginHidesTheFormAndShowsMyPC) {
   EXPECT_TRUE(host_->trayLoggedIn);
 }
 
+#ifndef _WIN32
+// An https:// zone directory turns the SSL switch on: the zone's command
+// address is https:// too and the login goes over TLS, certificate checked.
+TEST_F(LoginFormTest, HttpsZoneDirectoryPutsTheLoginOnTls) {
+  auto tls = fake_service::ServiceProcess::Start({FAKE_SERVICE_PATH, "--data", FAKE_SERVICE_DATA, "--lifetime", "60",
+                                                  "--tls-cert", FAKE_SERVICE_CERT, "--tls-key", FAKE_SERVICE_KEY});
+  ASSERT_TRUE(tls.ok()) << tls.error().message;
+  TfrmLogin::Services services;
+  services.zoneDirectory = "https://127.0.0.1:" + std::to_string(tls->port());
+  services.memberCheck = std::make_unique<ScriptedMemberCheck>(0, &memberChecks_);
+  services.http.caFile = FAKE_SERVICE_CERT;
+  form_ = std::make_unique<TfrmLogin>(*host_, std::move(services));
+  TfrmLogin& form = *form_;
+  EXPECT_TRUE(form.cbSSL.Checked());
+  EXPECT_EQ(config_->LoginURL.rfind("https://127.0.0.1:", 0), 0u) << config_->LoginURL;
+  form.edtUserID.SetText("demo");
+  form.edtPassWD.SetText("demo1234");
+  ASSERT_TRUE(form.btnLogin.UserClick());
+  EXPECT_TRUE(Boxes().empty()) << (Boxes().empty() ? "" : Boxes()[0].request.text);
+  EXPECT_EQ(form.LoginState, 1);
+}
+#endif
+
 TEST_F(LoginFormTest, RefusedLoginsShowTheirMessageAndTheForm) {
   struct Case {
     std::string id, password, text;
