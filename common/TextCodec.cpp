@@ -1,5 +1,6 @@
 #include "common/TextCodec.h"
 
+#include "common/ErrorText.h"
 #include "common/TextCodecBackend.h"
 
 namespace common {
@@ -14,9 +15,31 @@ bool IsTrail(unsigned char c) {
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-Error BadInput(std::size_t offset, const char* what) {
-  return Error{static_cast<int>(offset), std::string(what) + " at offset " + std::to_string(offset)};
+std::string Hex(unsigned value, int digits) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out(static_cast<std::size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+  return out;
 }
+
+// The failure at `offset` as the user reads it: the sentence of `kind`
+// (naming `shown`, the character, when there is one) and the detail.
+Error BadInput(std::size_t offset, TextError kind, std::string_view detail, std::string_view shown = {}) {
+  std::string line(detail);
+  line += (line.empty() ? "" : ", ") + std::string("위치 ") + std::to_string(offset);
+  return Error{static_cast<int>(offset), UserMessage(ErrorSentence(kind, shown), line)};
+}
+
+// Up to two bytes from `at`, for the detail line: "바이트 0xC9 0x41".
+std::string BytesDetail(std::string_view bytes, std::size_t at) {
+  std::string out = "바이트";
+  for (std::size_t i = at; i < bytes.size() && i < at + 2; ++i) {
+    out += " 0x" + Hex(static_cast<unsigned char>(bytes[i]), 2);
+  }
+  return out;
+}
+
+std::string CodePointDetail(std::uint32_t cp) { return "U+" + Hex(cp, cp > 0xFFFF ? 5 : 4); }
 
 // Length of the UTF-16 character at `at` (1, or 2 for a surrogate pair), or 0
 // for a lone surrogate.
@@ -69,8 +92,7 @@ Result<std::u16string> Cp949ToUtf16(std::string_view bytes) {
     const std::size_t n = Cp949CharLength(bytes, i);
     if (n == 0) {
       const bool truncated = i + 1 == bytes.size() && IsLead(static_cast<unsigned char>(bytes[i]));
-      return BadInput(i, truncated ? "CP949 lead byte without its trail byte"
-                                   : "byte sequence that is not CP949");
+      return BadInput(i, TextError::kNotCp949, BytesDetail(bytes, i) + (truncated ? ", 끝에서 잘림" : ""));
     }
     i += n;
   }
@@ -81,11 +103,11 @@ Result<std::u16string> Cp949ToUtf16(std::string_view bytes) {
     const std::size_t n = Cp949CharLength(bytes, i);
     std::u16string one;
     if (!detail::PlatformCp949ToUtf16(bytes.substr(i, n), one)) {
-      return BadInput(i, "CP949 code without a character");
+      return BadInput(i, TextError::kNoCharacter, BytesDetail(bytes, i));
     }
     i += n;
   }
-  return BadInput(0, "CP949 text the platform cannot convert");
+  return BadInput(0, TextError::kNoCharacter, "");
 }
 
 std::u16string Cp949ToUtf16Lossy(std::string_view bytes) {
@@ -129,7 +151,7 @@ std::u16string Cp949ToUtf16Lossy(std::string_view bytes) {
 Result<std::string> Utf16ToCp949(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t n = Utf16CharLength(text, i);
-    if (n == 0) return BadInput(i, "lone UTF-16 surrogate");
+    if (n == 0) return BadInput(i, TextError::kLoneSurrogate, CodePointDetail(text[i]));
     i += n;
   }
   std::string out;
@@ -138,11 +160,18 @@ Result<std::string> Utf16ToCp949(std::u16string_view text) {
     const std::size_t n = Utf16CharLength(text, i);
     std::string one;
     if (!Encode(text.substr(i, n), one)) {
-      return BadInput(i, "character without a CP949 code");
+      const std::u16string_view character = text.substr(i, n);
+      const std::uint32_t cp =
+          n == 2 ? 0x10000 + ((character[0] - 0xD800u) << 10) + (character[1] - 0xDC00u) : character[0];
+      // Shown as itself only when it can be seen: a control character is
+      // named by its number alone.
+      auto shown = Utf16ToUtf8(character);
+      const bool visible = shown.ok() && cp >= 0x20 && !(cp >= 0x7F && cp < 0xA0);
+      return BadInput(i, TextError::kUnencodable, CodePointDetail(cp), visible ? std::string_view(*shown) : "");
     }
     i += n;
   }
-  return BadInput(0, "UTF-16 text the platform cannot convert");
+  return BadInput(0, TextError::kUnencodable, "");
 }
 
 std::string Utf16ToCp949Lossy(std::u16string_view text) {
@@ -175,16 +204,16 @@ Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
     else if (c >= 0xC2 && c <= 0xDF) { cp = c & 0x1F; n = 2; }
     else if (c >= 0xE0 && c <= 0xEF) { cp = c & 0x0F; n = 3; }
     else if (c >= 0xF0 && c <= 0xF4) { cp = c & 0x07; n = 4; }
-    else return BadInput(i, "byte that does not start a UTF-8 character");
-    if (i + n > bytes.size()) return BadInput(i, "UTF-8 character cut short");
+    else return BadInput(i, TextError::kNotUtf8, BytesDetail(bytes, i));
+    if (i + n > bytes.size()) return BadInput(i, TextError::kNotUtf8, BytesDetail(bytes, i) + ", 끝에서 잘림");
     for (std::size_t k = 1; k < n; ++k) {
       const auto t = static_cast<unsigned char>(bytes[i + k]);
-      if ((t & 0xC0) != 0x80) return BadInput(i, "bad UTF-8 continuation byte");
+      if ((t & 0xC0) != 0x80) return BadInput(i, TextError::kNotUtf8, BytesDetail(bytes, i));
       cp = (cp << 6) | (t & 0x3F);
     }
     const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
     if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return BadInput(i, "UTF-8 sequence that is not a character");
+      return BadInput(i, TextError::kNotUtf8, BytesDetail(bytes, i));
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -203,7 +232,7 @@ Result<std::string> Utf16ToUtf8(std::u16string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t n = Utf16CharLength(text, i);
-    if (n == 0) return BadInput(i, "lone UTF-16 surrogate");
+    if (n == 0) return BadInput(i, TextError::kLoneSurrogate, CodePointDetail(text[i]));
     std::uint32_t cp = text[i];
     if (n == 2) cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
     if (cp < 0x80) {

@@ -162,7 +162,7 @@ void TfrmLogin::FormCreate() {
 
 std::string TfrmLogin::Cp949(const std::string& utf8) const {
   auto text = common::Utf8ToCp949(utf8);
-  if (!text) throw ServiceError("서비스에 보낼 수 없는 문자가 들어 있습니다 (" + text.error().message + ").");
+  if (!text) throw ServiceError(text.error().message);
   return std::move(*text);
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ErrorText.h"
 #include "platform/gui/Button.h"
 #include "platform/gui/CheckBox.h"
 #include "platform/gui/ComboBox.h"
@@ -33,11 +34,12 @@
 namespace orvel {
 
 // A service request that could not be made (the HTTP client's error, or a
-// text the service's code page cannot carry). It ends the handler and is
-// shown by the application's standard error report.
-class ServiceError : public std::runtime_error {
+// text the service's code page cannot carry), with the text for the user.
+// It ends the handler and is shown by the application's standard error
+// report.
+class ServiceError : public common::UserFacingError {
  public:
-  using std::runtime_error::runtime_error;
+  using common::UserFacingError::UserFacingError;
 };
 
 // The form's heights without and with the zone list.

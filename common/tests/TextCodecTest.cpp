@@ -1,5 +1,7 @@
 #include "common/TextCodec.h"
 
+#include "common/ErrorText.h"
+
 #include <gtest/gtest.h>
 
 namespace common {
@@ -47,7 +49,8 @@ TEST(TextCodecTest, MalformedCp949IsRefusedWithItsOffset) {
     auto r = Cp949ToUtf16(c.bytes);
     ASSERT_FALSE(r.ok()) << "accepted bytes at case offset " << c.offset;
     EXPECT_EQ(r.error().code, c.offset);
-    EXPECT_NE(r.error().message.find("offset " + std::to_string(c.offset)), std::string::npos);
+    EXPECT_NE(r.error().message.find("위치 " + std::to_string(c.offset) + ")"), std::string::npos)
+        << r.error().message;
   }
 }
 
@@ -62,6 +65,13 @@ TEST(TextCodecTest, UnencodableCharactersAreRefusedOrReplaced) {
   auto r = Utf16ToCp949(text);
   ASSERT_FALSE(r.ok());
   EXPECT_EQ(r.error().code, 1);
+  // The message names the character, and its number on the detail line.
+  EXPECT_EQ(r.error().message, UserMessage(ErrorSentence(TextError::kUnencodable, "\u00E9"), "U+00E9, 위치 1"));
+  // One outside the basic plane is one character; an invisible one is named by its number alone.
+  EXPECT_NE(Utf8ToCp949("ab\U0001F600").error().message.find("'\U0001F600' 글자는"), std::string::npos);
+  EXPECT_NE(Utf8ToCp949("ab\U0001F600").error().message.find("(U+1F600, 위치 2)"), std::string::npos);
+  EXPECT_EQ(Utf16ToCp949(u"\u0080").error().message,
+            UserMessage(ErrorSentence(TextError::kUnencodable, ""), "U+0080, 위치 0"));
   EXPECT_EQ(Utf16ToCp949Lossy(text), "a?\xC7\xD1");
 
   const std::u16string loneSurrogate = u"x\xD800y";

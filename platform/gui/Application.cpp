@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "common/ErrorText.h"
 #include "platform/gui/Form.h"
 
 namespace gui {
@@ -210,7 +211,12 @@ ModalResult Application::MessageBox(const std::string& text, const std::string& 
 }
 
 void Application::ShowException(const std::exception& error) {
-  MessageBox(error.what(), title_, Buttons::kOk, MsgIcon::kError);
+  // A failure with a text for the user is shown as it is; any other (a
+  // fault of the program) gets the general sentence, its own text as the
+  // detail.
+  const bool forUser = dynamic_cast<const common::UserFacingError*>(&error) != nullptr;
+  const std::string text = forUser ? error.what() : common::UserMessage(common::UnexpectedErrorSentence(), error.what());
+  MessageBox(text, title_, Buttons::kOk, MsgIcon::kError);
 }
 
 void Application::BringToFront() { backend_->BringAppToFront(); }
@@ -223,7 +229,7 @@ void Application::Guard(const std::function<void()>& handler) {
   } catch (const std::exception& error) {
     ShowException(error);
   } catch (...) {
-    ShowException(std::runtime_error("unknown error"));
+    ShowException(std::runtime_error("unknown exception"));
   }
 }
 

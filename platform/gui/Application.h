@@ -125,8 +125,9 @@ class Application {
   // Message box owned by the active form; gives the button pressed.
   ModalResult MessageBox(const std::string& text, const std::string& title, Buttons buttons = Buttons::kOk,
                          MsgIcon icon = MsgIcon::kNone);
-  // The standard error report: an error box with the exception's text under
-  // the application title.
+  // The standard error report: an error box under the application title
+  // with the text of a common::UserFacingError as it is, for any other
+  // exception the general sentence with the exception's text as the detail.
   void ShowException(const std::exception& error);
   void BringToFront();
 

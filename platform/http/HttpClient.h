@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "common/ErrorText.h"
 #include "common/Result.h"
 
 namespace platform::http {
@@ -37,37 +38,35 @@ struct HttpOptions {
   std::size_t maxBodyBytes = 4 * 1024 * 1024;
 };
 
-// Error.code of a failed request.
-enum class HttpError {
-  kBadUrl = 1,     // not an http:// or https:// address (or not https:// with TLS on)
-  kConnect = 2,    // host not found, connection refused, connect time-out
-  kTimeout = 3,    // the server stopped sending for longer than readTimeout
-  kStatus = 4,     // the server answered with an HTTP error status (400 and up)
-  kTls = 5,        // TLS handshake or certificate verification failed
-  kTooLarge = 6,   // the reply exceeded maxBodyBytes
-  kBusy = 7,       // another request of this client is still running
-  kTransfer = 8,   // any other failure while sending or receiving
-};
+// Error.code of a failed request: the codes and their texts are in the
+// table of user-facing error texts (common/ErrorText.h).
+using HttpError = common::HttpError;
 
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
   // Sends GET `url` and waits for the whole reply. The result is the body
   // of a reply with a status below 400; anything else is an Error whose
-  // code is an HttpError and whose message names the address and the cause.
+  // code is an HttpError and whose message is the text for the user: the
+  // sentence of the code, then the detail (what the backend reports, the
+  // server's host and port), never the query.
   virtual common::Result<std::string> Get(const std::string& url) = 0;
 };
 
 std::unique_ptr<HttpClient> CreateHttpClient(const HttpOptions& options);
 
+// The error of a failed request: the sentence of `kind`, and `detail` (a
+// status, a backend's error number; may be empty) with the host of `url`
+// on the detail line.
 common::Error MakeHttpError(HttpError kind, const std::string& url, const std::string& detail);
 
 // The error for an address a client must not fetch: neither http:// nor
 // https://, or not https:// while TLS is on. Empty when it may go.
 std::optional<common::Error> RefuseAddress(const std::string& url, bool tls);
 
-// The address without its query, for error messages: query values carry
+// The host and port of an address, for error messages: no user name or
+// password, no path and above all no query, whose values carry
 // credentials and must never appear in a message or a log.
-std::string AddressForMessage(const std::string& url);
+std::string HostForMessage(const std::string& url);
 
 }  // namespace platform::http

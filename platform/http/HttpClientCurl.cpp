@@ -30,8 +30,8 @@ class CurlHttpClient final : public HttpClient {
 
   common::Result<std::string> Get(const std::string& url) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "another request is still running");
-    if (handle_ == nullptr) return MakeHttpError(HttpError::kTransfer, url, "libcurl could not be initialised");
+    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
+    if (handle_ == nullptr) return MakeHttpError(HttpError::kTransfer, url, "libcurl 초기화 실패");
     if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
 
     Transfer transfer;
@@ -41,13 +41,11 @@ class CurlHttpClient final : public HttpClient {
     transfer.lastActivity = Clock::now();
 
     CURL* h = handle_;
-    char errorText[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // in-memory cookie jar for this client
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
@@ -63,13 +61,12 @@ class CurlHttpClient final : public HttpClient {
     if (!options_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
 
     const CURLcode code = curl_easy_perform(h);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
-    if (code != CURLE_OK) return Failure(url, code, errorText, transfer);
+    if (code != CURLE_OK) return Failure(url, code, transfer);
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     if (status >= 400) {
-      return MakeHttpError(HttpError::kStatus, url, "the server answered HTTP " + std::to_string(status));
+      return MakeHttpError(HttpError::kStatus, url, "HTTP 상태 " + std::to_string(status));
     }
     return std::move(transfer.body);
   }
@@ -122,25 +119,28 @@ class CurlHttpClient final : public HttpClient {
     }
   };
 
-  static common::Error Failure(const std::string& url, CURLcode code, const char* errorText, const Transfer& t) {
-    const std::string detail = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
+  common::Error Failure(const std::string& url, CURLcode code, const Transfer& t) const {
     if (t.timedOut) {
-      return MakeHttpError(HttpError::kTimeout, url, "no answer from the server within the time allowed");
+      return MakeHttpError(HttpError::kTimeout, url,
+                           "읽기 제한 시간 " + std::to_string(options_.readTimeout.count()) + "ms 초과");
     }
-    if (t.tooLarge) return MakeHttpError(HttpError::kTooLarge, url, "the reply is too large");
+    if (t.tooLarge) {
+      return MakeHttpError(HttpError::kTooLarge, url, "응답 한도 " + std::to_string(t.maxBytes) + "바이트");
+    }
+    const std::string detail = "curl 오류 " + std::to_string(static_cast<int>(code));
     switch (code) {
       case CURLE_COULDNT_RESOLVE_HOST:
       case CURLE_COULDNT_RESOLVE_PROXY:
       case CURLE_COULDNT_CONNECT:
       case CURLE_OPERATION_TIMEDOUT:
-        return MakeHttpError(HttpError::kConnect, url, "cannot connect to the server (" + detail + ")");
+        return MakeHttpError(HttpError::kConnect, url, detail);
       case CURLE_SSL_CONNECT_ERROR:
       case CURLE_PEER_FAILED_VERIFICATION:
       case CURLE_SSL_CACERT_BADFILE:
       case CURLE_SSL_CERTPROBLEM:
       case CURLE_SSL_CIPHER:
       case CURLE_SSL_ISSUER_ERROR:
-        return MakeHttpError(HttpError::kTls, url, "secure connection failed (" + detail + ")");
+        return MakeHttpError(HttpError::kTls, url, detail);
       case CURLE_URL_MALFORMAT:
       case CURLE_UNSUPPORTED_PROTOCOL:
         return MakeHttpError(HttpError::kBadUrl, url, detail);

@@ -53,21 +53,7 @@ bool ToWide(const std::string& text, std::wstring& out) {
   return true;
 }
 
-std::string SystemMessage(DWORD error) {
-  wchar_t* text = nullptr;
-  const HMODULE wininet = GetModuleHandleW(L"wininet.dll");
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 wininet, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string result;
-  for (DWORD i = 0; i < n; ++i) {
-    const wchar_t c = text[i];
-    if (c == L'\r' || c == L'\n') continue;
-    result.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  }
-  if (text != nullptr) LocalFree(text);
-  return "error " + std::to_string(error) + (result.empty() ? "" : " " + result);
-}
+std::string WinInetDetail(DWORD error) { return "WinINet 오류 " + std::to_string(error); }
 
 struct Handle {
   HINTERNET h = nullptr;
@@ -81,13 +67,13 @@ struct Handle {
 };
 
 common::Error Failure(const std::string& url, DWORD error) {
-  const std::string detail = SystemMessage(error);
+  const std::string detail = WinInetDetail(error);
   switch (error) {
     case ERROR_INTERNET_TIMEOUT:
-      return MakeHttpError(HttpError::kTimeout, url, "no answer from the server within the time allowed (" + detail + ")");
+      return MakeHttpError(HttpError::kTimeout, url, detail);
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
     case ERROR_INTERNET_CANNOT_CONNECT:
-      return MakeHttpError(HttpError::kConnect, url, "cannot connect to the server (" + detail + ")");
+      return MakeHttpError(HttpError::kConnect, url, detail);
     case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
     case ERROR_INTERNET_SEC_CERT_CN_INVALID:
     case ERROR_INTERNET_INVALID_CA:
@@ -95,7 +81,7 @@ common::Error Failure(const std::string& url, DWORD error) {
     case ERROR_INTERNET_SEC_CERT_REVOKED:
     case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
     case ERROR_INTERNET_SEC_INVALID_CERT:
-      return MakeHttpError(HttpError::kTls, url, "secure connection failed (" + detail + ")");
+      return MakeHttpError(HttpError::kTls, url, detail);
     case ERROR_INTERNET_INVALID_URL:
     case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
       return MakeHttpError(HttpError::kBadUrl, url, detail);
@@ -123,12 +109,12 @@ class WinInetHttpClient final : public HttpClient {
 
   common::Result<std::string> Get(const std::string& url) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "another request is still running");
+    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
     if (session_ == nullptr) return Failure(url, GetLastError());
     if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
     const bool https = StartsWith(url, "https://");
     std::wstring wideUrl;
-    if (!ToWide(url, wideUrl)) return MakeHttpError(HttpError::kBadUrl, url, "the address holds characters that are not allowed");
+    if (!ToWide(url, wideUrl)) return MakeHttpError(HttpError::kBadUrl, url, "주소에 쓸 수 없는 문자");
 
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
@@ -142,7 +128,7 @@ class WinInetHttpClient final : public HttpClient {
     parts.lpszExtraInfo = extra.data();
     parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
     if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts) || host[0] == 0) {
-      return MakeHttpError(HttpError::kBadUrl, url, "the address cannot be read");
+      return MakeHttpError(HttpError::kBadUrl, url, "주소를 해석할 수 없음");
     }
     std::wstring object = std::wstring(path.data()) + extra.data();
     if (object.empty()) object = L"/";
@@ -177,7 +163,7 @@ class WinInetHttpClient final : public HttpClient {
       return failure(GetLastError());
     }
     if (https && NegotiatedOlderThanTls12(request.h)) {
-      return MakeHttpError(HttpError::kTls, url, "the server offers no protocol newer than TLS 1.1");
+      return MakeHttpError(HttpError::kTls, url, "서버가 TLS 1.2 미만만 제공");
     }
 
     DWORD status = 0;
@@ -186,7 +172,7 @@ class WinInetHttpClient final : public HttpClient {
       return Failure(url, GetLastError());
     }
     if (status >= 400) {
-      return MakeHttpError(HttpError::kStatus, url, "the server answered HTTP " + std::to_string(status));
+      return MakeHttpError(HttpError::kStatus, url, "HTTP 상태 " + std::to_string(status));
     }
 
     std::string body;
@@ -196,7 +182,7 @@ class WinInetHttpClient final : public HttpClient {
       if (!InternetReadFile(request.h, buffer, sizeof buffer, &got)) return failure(GetLastError());
       if (got == 0) break;
       if (body.size() + got > options_.maxBodyBytes) {
-        return MakeHttpError(HttpError::kTooLarge, url, "the reply is too large");
+        return MakeHttpError(HttpError::kTooLarge, url, "응답 한도 " + std::to_string(options_.maxBodyBytes) + "바이트");
       }
       body.append(buffer, got);
     }

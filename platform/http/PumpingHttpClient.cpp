@@ -14,7 +14,7 @@ PumpingHttpClient::PumpingHttpClient(std::unique_ptr<HttpClient> inner,
 
 common::Result<std::string> PumpingHttpClient::Get(const std::string& url) {
   if (busy_.exchange(true)) {
-    return MakeHttpError(HttpError::kBusy, url, "another request is still running");
+    return MakeHttpError(HttpError::kBusy, url, "");
   }
   struct Shared {
     std::mutex mutex;

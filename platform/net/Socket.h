@@ -15,18 +15,17 @@
 #include <span>
 #include <string_view>
 
+#include "common/ErrorText.h"
 #include "common/Result.h"
 
 namespace platform::net {
 
 using Millis = std::chrono::milliseconds;
 
-// Error.code of a failed call, where it matters to the caller.
-enum class NetError {
-  kFailed = 1,   // the platform call failed (the message says which and why)
-  kTimeout = 2,  // nothing happened within the time-out
-  kClosed = 3,   // the peer closed the connection before all bytes came (ReceiveExactly)
-};
+// Error.code of a failed call, where it matters to the caller: the codes
+// and their texts are in the table of user-facing error texts
+// (common/ErrorText.h).
+using NetError = common::NetError;
 
 class Connection {
  public:

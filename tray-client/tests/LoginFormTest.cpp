@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ErrorText.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/headless/HeadlessBackend.h"
 #include "platform/http/HttpClient.h"
@@ -332,6 +333,49 @@ TEST_F(LoginFormTest, FailedRequestsAreReportedAndLeaveTheFormUsable) {
   backend_->ClearMessageBoxes();
   ASSERT_TRUE(form.btnLogin.UserClick());
   EXPECT_EQ(form.LoginState, 1);
+}
+
+// The service stopped: the zone list at start, "Zone보기" and the login
+// each report the failure the same way, in Korean, with the server on the
+// detail line and nothing of the query.
+TEST_F(LoginFormTest, UnreachableServiceIsReportedForTheUser) {
+  const std::string stopped = "127.0.0.1:1";
+  TfrmLogin::Services services;
+  services.zoneDirectory = "http://" + stopped;
+  services.memberCheck = std::make_unique<ScriptedMemberCheck>(0, &memberChecks_);
+  form_ = std::make_unique<TfrmLogin>(*host_, std::move(services));
+  TfrmLogin& form = *form_;
+  ASSERT_TRUE(form.btnZoneView.UserClick());
+  form.lbZoneName.SetCaption("Tarnel 서울 로그인");
+  config_->LoginURL = "http://" + stopped + "/OrvelServer/login.cgi?commend=";
+  form.edtUserID.SetText("demo");
+  form.edtPassWD.SetText("demo1234");
+  ASSERT_TRUE(form.btnLogin.UserClick());
+
+  const std::string expected = common::UserMessage(common::ErrorSentence(common::HttpError::kConnect), "");
+  ASSERT_EQ(Boxes().size(), 3u);  // start, "Zone보기", login
+  for (const auto& box : Boxes()) {
+    EXPECT_EQ(box.request.title, "Tarnel For Corvane");
+    EXPECT_EQ(box.request.icon, MsgIcon::kError);
+    const std::string& text = box.request.text;
+    EXPECT_EQ(text.rfind(expected + "\n(", 0), 0u) << text;
+    EXPECT_NE(text.find("서버 " + stopped + ")"), std::string::npos) << text;
+    for (const char* secret : {"demo1234", "userid", "commend", "zone.cgi"}) {
+      EXPECT_EQ(text.find(secret), std::string::npos) << secret << " in " << text;
+    }
+  }
+  ExpectLoggedOutAndUsable(form);
+}
+
+// An id with a character code page 949 cannot carry: the box names it.
+TEST_F(LoginFormTest, UnsendableCharacterIsNamed) {
+  TfrmLogin& form = StartLoggedOut("kim\u00E9", "demo1234");
+  ASSERT_TRUE(form.btnLogin.UserClick());
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].request.text,
+            common::UserMessage(common::ErrorSentence(common::TextError::kUnencodable, "\u00E9"), "U+00E9, 위치 3"));
+  EXPECT_EQ(Count(Log(), "login.cgi"), 0);  // nothing was sent
+  ExpectLoggedOutAndUsable(form);
 }
 
 TEST_F(LoginFormTest, AutomaticLoginAtStart) {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/ErrorText.h"
 #include "platform/gui/Button.h"
 #include "platform/gui/Form.h"
 #include "platform/gui/FormMessageTarget.h"
@@ -154,10 +155,18 @@ TEST_F(LoopTest, AnExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
   app().Post(form, 1126);
   app().ProcessMessages();
   ASSERT_EQ(backend().MessageBoxes().size(), 1u);
-  EXPECT_EQ(backend().MessageBoxes()[0].request.text, "Socket Error # 10061");
+  // Not a text for the user: the general sentence, the exception's own text as the detail.
+  EXPECT_EQ(backend().MessageBoxes()[0].request.text,
+            common::UserMessage(common::UnexpectedErrorSentence(), "Socket Error # 10061"));
   EXPECT_EQ(backend().MessageBoxes()[0].request.title, "Test");
   EXPECT_EQ(backend().MessageBoxes()[0].request.icon, MsgIcon::kError);
   EXPECT_EQ(after, 1);
+
+  // A text for the user is shown as it is.
+  button.OnClick = [] { throw common::UserFacingError("서비스에 연결할 수 없습니다.\n(서버 x)"); };
+  EXPECT_TRUE(button.UserClick());
+  ASSERT_EQ(backend().MessageBoxes().size(), 2u);
+  EXPECT_EQ(backend().MessageBoxes()[1].request.text, "서비스에 연결할 수 없습니다.\n(서버 x)");
 }
 
 TEST_F(LoopTest, MessageBoxesTakeScriptedAnswersThenTheFirstButton) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "platform/http/HttpClient.h"
 #include "platform/http/PumpingHttpClient.h"
@@ -49,6 +50,37 @@ class HttpClientTest : public ::testing::Test {
   inline static int port_ = 0;
   inline static std::unique_ptr<HttpClient> control_ = CreateHttpClient(HttpOptions{});
 };
+
+// A failure as the user reads it: the sentence of its code on the first
+// line, the detail in parentheses on the second, naming `host`; never the
+// query or anything in it.
+void ExpectUserText(const common::Error& error, HttpError code, const std::string& host) {
+  EXPECT_EQ(error.code, static_cast<int>(code)) << error.message;
+  const std::string& text = error.message;
+  const auto lineEnd = text.find('\n');
+  ASSERT_NE(lineEnd, std::string::npos) << text;
+  EXPECT_EQ(text.substr(0, lineEnd), common::ErrorSentence(code));
+  const std::string detail = text.substr(lineEnd + 1);
+  EXPECT_EQ(detail.front(), '(') << text;
+  EXPECT_EQ(detail.back(), ')') << text;
+  EXPECT_EQ(detail.find('\n'), std::string::npos) << text;
+  EXPECT_NE(detail.find(host), std::string::npos) << text;
+  for (const char* secret : {"?", "commend", "userid", "password", "secret", "OrvelServer"}) {
+    EXPECT_EQ(text.find(secret), std::string::npos) << secret << " in " << text;
+  }
+}
+
+TEST(HttpErrorTextTest, TheDetailNamesOnlyTheServer) {
+  const auto error = MakeHttpError(HttpError::kStatus,
+                                   "https://kim:pw@zone.example:8443/OrvelServer/login.cgi?commend=login&password=pw",
+                                   "HTTP 상태 503");
+  EXPECT_EQ(error.code, static_cast<int>(HttpError::kStatus));
+  EXPECT_EQ(error.message,
+            common::UserMessage(common::ErrorSentence(HttpError::kStatus), "HTTP 상태 503, 서버 zone.example:8443"));
+  EXPECT_EQ(HostForMessage("http://zone.example?password=pw"), "zone.example");
+  EXPECT_EQ(HostForMessage("zone.example:80/x"), "zone.example:80");
+  EXPECT_EQ(MakeHttpError(HttpError::kBusy, "", "").message, common::ErrorSentence(HttpError::kBusy));
+}
 
 TEST_F(HttpClientTest, BodyComesBackAsTheBytesTheServerSent) {
   auto client = CreateHttpClient(QuickOptions());
@@ -94,9 +126,8 @@ TEST_F(HttpClientTest, ErrorStatusFailsWithoutShowingTheQuery) {
   Fault("http500");
   auto reply = client->Get(Login("demo", "secret-password"));
   ASSERT_FALSE(reply.ok());
-  EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kStatus));
-  EXPECT_NE(reply.error().message.find("500"), std::string::npos);
-  EXPECT_EQ(reply.error().message.find("secret-password"), std::string::npos) << reply.error().message;
+  ExpectUserText(reply.error(), HttpError::kStatus, "127.0.0.1:" + std::to_string(port_));
+  EXPECT_NE(reply.error().message.find("HTTP 상태 500"), std::string::npos) << reply.error().message;
   // The fault was for one answer only.
   EXPECT_TRUE(client->Get(Login("demo", "demo1234")).ok());
 }
@@ -106,21 +137,22 @@ TEST_F(HttpClientTest, StalledReplyEndsWithTheReadTimeOut) {
   Fault("stall");
   auto reply = client->Get(Login("demo", "demo1234"));
   ASSERT_FALSE(reply.ok());
-  EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kTimeout)) << reply.error().message;
+  ExpectUserText(reply.error(), HttpError::kTimeout, "127.0.0.1:" + std::to_string(port_));
   // The client is usable again afterwards.
   EXPECT_TRUE(client->Get(Login("demo", "demo1234")).ok());
 }
 
 TEST_F(HttpClientTest, RefusedConnectionAndBadAddressesFailClearly) {
   auto client = CreateHttpClient(QuickOptions());
-  auto refused = client->Get("http://127.0.0.1:1/OrvelServer/zone.cgi?command=zoneinfo");
+  auto refused = client->Get("http://127.0.0.1:1/OrvelServer/login.cgi?commend=login&userid=u&password=secret");
   ASSERT_FALSE(refused.ok());
-  EXPECT_EQ(refused.error().code, static_cast<int>(HttpError::kConnect)) << refused.error().message;
+  ExpectUserText(refused.error(), HttpError::kConnect, "127.0.0.1:1");
 
   for (const char* url : {"", "ftp://127.0.0.1/x", "127.0.0.1/OrvelServer/login.cgi?commend="}) {
     auto reply = client->Get(url);
     ASSERT_FALSE(reply.ok()) << url;
     EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kBadUrl)) << url;
+    EXPECT_EQ(reply.error().message.rfind(common::ErrorSentence(HttpError::kBadUrl), 0), 0u) << url;
   }
 }
 
@@ -158,7 +190,7 @@ TEST_F(HttpClientTest, PumpingClientKeepsTheCallerBusyAndRefusesASecondRequest) 
   EXPECT_GT(pumped, 0);
   ASSERT_TRUE(reentered.has_value());
   ASSERT_FALSE(reentered->ok());
-  EXPECT_EQ(reentered->error().code, static_cast<int>(HttpError::kBusy));
+  ExpectUserText(reentered->error(), HttpError::kBusy, "127.0.0.1:" + std::to_string(port_));
   EXPECT_FALSE(client.busy());
   EXPECT_TRUE(client.Get(Login("demo", "demo1234")).ok());
 }
@@ -183,7 +215,7 @@ TEST(HttpClientTlsTest, CertificateIsVerified) {
   options.tls = true;
   auto unverified = CreateHttpClient(options)->Get(url);
   ASSERT_FALSE(unverified.ok());
-  EXPECT_EQ(unverified.error().code, static_cast<int>(HttpError::kTls)) << unverified.error().message;
+  ExpectUserText(unverified.error(), HttpError::kTls, "127.0.0.1:" + std::to_string(started->port()));
 
   options.caFile = FAKE_SERVICE_CERT;
   auto verified = CreateHttpClient(options)->Get(url);

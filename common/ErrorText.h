@@ -1,0 +1,122 @@
+// What the user reads when something fails: the failure codes of the
+// platform layers (HTTP client, TCP sockets, files, text codec, player link,
+// registry, member check over COM) and one Korean sentence for each, in one
+// table (ErrorText.cpp), so every program says the same thing for the same
+// failure.
+//
+// A message a user may read has two lines: the sentence, which says what
+// failed and what to try, and the technical detail in parentheses (status
+// code, system error number, the host or the file). The detail never holds
+// a query string or a password. The layers build their Error messages in
+// this form (UserMessage), so a program can show error.message as it is.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Error.code of a failed HTTP request (platform/http).
+enum class HttpError {
+  kBadUrl = 1,     // not an http:// or https:// address (or not https:// with TLS on)
+  kConnect = 2,    // host not found, connection refused, connect time-out
+  kTimeout = 3,    // the server stopped sending for longer than the read time-out
+  kStatus = 4,     // the server answered with an HTTP error status (400 and up)
+  kTls = 5,        // TLS handshake or certificate verification failed
+  kTooLarge = 6,   // the reply exceeded the client's body limit
+  kBusy = 7,       // another request of this client is still running
+  kTransfer = 8,   // any other failure while sending or receiving
+};
+
+// Error.code of a failed socket call (platform/net), where it matters to the caller.
+enum class NetError {
+  kFailed = 1,   // the platform call failed (the detail says which and why)
+  kTimeout = 2,  // nothing happened within the time-out
+  kClosed = 3,   // the peer closed the connection before all bytes came (ReceiveExactly)
+};
+
+// Error.code of a failed file operation (common/File), the same on every
+// platform; the system's own number is in the message's detail line.
+enum class FileError {
+  kNotFound = 1,      // the file or a folder of its path is missing
+  kAccessDenied = 2,  // no permission, read-only file or medium
+  kInUse = 3,         // another program holds the file
+  kDiskFull = 4,      // no room left on the medium
+  kIsFolder = 5,      // the path names a folder
+  kExists = 6,        // a file that must be new is already there
+  kTooLarge = 7,      // larger than the caller accepts
+  kFailed = 8,        // any other failure (device error, bad name, ...)
+};
+
+// What a file operation was doing when it failed: the verb of the sentence.
+enum class FileOp { kOpen, kCreate, kRead, kWrite, kMeasure, kSeek, kSave, kRemove, kRename };
+
+// Failures of the text codec (common/TextCodec). Its Error.code stays the
+// input offset; these name what was wrong there.
+enum class TextError {
+  kUnencodable = 1,   // a character code page 949 cannot carry
+  kLoneSurrogate = 2, // broken UTF-16 (half of a surrogate pair)
+  kNotCp949 = 3,      // bytes that are not code page 949 (or a lead byte cut off)
+  kNoCharacter = 4,   // a code page 949 code that stands for no character
+  kNotUtf8 = 5,       // bytes that are not UTF-8
+};
+
+// Failures of the player link as the windows word them where no fixed text
+// of their own applies (player-link, the transfer threads).
+enum class PlayerError {
+  kNotConnected = 1,  // the control device does not open: absent, off, or held by another program
+  kNoAnswer = 2,      // a command was refused or not answered
+  kTransferCut = 3,   // a block moved short in the middle of a transfer
+  kNoRoom = 4,        // the file does not fit into the free memory
+  kBadData = 5,       // a header or directory block without its tag
+};
+
+// Failures of the registry (platform/Registry).
+enum class RegistryError {
+  kAccessDenied = 1,  // the user may not write there (HKLM without administrator rights)
+  kFailed = 2,        // any other failure
+};
+
+// Failures of the member check through the COM class of the member library.
+enum class ComError {
+  kUnavailable = 1,  // the class cannot be created (not registered, not part of the build)
+  kCallFailed = 2,   // a call of the interface failed
+};
+
+// The sentence of a code: what failed and what to try. Empty for a value
+// that is not one of the enumerators.
+std::string_view ErrorSentence(HttpError code);
+std::string_view ErrorSentence(NetError code);
+std::string_view ErrorSentence(FileError code);
+std::string_view ErrorSentence(PlayerError code);
+std::string_view ErrorSentence(RegistryError code);
+std::string_view ErrorSentence(ComError code);
+// The text codec's sentence; an unencodable character is named by `what`
+// (the character itself; empty when it cannot be seen).
+std::string ErrorSentence(TextError code, std::string_view what);
+// "'<name>' 파일을 <verb> 수 없습니다. <cause and what to try>"
+std::string FileErrorSentence(FileOp op, std::string_view fileName, FileError cause);
+
+// The two-line form: sentence, line break, "(" detail ")". Without a detail
+// only the sentence.
+std::string UserMessage(std::string_view sentence, std::string_view detail);
+
+// The detail items every layer writes the same way.
+std::string SystemErrorDetail(std::int64_t number);        // "시스템 오류 5"
+std::string HexDetail(std::string_view label, std::uint32_t value);  // "HRESULT 0x80040154"
+
+// A failure whose what() is a text for the user (a UserMessage): the
+// standard error report shows it as it is. Any other exception there gets
+// the general sentence with its what() as the detail.
+class UserFacingError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// For exceptions that carry no text for the user (a programming fault, an
+// exhausted memory): what the standard error report shows.
+std::string_view UnexpectedErrorSentence();
+
+}  // namespace common
