@@ -6,13 +6,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/gui/Types.h"
 
 namespace gui {
 
 class Control;
+class FolderWatch;
 class Form;
 class MenuItem;
 class PopupMenu;
@@ -40,6 +43,15 @@ enum class Change {
   kFocus,
   kFront,      // bring to front
   kAnimation,  // tray icon animation switched on or off
+  kValue,      // position or range (progress bar, track bar)
+  kViewStyle,  // list view style
+  kImages,     // image list of a list or tree view
+  kDropHighlight,
+  kNodeAdded,    // tree view; index: the node's id
+  kNodeRemoved,  // before the node and its subtree go
+  kNodeChanged,  // text, pictures, children button or expanded state
+  kPanels,       // status bar panels (index: one panel, -1 all)
+  kAcceptFiles,  // files may (no longer) be dropped on the control
 };
 
 // The native side of one control (or of a tray icon).
@@ -47,6 +59,10 @@ class Peer {
  public:
   virtual ~Peer() = default;
   virtual void Changed(Change what, int index) = 0;
+  // Geometry of the native control where it has one: the row (or node)
+  // under a client point (-1 for none), the client rectangle of a row.
+  virtual std::optional<int> ItemAt(Point) { return std::nullopt; }
+  virtual std::optional<Rect> ItemRect(int) { return std::nullopt; }
 };
 
 struct MessageBoxRequest {
@@ -55,6 +71,54 @@ struct MessageBoxRequest {
   Buttons buttons = Buttons::kOk;
   MsgIcon icon = MsgIcon::kNone;
   Form* owner = nullptr;
+};
+
+// What a file dialog is asked to show. Filters are pairs of a description
+// and patterns separated by ";" ("MP3 Files (*.MP3)", "*.MP3");
+// filterIndex counts from 1.
+struct FileFilter {
+  std::string description;
+  std::string patterns;
+  bool operator==(const FileFilter&) const = default;
+};
+
+struct FileDialogRequest {
+  bool save = false;
+  bool multiSelect = false;      // open only
+  bool overwritePrompt = false;  // save only: the dialog asks before replacing
+  bool fileMustExist = true;     // open only
+  std::string title;
+  std::string initialFolder;
+  std::string fileName;
+  std::string defaultExtension;  // without the dot
+  std::vector<FileFilter> filters;
+  int filterIndex = 1;
+  Form* owner = nullptr;
+};
+
+struct FileDialogAnswer {
+  bool ok = false;
+  std::vector<std::string> paths;  // full paths; several only for a multi-select open
+  int filterIndex = 1;
+};
+
+struct FolderDialogRequest {
+  std::string title;
+  std::string initialFolder;
+  Form* owner = nullptr;
+};
+
+struct FolderDialogAnswer {
+  bool ok = false;
+  std::string path;
+};
+
+// Shell icons are pictures whose resource name begins with "shell:"; the
+// Win32 backend keeps the system's image list index behind it.
+struct ShellItemInfo {
+  std::string displayName;
+  std::string typeName;
+  Icon icon;
 };
 
 class Backend {
@@ -92,6 +156,16 @@ class Backend {
   virtual void BeginModal(Form& form) = 0;
   virtual void EndModal(Form& form) = 0;
   virtual void BringAppToFront() = 0;
+
+  // Common dialogs: the file chosen, several for a multi-select open, or
+  // none when the user cancelled.
+  virtual FileDialogAnswer ShowFileDialog(const FileDialogRequest& request) = 0;
+  virtual FolderDialogAnswer ShowFolderDialog(const FolderDialogRequest& request) = 0;
+  // The shell's display name and icons of a PC file or folder.
+  virtual ShellItemInfo GetShellInfo(const std::string& path, bool folder) = 0;
+  // Watches a folder; the peer calls FolderWatch::Changed on the GUI
+  // thread. Replaced (or dropped) whenever the watch's settings change.
+  virtual std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) = 0;
 };
 
 }  // namespace gui

@@ -80,6 +80,17 @@ void Control::SetFocus() {
   Notify(Change::kFocus);
 }
 
+void Control::SetAcceptFiles(bool on) {
+  acceptFiles_ = on;
+  Notify(Change::kAcceptFiles);
+}
+
+bool Control::UserDropFiles(const std::vector<std::string>& paths, Point at) {
+  if (!acceptFiles_ || !Usable() || paths.empty()) return false;
+  Fire(OnDropFiles, paths, at);
+  return true;
+}
+
 bool Control::Focused() {
   Form* form = OwnerForm();
   return form && form->ActiveControl() == this;

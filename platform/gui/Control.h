@@ -8,6 +8,7 @@
 // children (destroyed first) never outlive their parent.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,13 @@ class Control {
     kTabSheet,
     kListView,
     kImage,
+    kProgressBar,
+    kTrackBar,
+    kStatusBar,
+    kTreeView,
+    kRadioButton,
+    kPanel,
+    kSplitter,
   };
 
   Control(Control* parent, Kind kind);
@@ -77,6 +85,15 @@ class Control {
   void SetFocus();
   bool Focused();
 
+  // Files dragged from the system shell may be dropped here: OnDropFiles
+  // gets their full paths and the client point of the drop.
+  bool AcceptFiles() const { return acceptFiles_; }
+  void SetAcceptFiles(bool on);
+  // What the user did: dropped files; refused while the control cannot be
+  // reached or takes no files.
+  bool UserDropFiles(const std::vector<std::string>& paths, Point at);
+  std::function<void(const std::vector<std::string>& paths, Point at)> OnDropFiles;
+
   // For backends: the native side.
   Peer* peer() const { return peer_.get(); }
 
@@ -94,6 +111,7 @@ class Control {
   bool visible_ = true;
   bool enabled_ = true;
   std::string hint_;
+  bool acceptFiles_ = false;
 };
 
 }  // namespace gui

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/gui/Application.h"
+#include "platform/gui/FolderWatch.h"
 #include "platform/gui/Form.h"
 #include "platform/gui/Timer.h"
 
@@ -25,6 +26,41 @@ class HeadlessPeer : public Peer {
   Control* control_;
 };
 
+class WatchPeer : public Peer {
+ public:
+  WatchPeer(HeadlessBackend& backend, FolderWatch& watch) : backend_(backend), watch_(watch) { backend_.AddWatch(&watch_); }
+  ~WatchPeer() override { backend_.RemoveWatch(&watch_); }
+  void Changed(Change, int) override {}
+
+ private:
+  HeadlessBackend& backend_;
+  FolderWatch& watch_;
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return text;
+}
+
+// Both separators, whatever the platform: headless tests use Windows paths
+// as well as Linux ones.
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') && !(path.size() == 3 && path[1] == ':')) {
+    path.pop_back();
+  }
+  return path;
+}
+
+bool IsUnder(const std::string& folder, const std::string& path) {
+  const std::string f = Lower(WithoutTrailingSeparators(folder));
+  const std::string p = Lower(WithoutTrailingSeparators(path));
+  if (p.size() <= f.size() || p.compare(0, f.size(), f) != 0) return false;
+  const char next = p[f.size()];
+  return next == '\\' || next == '/' || f.back() == '\\' || f.back() == '/';
+}
+
 ModalResult FirstButton(Buttons buttons) {
   switch (buttons) {
     case Buttons::kOk:
@@ -38,6 +74,34 @@ ModalResult FirstButton(Buttons buttons) {
 }
 
 }  // namespace
+
+ShellItemInfo HeadlessShellInfo(const std::string& path, bool folder) {
+  const std::string trimmed = WithoutTrailingSeparators(path);
+  ShellItemInfo info;
+  const bool drive = (trimmed.size() == 2 || trimmed.size() == 3) && trimmed[1] == ':';
+  if (drive || trimmed == "/") {
+    info.displayName = trimmed.substr(0, drive ? 2 : 1);
+    info.typeName = "로컬 디스크";
+    info.icon = Icon{"shell:drive"};
+    return info;
+  }
+  const auto slash = trimmed.find_last_of("\\/");
+  info.displayName = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+  if (folder) {
+    info.typeName = "파일 폴더";
+    info.icon = Icon{"shell:folder"};
+    return info;
+  }
+  const auto dot = info.displayName.find_last_of('.');
+  const std::string extension = dot == std::string::npos ? "" : Lower(info.displayName.substr(dot + 1));
+  std::string upper = extension;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  info.typeName = extension.empty() ? "파일" : upper + " 파일";
+  info.icon = Icon{extension == "mp3" || extension == "sa3" || extension == "wav" ? "shell:audio" : "shell:file"};
+  return info;
+}
 
 HeadlessBackend& Headless() {
   auto* backend = dynamic_cast<HeadlessBackend*>(&App().backend());
@@ -164,6 +228,48 @@ MenuItem* HeadlessBackend::TrackPopupMenu(PopupMenu&, Point) {
   MenuItem* chosen = nextChoice_;
   nextChoice_ = nullptr;
   return chosen;
+}
+
+FileDialogAnswer HeadlessBackend::ShowFileDialog(const FileDialogRequest& request) {
+  FileDialogAnswer answer;
+  if (fileScript_) {
+    answer = fileScript_(request);
+  } else if (!fileAnswers_.empty()) {
+    answer = fileAnswers_.front();
+    fileAnswers_.pop_front();
+  }
+  if (answer.ok && !request.multiSelect && answer.paths.size() > 1) answer.paths.resize(1);
+  fileDialogs_.push_back(ShownFileDialog{request, answer});
+  return answer;
+}
+
+FolderDialogAnswer HeadlessBackend::ShowFolderDialog(const FolderDialogRequest& request) {
+  FolderDialogAnswer answer;
+  if (!folderAnswers_.empty()) {
+    answer = folderAnswers_.front();
+    folderAnswers_.pop_front();
+  }
+  folderDialogs_.push_back(ShownFolderDialog{request, answer});
+  return answer;
+}
+
+std::unique_ptr<Peer> HeadlessBackend::CreateFolderWatchPeer(FolderWatch& watch) {
+  return std::make_unique<WatchPeer>(*this, watch);
+}
+
+void HeadlessBackend::RemoveWatch(FolderWatch* watch) {
+  watches_.erase(std::remove(watches_.begin(), watches_.end(), watch), watches_.end());
+}
+
+int HeadlessBackend::NotifyFolderChanged(const std::string& path) {
+  std::vector<FolderWatch*> told;
+  for (FolderWatch* watch : watches_) {
+    const bool same = Lower(WithoutTrailingSeparators(watch->Folder())) == Lower(WithoutTrailingSeparators(path));
+    if (same || (watch->WatchSubtree() && IsUnder(watch->Folder(), path))) told.push_back(watch);
+  }
+  // A handler may stop or start watches: tell the ones found first.
+  for (FolderWatch* watch : told) watch->Changed();
+  return static_cast<int>(told.size());
 }
 
 void HeadlessBackend::BeginModal(Form& form) { modal_.push_back(&form); }

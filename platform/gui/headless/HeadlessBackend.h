@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gui/Backend.h"
@@ -25,6 +26,19 @@ struct ShownMessageBox {
   MessageBoxRequest request;
   ModalResult answer = ModalResult::kNone;
 };
+
+struct ShownFileDialog {
+  FileDialogRequest request;
+  FileDialogAnswer answer;
+};
+
+struct ShownFolderDialog {
+  FolderDialogRequest request;
+  FolderDialogAnswer answer;
+};
+
+// The fixed shell information of headless runs (see ShellInfo.h).
+ShellItemInfo HeadlessShellInfo(const std::string& path, bool folder);
 
 class HeadlessBackend : public Backend {
  public:
@@ -42,6 +56,24 @@ class HeadlessBackend : public Backend {
   void QueueAnswer(ModalResult answer) { answers_.push_back(answer); }
   const std::vector<ShownMessageBox>& MessageBoxes() const { return boxes_; }
   void ClearMessageBoxes() { boxes_.clear(); }
+
+  // File and folder dialogs: the script (when set) answers each one;
+  // otherwise queued answers in order; otherwise the dialog is cancelled.
+  void SetFileDialogScript(std::function<FileDialogAnswer(const FileDialogRequest&)> script) {
+    fileScript_ = std::move(script);
+  }
+  void QueueFileDialogAnswer(FileDialogAnswer answer) { fileAnswers_.push_back(std::move(answer)); }
+  const std::vector<ShownFileDialog>& FileDialogs() const { return fileDialogs_; }
+  void QueueFolderDialogAnswer(FolderDialogAnswer answer) { folderAnswers_.push_back(std::move(answer)); }
+  const std::vector<ShownFolderDialog>& FolderDialogs() const { return folderDialogs_; }
+
+  // Folder watches: something changed in `path`; every active watch of
+  // that folder (or of a folder above it that watches its subtree) runs
+  // OnChange. Gives the number of watches told.
+  int NotifyFolderChanged(const std::string& path);
+  // For the watch peers.
+  void AddWatch(FolderWatch* watch) { watches_.push_back(watch); }
+  void RemoveWatch(FolderWatch* watch);
 
   // Popup menus: the item the next popup gives as chosen.
   void ChooseOnNextPopup(MenuItem* item) { nextChoice_ = item; }
@@ -81,6 +113,10 @@ class HeadlessBackend : public Backend {
   void BeginModal(Form& form) override;
   void EndModal(Form& form) override;
   void BringAppToFront() override { ++appFront_; }
+  FileDialogAnswer ShowFileDialog(const FileDialogRequest& request) override;
+  FolderDialogAnswer ShowFolderDialog(const FolderDialogRequest& request) override;
+  ShellItemInfo GetShellInfo(const std::string& path, bool folder) override { return HeadlessShellInfo(path, folder); }
+  std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) override;
 
   void NoteFront(Form* form) { lastFront_ = form; }
 
@@ -103,6 +139,12 @@ class HeadlessBackend : public Backend {
   std::function<ModalResult(const MessageBoxRequest&)> script_;
   std::deque<ModalResult> answers_;
   std::vector<ShownMessageBox> boxes_;
+  std::function<FileDialogAnswer(const FileDialogRequest&)> fileScript_;
+  std::deque<FileDialogAnswer> fileAnswers_;
+  std::vector<ShownFileDialog> fileDialogs_;
+  std::deque<FolderDialogAnswer> folderAnswers_;
+  std::vector<ShownFolderDialog> folderDialogs_;
+  std::vector<FolderWatch*> watches_;
   MenuItem* nextChoice_ = nullptr;
   int popups_ = 0;
   Form* lastFront_ = nullptr;

@@ -1,4 +1,5 @@
 #include "platform/gui/win32/Win32Backend.h"
+#include "platform/gui/win32/Win32Peer.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -23,180 +24,29 @@
 #include "platform/gui/Memo.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/PageControl.h"
+#include "platform/gui/Panel.h"
+#include "platform/gui/ProgressBar.h"
+#include "platform/gui/RadioButton.h"
+#include "platform/gui/Splitter.h"
+#include "platform/gui/StatusBar.h"
 #include "platform/gui/Timer.h"
+#include "platform/gui/TrackBar.h"
 #include "platform/gui/TrayIcon.h"
+#include "platform/gui/TreeView.h"
+#include "platform/gui/win32/ShellWin32.h"
 
 namespace gui::win32 {
+
+HINSTANCE instance = nullptr;
+HWND appWindow = nullptr;
+int dpi = 96;
 
 namespace {
 
 constexpr UINT kWakeMessage = WM_APP + 1;
 constexpr UINT kTrayMessage = WM_APP + 2;
 constexpr UINT kPostedMessage = WM_APP + 3;
-constexpr wchar_t kPeerProperty[] = L"GuiPeer";
-constexpr wchar_t kFormClass[] = L"GuiForm";
-constexpr wchar_t kPanelClass[] = L"GuiPanel";
 constexpr wchar_t kAppClass[] = L"GuiApp";
-
-HINSTANCE instance = nullptr;
-HWND appWindow = nullptr;
-int dpi = 96;
-
-int S(int v) { return MulDiv(v, dpi, 96); }
-int Unscale(int v) { return MulDiv(v, 96, dpi); }
-
-std::wstring W(const std::string& utf8) {
-  auto text = common::Utf8ToUtf16(utf8);
-  if (!text) text = common::Utf8ToUtf16(std::string(utf8.size(), '?'));
-  return std::wstring(text->begin(), text->end());
-}
-
-std::string U(const std::wstring& wide) {
-  auto text = common::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-  return text ? *text : std::string();
-}
-
-std::string WindowText(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return U(text);
-}
-
-HICON LoadPicture(const Icon& icon) {
-  static std::map<std::string, HICON> cache;
-  if (icon.empty()) return nullptr;
-  auto it = cache.find(icon.resource);
-  if (it != cache.end()) return it->second;
-  HICON handle = static_cast<HICON>(LoadImageW(instance, W(icon.resource).c_str(), IMAGE_ICON, S(16), S(16), 0));
-  if (!handle) handle = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-  cache[icon.resource] = handle;
-  return handle;
-}
-
-class Win32Peer;
-Win32Peer* PeerOf(HWND hwnd) { return hwnd ? static_cast<Win32Peer*>(GetPropW(hwnd, kPeerProperty)) : nullptr; }
-
-// The native side of one control. Programmatic changes run with `updating`
-// set, so the notifications they cause are not taken for the user's.
-class Win32Peer : public Peer {
- public:
-  explicit Win32Peer(Control& control) : control_(control) {}
-  ~Win32Peer() override {
-    if (hwnd_) {
-      RemovePropW(hwnd_, kPeerProperty);
-      RemoveWindowSubclass(hwnd_, SubclassProc, 1);
-      DestroyWindow(hwnd_);
-    }
-    if (font_) DeleteObject(font_);
-  }
-
-  HWND hwnd() const { return hwnd_; }
-  Control& control() { return control_; }
-
-  void Changed(Change what, int index) override {
-    if (!hwnd_) return;
-    updating_ = true;
-    switch (what) {
-      case Change::kBounds: ApplyBounds(); break;
-      case Change::kVisible: ApplyVisible(); break;
-      case Change::kEnabled: EnableWindow(hwnd_, control_.Enabled()); break;
-      case Change::kFocus:
-        if (Form* form = control_.OwnerForm(); form && form->Visible()) SetFocus(hwnd_);
-        break;
-      default: Apply(what, index); break;
-    }
-    updating_ = false;
-  }
-
-  virtual void OnCommand(int) {}
-  virtual LRESULT OnNotify(NMHDR*, bool& handled) {
-    handled = false;
-    return 0;
-  }
-  // Messages of the control's own window; handled = true stops them.
-  virtual LRESULT OnOwnMessage(UINT, WPARAM, LPARAM, bool& handled) {
-    handled = false;
-    return 0;
-  }
-
- protected:
-  virtual void Apply(Change, int) {}
-  virtual void ApplyBounds() {
-    const Rect& b = control_.Bounds();
-    MoveWindow(hwnd_, S(b.left), S(b.top), S(b.width), S(b.height), TRUE);
-  }
-  virtual void ApplyVisible() { ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); }
-
-  HWND ParentWindow() {
-    Control* parent = control_.Parent();
-    auto* peer = parent ? static_cast<Win32Peer*>(parent->peer()) : nullptr;
-    return peer ? peer->hwnd_ : nullptr;
-  }
-
-  // Makes a child window of a standard class, subclassed for reflection.
-  void MakeChild(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text) {
-    static int nextId = 100;
-    const Rect& b = control_.Bounds();
-    hwnd_ = CreateWindowExW(exStyle, className, text.c_str(),
-                            WS_CHILD | WS_CLIPSIBLINGS | style | (control_.Visible() ? WS_VISIBLE : 0), S(b.left),
-                            S(b.top), S(b.width), S(b.height), ParentWindow(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), instance, nullptr);
-    Attach();
-    if (!control_.Enabled()) EnableWindow(hwnd_, FALSE);
-    if (Form* form = control_.OwnerForm()) {
-      if (auto* formPeer = static_cast<Win32Peer*>(form->peer())) {
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formPeer->font_), FALSE);
-      }
-    }
-  }
-
-  void Attach() {
-    SetPropW(hwnd_, kPeerProperty, this);
-    SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  }
-
-  static bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_COMMAND && lParam) {
-      if (Win32Peer* child = PeerOf(reinterpret_cast<HWND>(lParam))) {
-        child->OnCommand(HIWORD(wParam));
-        result = 0;
-        return true;
-      }
-    } else if (message == WM_NOTIFY) {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (Win32Peer* child = PeerOf(header->hwndFrom)) {
-        bool handled = false;
-        result = child->OnNotify(header, handled);
-        return handled;
-      }
-    }
-    return false;
-  }
-
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR data) {
-    auto* peer = reinterpret_cast<Win32Peer*>(data);
-    LRESULT result = 0;
-    if (Reflect(message, wParam, lParam, result)) return result;
-    if (message == WM_SETFOCUS) {
-      if (Form* form = peer->control_.OwnerForm()) form->SetActiveControl(&peer->control_);
-    }
-    bool handled = false;
-    result = peer->OnOwnMessage(message, wParam, lParam, handled);
-    if (handled) return result;
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-
-  friend LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
-  friend LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
-
-  Control& control_;
-  HWND hwnd_ = nullptr;
-  HFONT font_ = nullptr;
-  bool updating_ = false;
-};
 
 // --- forms and page panels --------------------------------------------------
 
@@ -231,6 +81,7 @@ class FormPeer : public Win32Peer {
       font_ = CreateFontIndirectW(&metrics.lfMessageFont);
     }
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (form.AcceptFiles()) DragAcceptFiles(hwnd_, TRUE);
   }
   ~FormPeer() override {
     if (hwnd_) {
@@ -245,6 +96,7 @@ class FormPeer : public Win32Peer {
     if (Reflect(message, wParam, lParam, result)) return result;
     switch (message) {
       case WM_CLOSE: form_.UserClose(); return 0;
+      case WM_DROPFILES: DropFiles(form_, hwnd_, reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_SIZE:
         if (&form_ == App().MainForm()) {
           if (wParam == SIZE_MINIMIZED) Fire(App().OnMinimize);
@@ -632,137 +484,6 @@ class ComboBoxPeer : public Win32Peer {
   ComboBox& combo_;
 };
 
-class ImagePeer : public Win32Peer {
- public:
-  explicit ImagePeer(Image& image) : Win32Peer(image), image_(image) {
-    MakeChild(L"STATIC", SS_ICON | SS_CENTERIMAGE, 0, L"");
-    Apply(Change::kPicture, -1);
-  }
-
- protected:
-  void Apply(Change what, int) override {
-    if (what == Change::kPicture) SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(LoadPicture(image_.Picture())), 0);
-  }
-
- private:
-  Image& image_;
-};
-
-class ListViewPeer : public Win32Peer {
- public:
-  explicit ListViewPeer(ListView& list) : Win32Peer(list), list_(list) {
-    DWORD style = WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
-    if (!list.MultiSelect()) style |= LVS_SINGLESEL;
-    if (!list.ReadOnly()) style |= LVS_EDITLABELS;
-    MakeChild(WC_LISTVIEWW, style, WS_EX_CLIENTEDGE, L"");
-    DWORD ex = LVS_EX_DOUBLEBUFFER;
-    if (list.CheckBoxes()) ex |= LVS_EX_CHECKBOXES;
-    if (list.RowSelect()) ex |= LVS_EX_FULLROWSELECT;
-    updating_ = true;
-    ListView_SetExtendedListViewStyle(hwnd_, ex);
-    Columns();
-    Refill();
-    updating_ = false;
-  }
-
-  LRESULT OnNotify(NMHDR* header, bool& handled) override {
-    handled = true;
-    switch (header->code) {
-      case LVN_ITEMCHANGED: {
-        auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-        if (updating_ || change->iItem < 0 || change->iItem >= list_.Count() || !(change->uChanged & LVIF_STATE)) return 0;
-        const int i = change->iItem;
-        const bool checked = ((change->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
-        if (list_.CheckBoxes() && (change->uNewState & LVIS_STATEIMAGEMASK) && checked != list_.Item(i).checked) {
-          if (!list_.UserSetChecked(i, checked)) Changed(Change::kItemChanged, i);
-        }
-        const bool selected = (change->uNewState & LVIS_SELECTED) != 0;
-        if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) &&
-            selected != list_.Item(i).selected) {
-          updating_ = true;
-          list_.UserSetSelected(i, selected);
-          updating_ = false;
-        }
-        return 0;
-      }
-      case NM_CLICK: Fire(list_.OnClick); return 0;
-      case LVN_BEGINLABELEDITW: {
-        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
-        return list_.UserBeginEdit(info->item.iItem) ? FALSE : TRUE;
-      }
-      case LVN_ENDLABELEDITW: {
-        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
-        if (!info->item.pszText || info->item.iItem < 0 || info->item.iItem >= list_.Count()) return FALSE;
-        ListItem item = list_.Item(info->item.iItem);
-        item.caption = U(info->item.pszText);
-        list_.SetItem(info->item.iItem, std::move(item));
-        return FALSE;  // the model has redrawn the row itself
-      }
-      case LVN_KEYDOWN: list_.UserKeyDown(reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey); return 0;
-      default: handled = false; return 0;
-    }
-  }
-
- protected:
-  void Columns() {
-    while (ListView_DeleteColumn(hwnd_, 0)) {
-    }
-    int index = 0;
-    for (const auto& column : list_.Columns()) {
-      std::wstring caption = W(column.caption);
-      LVCOLUMNW c{};
-      c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-      c.fmt = column.alignment == Align::kRight ? LVCFMT_RIGHT : column.alignment == Align::kCenter ? LVCFMT_CENTER : LVCFMT_LEFT;
-      c.cx = S(column.width);
-      c.pszText = caption.data();
-      SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&c));
-    }
-  }
-  void SetRow(int index, bool insert) {
-    const ListItem& item = list_.Item(index);
-    std::wstring caption = W(item.caption);
-    LVITEMW row{};
-    row.mask = LVIF_TEXT;
-    row.iItem = index;
-    row.pszText = caption.data();
-    SendMessageW(hwnd_, insert ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row));
-    const int columns = std::max<int>(1, static_cast<int>(list_.Columns().size()));
-    for (int sub = 1; sub < columns; ++sub) {
-      std::wstring text = sub - 1 < static_cast<int>(item.subItems.size()) ? W(item.subItems[sub - 1]) : L"";
-      LVITEMW cell{};
-      cell.iSubItem = sub;
-      cell.pszText = text.data();
-      SendMessageW(hwnd_, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&cell));
-    }
-    UINT state = item.selected ? LVIS_SELECTED : 0;
-    UINT mask = LVIS_SELECTED;
-    if (list_.CheckBoxes()) {
-      state |= INDEXTOSTATEIMAGEMASK(item.checked ? 2 : 1);
-      mask |= LVIS_STATEIMAGEMASK;
-    }
-    ListView_SetItemState(hwnd_, index, state, mask);
-  }
-  void Refill() {
-    ListView_DeleteAllItems(hwnd_);
-    for (int i = 0; i < list_.Count(); ++i) SetRow(i, true);
-  }
-  void Apply(Change what, int index) override {
-    switch (what) {
-      case Change::kColumns: Columns(); break;
-      case Change::kItems: Refill(); break;
-      case Change::kItemAdded: SetRow(index, true); break;
-      case Change::kItemRemoved: ListView_DeleteItem(hwnd_, index); break;
-      case Change::kItemChanged:
-        if (index >= 0 && index < list_.Count()) SetRow(index, false);
-        break;
-      default: break;
-    }
-  }
-
- private:
-  ListView& list_;
-};
-
 // --- the tray icon -------------------------------------------------------------
 
 std::map<UINT, TrayIcon*> trays;
@@ -817,7 +538,8 @@ class TrayPeer : public Peer {
 class Win32Backend : public Backend {
  public:
   Win32Backend() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                        ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     HDC screen = GetDC(nullptr);
     dpi = GetDeviceCaps(screen, LOGPIXELSX);
@@ -861,8 +583,15 @@ class Win32Backend : public Backend {
       case Control::Kind::kGroupBox: return std::make_unique<GroupBoxPeer>(static_cast<GroupBox&>(control));
       case Control::Kind::kPageControl: return std::make_unique<PageControlPeer>(static_cast<PageControl&>(control));
       case Control::Kind::kTabSheet: return std::make_unique<TabSheetPeer>(static_cast<TabSheet&>(control));
-      case Control::Kind::kListView: return std::make_unique<ListViewPeer>(static_cast<ListView&>(control));
-      case Control::Kind::kImage: return std::make_unique<ImagePeer>(static_cast<Image&>(control));
+      case Control::Kind::kListView: return CreateListViewPeer(static_cast<ListView&>(control));
+      case Control::Kind::kImage: return CreateImagePeer(static_cast<Image&>(control));
+      case Control::Kind::kProgressBar: return CreateProgressBarPeer(static_cast<ProgressBar&>(control));
+      case Control::Kind::kTrackBar: return CreateTrackBarPeer(static_cast<TrackBar&>(control));
+      case Control::Kind::kStatusBar: return CreateStatusBarPeer(static_cast<StatusBar&>(control));
+      case Control::Kind::kTreeView: return CreateTreeViewPeer(static_cast<TreeView&>(control));
+      case Control::Kind::kRadioButton: return CreateRadioButtonPeer(static_cast<RadioButton&>(control));
+      case Control::Kind::kPanel: return CreatePanelPeer(static_cast<Panel&>(control));
+      case Control::Kind::kSplitter: return CreateSplitterPeer(static_cast<Splitter&>(control));
     }
     return nullptr;
   }
@@ -963,6 +692,15 @@ class Win32Backend : public Backend {
     return chosen > 0 && chosen <= static_cast<int>(ids.size()) ? ids[static_cast<std::size_t>(chosen - 1)] : nullptr;
   }
 
+  FileDialogAnswer ShowFileDialog(const FileDialogRequest& request) override {
+    return RunFileDialog(request, OwnerWindow(request.owner));
+  }
+  FolderDialogAnswer ShowFolderDialog(const FolderDialogRequest& request) override {
+    return RunFolderDialog(request, OwnerWindow(request.owner));
+  }
+  ShellItemInfo GetShellInfo(const std::string& path, bool folder) override { return ShellInfoOf(path, folder); }
+  std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) override { return CreateFolderWatchPeerWin32(watch); }
+
   void BeginModal(Form& form) override {
     std::vector<HWND> disabled;
     for (const auto& other : App().OwnedForms()) {
@@ -1000,6 +738,13 @@ class Win32Backend : public Backend {
     std::uintptr_t wParam;
     std::intptr_t lParam;
   };
+
+  // The window that owns a dialog: the form's, else the active form's.
+  static HWND OwnerWindow(Form* form) {
+    if (form && form->peer()) return static_cast<Win32Peer*>(form->peer())->hwnd();
+    HWND active = GetActiveWindow();
+    return PeerOf(active) ? active : nullptr;
+  }
 
   static HMENU Build(const std::vector<MenuItem*>& items, std::vector<MenuItem*>& ids) {
     HMENU handle = CreatePopupMenu();

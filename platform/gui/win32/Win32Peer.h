@@ -1,0 +1,219 @@
+// Shared by the Win32 peers of the GUI layer (Win32Backend.cpp and the
+// control peers in files of their own): the peer base class with its
+// subclassing and notification reflection, and the small conversions.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/gui/Control.h"
+#include "platform/gui/Form.h"
+
+namespace gui {
+class ImageList;
+class Image;
+class ListView;
+class ProgressBar;
+class RadioButton;
+class Panel;
+class Splitter;
+class StatusBar;
+class TrackBar;
+class TreeView;
+}  // namespace gui
+
+namespace gui::win32 {
+
+constexpr wchar_t kPeerProperty[] = L"GuiPeer";
+constexpr wchar_t kFormClass[] = L"GuiForm";
+constexpr wchar_t kPanelClass[] = L"GuiPanel";
+
+extern HINSTANCE instance;
+extern HWND appWindow;
+extern int dpi;
+
+// Logical pixels to device pixels and back.
+inline int S(int v) { return MulDiv(v, dpi, 96); }
+inline int Unscale(int v) { return MulDiv(v, 96, dpi); }
+
+std::wstring W(const std::string& utf8);
+std::string U(const std::wstring& wide);
+std::string WindowText(HWND hwnd);
+// The icon of a picture (16x16 unless `size` says otherwise), cached for
+// the process.
+HICON LoadPicture(const Icon& icon, int size = 16);
+
+// Hands the files of a WM_DROPFILES to the control (and frees the drop).
+void DropFiles(Control& control, HWND hwnd, HDROP drop);
+
+class Win32Peer;
+inline Win32Peer* PeerOf(HWND hwnd) {
+  return hwnd ? static_cast<Win32Peer*>(GetPropW(hwnd, kPeerProperty)) : nullptr;
+}
+
+// The native side of one control. Programmatic changes run with `updating`
+// set, so the notifications they cause are not taken for the user's.
+class Win32Peer : public Peer {
+ public:
+  explicit Win32Peer(Control& control) : control_(control) {}
+  ~Win32Peer() override {
+    if (hwnd_) {
+      RemovePropW(hwnd_, kPeerProperty);
+      RemoveWindowSubclass(hwnd_, SubclassProc, 1);
+      DestroyWindow(hwnd_);
+    }
+    if (font_) DeleteObject(font_);
+  }
+
+  HWND hwnd() const { return hwnd_; }
+  Control& control() { return control_; }
+
+  void Changed(Change what, int index) override {
+    if (!hwnd_) return;
+    updating_ = true;
+    switch (what) {
+      case Change::kBounds: ApplyBounds(); break;
+      case Change::kVisible: ApplyVisible(); break;
+      case Change::kEnabled: EnableWindow(hwnd_, control_.Enabled()); break;
+      case Change::kAcceptFiles: DragAcceptFiles(hwnd_, control_.AcceptFiles()); break;
+      case Change::kFocus:
+        if (Form* form = control_.OwnerForm(); form && form->Visible()) SetFocus(hwnd_);
+        break;
+      default: Apply(what, index); break;
+    }
+    updating_ = false;
+  }
+
+  virtual void OnCommand(int) {}
+  // WM_HSCROLL / WM_VSCROLL from this control (track bars).
+  virtual void OnScroll(int) {}
+  virtual LRESULT OnNotify(NMHDR*, bool& handled) {
+    handled = false;
+    return 0;
+  }
+  // Messages of the control's own window; handled = true stops them.
+  virtual LRESULT OnOwnMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    return 0;
+  }
+
+ protected:
+  virtual void Apply(Change, int) {}
+  virtual void ApplyBounds() {
+    const Rect& b = control_.Bounds();
+    MoveWindow(hwnd_, S(b.left), S(b.top), S(b.width), S(b.height), TRUE);
+  }
+  virtual void ApplyVisible() { ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); }
+
+  HWND ParentWindow() {
+    Control* parent = control_.Parent();
+    auto* peer = parent ? static_cast<Win32Peer*>(parent->peer()) : nullptr;
+    return peer ? peer->hwnd_ : nullptr;
+  }
+
+  // Makes a child window of a standard class, subclassed for reflection.
+  void MakeChild(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text) {
+    static int nextId = 100;
+    const Rect& b = control_.Bounds();
+    hwnd_ = CreateWindowExW(exStyle, className, text.c_str(),
+                            WS_CHILD | WS_CLIPSIBLINGS | style | (control_.Visible() ? WS_VISIBLE : 0), S(b.left),
+                            S(b.top), S(b.width), S(b.height), ParentWindow(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), instance, nullptr);
+    Attach();
+    if (!control_.Enabled()) EnableWindow(hwnd_, FALSE);
+    if (control_.AcceptFiles()) DragAcceptFiles(hwnd_, TRUE);
+    if (Form* form = control_.OwnerForm()) {
+      if (auto* formPeer = static_cast<Win32Peer*>(form->peer())) {
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formPeer->font_), FALSE);
+      }
+    }
+  }
+
+  void Attach() {
+    SetPropW(hwnd_, kPeerProperty, this);
+    SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+ public:
+  // WM_COMMAND and WM_NOTIFY of a child go to the child's peer.
+  static bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_COMMAND && lParam) {
+      if (Win32Peer* child = PeerOf(reinterpret_cast<HWND>(lParam))) {
+        child->OnCommand(HIWORD(wParam));
+        result = 0;
+        return true;
+      }
+    } else if ((message == WM_HSCROLL || message == WM_VSCROLL) && lParam) {
+      if (Win32Peer* child = PeerOf(reinterpret_cast<HWND>(lParam))) {
+        child->OnScroll(LOWORD(wParam));
+        result = 0;
+        return true;
+      }
+    } else if (message == WM_NOTIFY) {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (Win32Peer* child = PeerOf(header->hwndFrom)) {
+        bool handled = false;
+        result = child->OnNotify(header, handled);
+        return handled;
+      }
+    }
+    return false;
+  }
+
+ protected:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR data) {
+    auto* peer = reinterpret_cast<Win32Peer*>(data);
+    LRESULT result = 0;
+    if (Reflect(message, wParam, lParam, result)) return result;
+    if (message == WM_SETFOCUS) {
+      if (Form* form = peer->control_.OwnerForm()) form->SetActiveControl(&peer->control_);
+    }
+    if (message == WM_DROPFILES) {
+      DropFiles(peer->control_, hwnd, reinterpret_cast<HDROP>(wParam));
+      return 0;
+    }
+    bool handled = false;
+    result = peer->OnOwnMessage(message, wParam, lParam, handled);
+    if (handled) return result;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+
+  Control& control_;
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  bool updating_ = false;
+};
+
+
+// Peers of the controls that live in files of their own.
+std::unique_ptr<Peer> CreateImagePeer(Image& image);
+std::unique_ptr<Peer> CreateListViewPeer(ListView& list);
+std::unique_ptr<Peer> CreateTreeViewPeer(TreeView& tree);
+std::unique_ptr<Peer> CreateProgressBarPeer(ProgressBar& bar);
+std::unique_ptr<Peer> CreateTrackBarPeer(TrackBar& bar);
+std::unique_ptr<Peer> CreateStatusBarPeer(StatusBar& bar);
+std::unique_ptr<Peer> CreateRadioButtonPeer(RadioButton& button);
+std::unique_ptr<Peer> CreatePanelPeer(Panel& panel);
+std::unique_ptr<Peer> CreateSplitterPeer(Splitter& splitter);
+
+// A native image list holding the pictures of an ImageList, kept up to
+// date as pictures are added (rebuilt when they were cleared).
+class NativeImages {
+ public:
+  ~NativeImages();
+  // Null when `images` is null.
+  HIMAGELIST Sync(const gui::ImageList* images);
+
+ private:
+  const gui::ImageList* source_ = nullptr;
+  HIMAGELIST handle_ = nullptr;
+  int generation_ = -1;
+  int count_ = 0;
+};
+
+}  // namespace gui::win32
