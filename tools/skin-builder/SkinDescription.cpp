@@ -286,10 +286,14 @@ common::Result<Bytes> BuildSkin(std::string_view description, const ImageSource&
   while (std::getline(in, raw)) {
     ++number;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    if (pending.empty()) start = number;
+    if (pending.empty()) {
+      start = number;
+    } else {
+      raw.erase(0, raw.find_first_not_of(" \t") == std::string::npos ? raw.size() : raw.find_first_not_of(" \t"));
+    }
     if (!raw.empty() && raw.back() == '\\') {
       raw.pop_back();
-      pending += raw + " ";
+      pending += raw;
       continue;
     }
     std::string text = pending + raw;

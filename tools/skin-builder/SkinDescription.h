@@ -25,7 +25,8 @@
 // Rectangles are `left,top,right,bottom`; colours `#rrggbb`; picture lists
 // are comma-separated file names of the image folder, where `name{00..27}.bmp`
 // stands for the numbered run. Text is UTF-8 (face names are written in code
-// page 949); `#` starts a comment line, a trailing `\` continues a line.
+// page 949); `#` starts a comment line; a trailing `\` joins the next line to it (its
+// leading blanks dropped).
 #pragma once
 
 #include <functional>
