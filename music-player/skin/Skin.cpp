@@ -74,16 +74,20 @@ CSkin::CSkin(PlayerSettings& settings) : settings_(settings) {}
 
 CSkin::~CSkin() { Clear(); }
 
-void CSkin::Clear() {
+void CSkin::ClearTables() {
   for (auto& frame : frames_) frame.reset();
   for (auto& font : fonts_) font.reset();
   for (auto& set : imageSets_) set.reset();
   retiredFonts_.clear();
   retiredSets_.clear();
   styles_.clear();
+  report_ = SkinParseReport{};
+}
+
+void CSkin::Clear() {
+  ClearTables();
   buffer_.clear();
   stream_ = SkinStream();
-  report_ = SkinParseReport{};
 }
 
 int CSkin::LoadSkin(const common::Path& path) {
@@ -138,6 +142,8 @@ void CSkin::AddElement(SkinElementList* list, std::unique_ptr<CSkinElement> elem
 }
 
 int CSkin::ParseSkin() {
+  // A second walk builds the same tables again, from scratch.
+  ClearTables();
   SkinElementList* current = nullptr;
   stream_.Seek(0);
   stream_.ClearOverrun();

@@ -111,6 +111,7 @@ class CSkin {
   void AddElement(SkinElementList* list, std::unique_ptr<CSkinElement> element);
   // Sets the header fields and loads; false when the load ran past the end.
   bool LoadInto(CSkinElement& element, int* answer = nullptr);
+  void ClearTables();
   void Clear();
 
   PlayerSettings& settings_;
