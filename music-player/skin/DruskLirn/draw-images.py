@@ -46,7 +46,7 @@ def line(x0, y0, x1, y1, color):
 def text(x, y, s, size, color, font=FONT, gravity=None):
     ops = ["-font", font, "-pointsize", str(size), "-fill", color, "-stroke", "none"]
     if gravity:
-        ops += ["-gravity", gravity, "-annotate", f"+{x}+{y}", s, "-gravity", "NorthWest"]
+        ops += ["-gravity", gravity, "-annotate", f"+{x}+{y}", s, "+gravity"]
     else:
         ops += ["-annotate", f"+{x}+{y}", s]
     return ops
@@ -268,8 +268,11 @@ def playlist_window():
     picture("scroll-middle", 8, 4, "#4a566b", line(3, 0, 3, 3, "#5d6b84"))
     picture("unused", 1, 1, "#000000")
     # Menu buttons and their items.
-    for name, label in (("add", "+"), ("remove", "−"), ("select", "✓"), ("list", "≡")):
-        button(f"menu-{name}", 22, 18, None, label, 11)
+    button("menu-add", 22, 18, lambda d, c: rect(10 + d, 5 + d, 11 + d, 12 + d, c) + rect(7 + d, 8 + d, 14 + d, 9 + d, c))
+    button("menu-remove", 22, 18, lambda d, c: rect(7 + d, 8 + d, 14 + d, 9 + d, c))
+    button("menu-select", 22, 18, lambda d, c: line(7 + d, 9 + d, 9 + d, 12 + d, c) + line(9 + d, 12 + d, 14 + d, 5 + d, c))
+    button("menu-list", 22, 18, lambda d, c: rect(7 + d, 5 + d, 14 + d, 5 + d, c) + rect(7 + d, 8 + d, 14 + d, 8 + d, c) +
+           rect(7 + d, 11 + d, 14 + d, 11 + d, c))
     items = {"add-file": "FILE", "clear": "CLR", "remove-sel": "DEL", "invert": "INV", "none": "NONE",
              "all": "ALL", "new": "NEW", "save": "SAVE", "load": "OPEN"}
     for name, label in items.items():
