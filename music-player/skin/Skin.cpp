@@ -91,12 +91,17 @@ void CSkin::Clear() {
 }
 
 int CSkin::LoadSkin(const common::Path& path) {
-  auto bytes = common::ReadWholeFile(path, kMaxFileBytes);
-  if (!bytes || bytes->empty()) {
-    Clear();
-    return 0;
-  }
-  return LoadSkinBytes(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
+  Clear();
+  // One read of the whole file into the buffer the images are used from.
+  auto file = common::File::OpenFile(path, common::File::Open::kRead);
+  if (!file) return 0;
+  auto size = file->Size();
+  if (!size || *size == 0 || *size > kMaxFileBytes) return 0;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*size));
+  auto read = file->ReadFull(bytes);
+  if (!read || *read == 0) return 0;
+  bytes.resize(*read);  // a file that shrank meanwhile is read as far as it goes
+  return LoadSkinBytes(std::move(bytes));
 }
 
 int CSkin::LoadSkinBytes(std::vector<std::uint8_t> bytes) {
