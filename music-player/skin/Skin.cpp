@@ -137,8 +137,10 @@ bool CSkin::LoadInto(CSkinElement& element, int* answer) {
   return !stream_.overrun();
 }
 
-void CSkin::AddElement(SkinElementList* list, std::unique_ptr<CSkinElement> element) {
+void CSkin::AddElement(SkinElementList* list, std::unique_ptr<CSkinElement> element,
+                       const std::function<void(CSkinElement&)>& afterLoad) {
   if (!LoadInto(*element)) return;  // ran past the end: the parse ends
+  if (afterLoad) afterLoad(*element);
   if (!list) {
     ++report_.withoutFrame;
     return;
@@ -196,33 +198,25 @@ int CSkin::ParseSkin() {
       case fmt::kStretchPiece: case fmt::kFixedPiece:
         AddElement(current, MakeSkinElement(type));
         break;
-      case fmt::kNumberField: {
-        auto element = std::make_unique<CSkinNumberField>();
-        CSkinNumberField* field = element.get();
-        if (!LoadInto(*field)) break;
-        field->SetFont(Font(static_cast<int>(field->slot())));
-        if (!current) { ++report_.withoutFrame; break; }
-        current->push_back(std::move(element));
+      // These take a font or an image set from the tables once loaded.
+      case fmt::kNumberField:
+        AddElement(current, std::make_unique<CSkinNumberField>(), [this](CSkinElement& e) {
+          auto& field = static_cast<CSkinNumberField&>(e);
+          field.SetFont(Font(static_cast<int>(field.slot())));
+        });
         break;
-      }
-      case fmt::kTextField: {
-        auto element = std::make_unique<CSkinTextField>();
-        CSkinTextField* field = element.get();
-        if (!LoadInto(*field)) break;
-        field->SetFont(Font(static_cast<int>(field->slot())));
-        if (!current) { ++report_.withoutFrame; break; }
-        current->push_back(std::move(element));
+      case fmt::kTextField:
+        AddElement(current, std::make_unique<CSkinTextField>(), [this](CSkinElement& e) {
+          auto& field = static_cast<CSkinTextField&>(e);
+          field.SetFont(Font(static_cast<int>(field.slot())));
+        });
         break;
-      }
-      case fmt::kImageCounter: {
-        auto element = std::make_unique<CSkinImageCounter>();
-        CSkinImageCounter* counter = element.get();
-        if (!LoadInto(*counter)) break;
-        counter->SetImageSet(ImageSet(static_cast<int>(counter->slot())));
-        if (!current) { ++report_.withoutFrame; break; }
-        current->push_back(std::move(element));
+      case fmt::kImageCounter:
+        AddElement(current, std::make_unique<CSkinImageCounter>(), [this](CSkinElement& e) {
+          auto& counter = static_cast<CSkinImageCounter&>(e);
+          counter.SetImageSet(ImageSet(static_cast<int>(counter.slot())));
+        });
         break;
-      }
       case fmt::kSliderStyle:
       case fmt::kKnobStyle: {
         auto element = MakeSkinElement(type);

@@ -108,7 +108,9 @@ class CSkin {
  private:
   // Sets the element's header fields, loads it and, when the load stayed in
   // the buffer, appends it to `list` (whatever the load answered).
-  void AddElement(SkinElementList* list, std::unique_ptr<CSkinElement> element);
+  // `afterLoad` hands the element what it named in the tables.
+  void AddElement(SkinElementList* list, std::unique_ptr<CSkinElement> element,
+                  const std::function<void(CSkinElement&)>& afterLoad = {});
   // Sets the header fields and loads; false when the load ran past the end.
   bool LoadInto(CSkinElement& element, int* answer = nullptr);
   void ClearTables();

@@ -46,11 +46,21 @@ void CSkinImageCounter::Draw(gui::Canvas& canvas) {
   if (cell2.Width() > 0) CopyImage(canvas, cell2, set_->images[second]);
 }
 
-int CSkinNumberField::Load(SkinStream& stream) {
-  slot_ = stream.ReadU32();
+namespace {
+
+// Number and text fields: font slot, rectangle, text and background colour.
+void ReadFieldPayload(SkinStream& stream, std::uint32_t& slot, SkinRect& rect, std::uint32_t& text,
+                      std::uint32_t& back) {
+  slot = stream.ReadU32();
   rect = stream.ReadRect();
-  textColor = stream.ReadColor();
-  backColor = stream.ReadColor();
+  text = stream.ReadColor();
+  back = stream.ReadColor();
+}
+
+}  // namespace
+
+int CSkinNumberField::Load(SkinStream& stream) {
+  ReadFieldPayload(stream, slot_, rect, textColor, backColor);
   return 1;
 }
 
@@ -66,10 +76,7 @@ void CSkinNumberField::Draw(gui::Canvas& canvas) {
 // --- Text ---
 
 int CSkinTextField::Load(SkinStream& stream) {
-  slot_ = stream.ReadU32();
-  rect = stream.ReadRect();
-  textColor = stream.ReadColor();
-  backColor = stream.ReadColor();
+  ReadFieldPayload(stream, slot_, rect, textColor, backColor);
   return 1;
 }
 
