@@ -35,12 +35,24 @@ class DriverSession {
   // call failed.
   virtual std::optional<std::size_t> Write(std::span<const std::uint8_t> data) = 0;
   virtual std::optional<std::size_t> Read(std::span<std::uint8_t> data) = 0;
+
+  // The platform's handle of an open device (the USB driver's file handle);
+  // 0 where a session has none (the bridge, the simulated player).
+  virtual std::uintptr_t NativeHandle(Device) const { return 0; }
 };
 
 class Driver {
  public:
   virtual ~Driver() = default;
   virtual std::unique_ptr<DriverSession> NewSession() = 0;
+
+  // A session whose in pipe reads the blocks of an in pipe that someone else
+  // opened and hands over by its native handle (a transport library reading
+  // on the program's handle). The session never closes that handle. Where
+  // the in pipe is the player's rather than a handle's (the bridge, the
+  // simulated player), a session of its own with its in pipe open; null
+  // when the in pipe cannot be reached.
+  virtual std::unique_ptr<DriverSession> ShareInPipe(std::uintptr_t nativeHandle);
 };
 
 // The environment variable that sends the programs to the simulated player:

@@ -52,4 +52,14 @@ bool Link::ReadBlock(std::span<std::uint8_t, kBlockSize> block) {
   return transferred_ == kBlockSize;
 }
 
+std::uintptr_t Link::NativeHandle(Device device) const {
+  return session_ && session_->IsOpen(device) ? session_->NativeHandle(device) : 0;
+}
+
+std::unique_ptr<DriverSession> Driver::ShareInPipe(std::uintptr_t) {
+  auto session = NewSession();
+  if (!session || !session->Open(Device::kInPipe)) return nullptr;
+  return session;
+}
+
 }  // namespace playerlink

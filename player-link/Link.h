@@ -42,6 +42,9 @@ class Link {
   [[nodiscard]] bool ReadBlock(std::span<std::uint8_t, kBlockSize> block);
   // Bytes moved by the last block call (0 when the call failed).
   std::size_t lastTransferred() const { return transferred_; }
+  // The platform's handle of an open device (see DriverSession); 0 when the
+  // device is not open or has none.
+  std::uintptr_t NativeHandle(Device device) const;
 
  private:
   Driver& driver_;

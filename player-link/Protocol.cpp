@@ -117,6 +117,12 @@ std::string IdentifierText(std::uint32_t identifier) {
   return text;
 }
 
+std::string ModelCodeText(const InfoBlock& info) {
+  char text[5];
+  std::snprintf(text, sizeof text, "%X%X", static_cast<unsigned>(info.modelHigh), static_cast<unsigned>(info.modelLow));
+  return text;
+}
+
 std::optional<std::uint8_t> EntryNumber(std::uint64_t value) {
   if (value < 1 || value > kHighestEntryNumber) return std::nullopt;
   return static_cast<std::uint8_t>(value);

@@ -169,6 +169,9 @@ Block BuildInfoBlock(const InfoBlock& info);
 std::optional<InfoBlock> ParseInfoBlock(std::span<const std::uint8_t> block);
 // The identifier as the tray client shows it: 8 upper-case hexadecimal digits.
 std::string IdentifierText(std::uint32_t identifier);
+// The model code as the transfer manager reads it: byte 9, then byte 8, each
+// in upper-case hexadecimal without leading zeros (0xF0, 0x12 give "F012").
+std::string ModelCodeText(const InfoBlock& info);
 
 // Entry blocks (after code 5). Byte 0 says what the block does.
 namespace entryblock {

@@ -30,6 +30,7 @@ std::optional<std::pair<MediumId, std::uint8_t>> SplitCommandByte(std::uint8_t b
 }
 
 std::uint64_t Footprint(std::uint64_t size) { return FileBlockCount(size) * kBlockSize; }
+constexpr std::uint64_t kSmallestFileFootprint = 2 * kBlockSize;
 
 class MemoryStorage : public MediaStorage {
  public:
@@ -151,6 +152,9 @@ CommandAnswer SimulatedPlayer::Execute(MediumId medium, CommandCode code, const 
   const std::uint32_t arg = request.argument;
   switch (code) {
     case CommandCode::kTotalMemory:
+      // A medium without room for the smallest file (a header and one data
+      // block) says it is full instead of giving its size.
+      if (FreeLocked(medium) < kSmallestFileFootprint) return {kAnswerMediumFull, 0};
       return {m.settings.capacity, 0};
     case CommandCode::kBeginWrite: {
       if (!m.settings.formatted || arg == 0) return {};

@@ -14,7 +14,12 @@
 //   a selection outlives reads and writes and ends with a delete, an erase,
 //   a format or a reorder.
 // - An entry takes its header block and its data blocks of the capacity.
-// - A new command drops whatever transfer was pending.
+// - A new command drops whatever transfer was pending: blocks announced on
+//   the in pipe and not read yet are gone, and so is a file half written.
+// - Code 0 answers kAnswerMediumFull instead of the size while the medium
+//   has no room for a file of one data block.
+// - A medium that is not present (a card taken out) answers 0 to every
+//   command; its entries are there again when it comes back.
 #pragma once
 
 #include <array>

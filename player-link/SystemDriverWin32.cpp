@@ -33,6 +33,9 @@ class UsbSession : public DriverSession {
   }
 
   bool IsOpen(Device device) const override { return handles_[Index(device)] != INVALID_HANDLE_VALUE; }
+  std::uintptr_t NativeHandle(Device device) const override {
+    return reinterpret_cast<std::uintptr_t>(handles_[Index(device)]);
+  }
 
   std::optional<std::size_t> Control(std::span<std::uint8_t> buffer, std::size_t requestSize) override {
     DWORD returned = 0;
@@ -75,9 +78,42 @@ class UsbSession : public DriverSession {
   std::array<HANDLE, 3> handles_{INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
 };
 
+// Reads on an in pipe that another part of the program opened; the handle
+// stays theirs.
+class BorrowedInPipe : public DriverSession {
+ public:
+  explicit BorrowedInPipe(HANDLE pipe) : pipe_(pipe) {}
+  bool Open(Device device) override { return device == Device::kInPipe; }
+  void Close(Device device) override {
+    if (device == Device::kInPipe) pipe_ = INVALID_HANDLE_VALUE;
+  }
+  bool IsOpen(Device device) const override { return device == Device::kInPipe && pipe_ != INVALID_HANDLE_VALUE; }
+  std::uintptr_t NativeHandle(Device device) const override {
+    return device == Device::kInPipe ? reinterpret_cast<std::uintptr_t>(pipe_) : 0;
+  }
+  std::optional<std::size_t> Control(std::span<std::uint8_t>, std::size_t) override { return std::nullopt; }
+  std::optional<std::size_t> Write(std::span<const std::uint8_t>) override { return std::nullopt; }
+  std::optional<std::size_t> Read(std::span<std::uint8_t> data) override {
+    DWORD read = 0;
+    if (pipe_ == INVALID_HANDLE_VALUE ||
+        !ReadFile(pipe_, data.data(), static_cast<DWORD>(data.size()), &read, nullptr)) {
+      return std::nullopt;
+    }
+    return static_cast<std::size_t>(read);
+  }
+
+ private:
+  HANDLE pipe_;
+};
+
 class UsbDriver : public Driver {
  public:
   std::unique_ptr<DriverSession> NewSession() override { return std::make_unique<UsbSession>(); }
+  std::unique_ptr<DriverSession> ShareInPipe(std::uintptr_t nativeHandle) override {
+    const auto pipe = reinterpret_cast<HANDLE>(nativeHandle);
+    if (pipe == nullptr || pipe == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<BorrowedInPipe>(pipe);
+  }
 };
 
 std::unique_ptr<Driver> MakeSystemDriver() {

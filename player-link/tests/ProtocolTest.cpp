@@ -144,6 +144,13 @@ TEST(InfoBlockTest, IdentifierAndModelBytes) {
   EXPECT_EQ(i->firmwareTimesTen, 14);
   EXPECT_EQ(b[8], 0x12);
   EXPECT_EQ(b[9], 0xF0);
+  EXPECT_EQ(b[4], 0x0E);
+  EXPECT_EQ(b[5], 0x00);
+  EXPECT_EQ(ModelCodeText(*i), "F012");
+  // Byte 9 first, each byte without leading zeros.
+  EXPECT_EQ(ModelCodeText({0, 0, 0x10, 0xF0}), "F010");
+  EXPECT_EQ(ModelCodeText({0, 0, 0x05, 0x0A}), "A5");
+  EXPECT_EQ(ModelCodeText({0, 0, 0xFF, 0xFF}), "FFFF");
 }
 
 TEST(EntryNumberTest, OnlyOneToTwoHundredFiftyFive) {

@@ -4,6 +4,7 @@
 
 #include <numeric>
 
+#include "common/ByteOrder.h"
 #include "player-link/Link.h"
 
 namespace playerlink::sim {
@@ -175,6 +176,90 @@ TEST_F(SimulatedPlayerTest, CardMediumEraseAllAndFormat) {
   EXPECT_FALSE(Cmd(CommandCode::kTotalMemory, 0, kMode4, kCardBase).ok());
   EXPECT_FALSE(Cmd(CommandCode::kDirectoryInfo, 0, kMode8, kCardBase).ok());
   EXPECT_TRUE(Cmd(CommandCode::kTotalMemory, 0).ok());
+}
+
+TEST_F(SimulatedPlayerTest, CardTakenOutAnswersNothingAndComesBackWithItsFiles) {
+  ASSERT_TRUE(WriteFile(u"card.mp3", Bytes(100), kCardBase));
+  player->SetMedium(MediumId::kCard, {false, true, 64u << 20});
+  for (std::uint8_t code = 0; code <= kHighestCommandCode; ++code) {
+    const std::uint8_t mode = code == 6 ? kMode8 : kMode4;
+    EXPECT_EQ(link.Command(static_cast<std::uint8_t>(kCardBase + code), 1, mode).result, 0u) << int(code);
+  }
+  EXPECT_TRUE(Cmd(CommandCode::kDirectoryInfo, 0, kMode8).ok());  // the built-in memory still answers
+  player->SetMedium(MediumId::kCard, {true, true, 64u << 20});
+  EXPECT_EQ(Directory(kCardBase), std::vector<std::u16string>{u"card.mp3"});
+}
+
+TEST_F(SimulatedPlayerTest, FullMediumAnswersTheFullCountToTheStateQuery) {
+  player->SetMedium(MediumId::kInternal, {true, true, 5 * kBlockSize});
+  ASSERT_TRUE(WriteFile(u"a", Bytes(kBlockSize + 1)));  // 3 of 5 blocks: a 2-block file still fits
+  EXPECT_EQ(Cmd(CommandCode::kTotalMemory, 0).result, 5 * kBlockSize);
+  ASSERT_TRUE(WriteFile(u"b", Bytes(1)));
+  EXPECT_EQ(Cmd(CommandCode::kTotalMemory, 0).result, kAnswerMediumFull);
+  EXPECT_EQ(Cmd(CommandCode::kFreeMemory, 0).result, kAnswerNoFreeSpace);
+  // Freeing one entry makes room again.
+  ASSERT_TRUE(Select(2));
+  ASSERT_TRUE(Cmd(CommandCode::kDelete, 0).ok());
+  EXPECT_EQ(Cmd(CommandCode::kTotalMemory, 0).result, 5 * kBlockSize);
+  // The card keeps its own count.
+  EXPECT_EQ(Cmd(CommandCode::kTotalMemory, 0, kMode4, kCardBase).result, 64u << 20);
+}
+
+TEST_F(SimulatedPlayerTest, ProbeOfAnEmptyMediumGivesOneUntaggedBlock) {
+  // The transfer manager's probe: select entry 1, then ask for one block.
+  ASSERT_TRUE(Cmd(CommandCode::kEntryBlock, 1).ok());
+  ASSERT_TRUE(link.WriteBlock(BuildSelectionBlock(1)));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 1).ok());
+  Block b;
+  ASSERT_TRUE(link.ReadBlock(b));
+  EXPECT_FALSE(HasHeaderTag(b));
+  EXPECT_FALSE(link.ReadBlock(b));  // one block only
+  // With an entry there the same probe is tagged.
+  ASSERT_TRUE(WriteFile(u"C:\\x.mp3", Bytes(10)));
+  ASSERT_TRUE(Select(1));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 1).ok());
+  ASSERT_TRUE(link.ReadBlock(b));
+  EXPECT_TRUE(HasHeaderTag(b));
+}
+
+TEST_F(SimulatedPlayerTest, InformationBlockCarriesFirmwareAndModel) {
+  PlayerSettings settings;
+  settings.identifier = 0x01020304;
+  settings.firmwareTimesTen = 12;
+  settings.modelLow = 0x10;
+  settings.modelHigh = 0xF0;
+  driver.Attach(std::make_shared<SimulatedPlayer>(settings));
+  Link l(driver);
+  ASSERT_TRUE(l.Open().all());
+  ASSERT_TRUE(l.Command(kCardBase, CommandCode::kReadDirectory, 1, kMode4).ok());
+  Block b;
+  ASSERT_TRUE(l.ReadBlock(b));
+  EXPECT_EQ(common::LoadLE32(&b[0]), 0x01020304u);
+  EXPECT_EQ(common::LoadLE16(&b[4]), 12u);
+  EXPECT_EQ(b[8], 0x10);
+  EXPECT_EQ(b[9], 0xF0);
+  EXPECT_EQ(ModelCodeText(*ParseInfoBlock(b)), "F010");
+}
+
+TEST_F(SimulatedPlayerTest, NewCommandDiscardsUnreadInPipeBlocks) {
+  ASSERT_TRUE(WriteFile(u"a.mp3", Bytes(40000, 1)));
+  ASSERT_TRUE(WriteFile(u"b.mp3", Bytes(40000, 2)));
+  ASSERT_TRUE(Cmd(CommandCode::kReadDirectory, 3).ok());
+  Block b;
+  ASSERT_TRUE(link.ReadBlock(b));  // the information block; two entry blocks wait
+  EXPECT_TRUE(Cmd(CommandCode::kTotalMemory, 0).ok());
+  EXPECT_FALSE(link.ReadBlock(b));  // gone with the new command
+  // A file read cut short: the next read command starts from its header.
+  ASSERT_TRUE(Select(2));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 4).ok());
+  ASSERT_TRUE(link.ReadBlock(b));
+  ASSERT_TRUE(link.ReadBlock(b));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 4).ok());
+  ASSERT_TRUE(link.ReadBlock(b));
+  EXPECT_EQ(ParseFileHeader(b)->name, u"b.mp3");
+  ASSERT_TRUE(link.ReadBlock(b));
+  const auto data = Bytes(40000, 2);
+  EXPECT_TRUE(std::equal(data.begin(), data.begin() + kBlockSize, b.begin()));
 }
 
 TEST_F(SimulatedPlayerTest, MemoryAccountingInBlocks) {
