@@ -57,6 +57,14 @@ class File {
 };
 
 bool FileExists(const Path& path);
+// What the file system says of a path, the name taken literally (no
+// wildcards): GetFileAttributesW on Windows, stat on Linux.
+struct PathAttributes {
+  bool exists = false;
+  bool directory = false;
+  bool hidden = false;  // hidden or system (Windows only)
+};
+PathAttributes GetPathAttributes(const Path& path);
 Result<void> RemoveFile(const Path& path);
 // Renames `from` onto `to`, replacing `to` when it exists.
 Result<void> RenameOver(const Path& from, const Path& to);

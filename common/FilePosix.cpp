@@ -101,6 +101,12 @@ bool FileExists(const Path& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+PathAttributes GetPathAttributes(const Path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {true, S_ISDIR(st.st_mode), false};
+}
+
 Result<void> RemoveFile(const Path& path) {
   if (::unlink(path.c_str()) != 0) return LastError("cannot remove", path);
   return Ok();

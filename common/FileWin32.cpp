@@ -121,6 +121,12 @@ Result<void> File::Close() {
 
 bool FileExists(const Path& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+PathAttributes GetPathAttributes(const Path& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return {};
+  return {true, (a & FILE_ATTRIBUTE_DIRECTORY) != 0, (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0};
+}
+
 Result<void> RemoveFile(const Path& path) {
   if (!DeleteFileW(path.c_str())) return LastError("cannot remove", path);
   return Ok();
