@@ -166,6 +166,11 @@ class Backend {
   // Watches a folder; the peer calls FolderWatch::Changed on the GUI
   // thread. Replaced (or dropped) whenever the watch's settings change.
   virtual std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) = 0;
+
+  // The screen (the desktop window's rectangle) and its work area (the
+  // screen less the task bar), in device pixels.
+  virtual Rect ScreenRect() = 0;
+  virtual Rect WorkArea() = 0;
 };
 
 }  // namespace gui

@@ -34,7 +34,7 @@ void Control::DestroyNative() {
 
 Form* Control::OwnerForm() {
   Control* c = this;
-  while (c && c->kind_ != Kind::kForm) c = c->parent_;
+  while (c && !c->IsForm()) c = c->parent_;
   return static_cast<Form*>(c);
 }
 

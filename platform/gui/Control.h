@@ -42,6 +42,7 @@ class Control {
     kRadioButton,
     kPanel,
     kSplitter,
+    kCustomWindow,  // a Form whose face the program draws
   };
 
   Control(Control* parent, Kind kind);
@@ -58,6 +59,8 @@ class Control {
   Kind kind() const { return kind_; }
   Control* Parent() const { return parent_; }
   Form* OwnerForm();
+  // A form or a window kind built on it.
+  bool IsForm() const { return kind_ == Kind::kForm || kind_ == Kind::kCustomWindow; }
   const std::vector<Control*>& Children() const { return children_; }
 
   const Rect& Bounds() const { return bounds_; }

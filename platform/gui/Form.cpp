@@ -4,7 +4,9 @@
 
 namespace gui {
 
-Form::Form() : Control(nullptr, Kind::kForm), life_(std::make_shared<Form*>(this)) {
+Form::Form() : Form(nullptr, Kind::kForm) {}
+
+Form::Form(Control* parent, Kind kind) : Control(parent, kind), life_(std::make_shared<Form*>(this)) {
   Control::SetVisible(false);
 }
 
@@ -114,6 +116,13 @@ std::intptr_t Form::Dispatch(std::uint32_t message, std::uintptr_t wParam, std::
   std::intptr_t result = 0;
   MessageHandler handler = it->second;  // a handler may replace itself
   App().Guard([&] { result = handler(wParam, lParam); });
+  return result;
+}
+
+std::intptr_t Form::UserCopyData(std::uintptr_t id, std::vector<std::uint8_t> bytes) {
+  if (!OnCopyData || destroyed_ || bytes.size() > kMaxCopyData) return 0;
+  std::intptr_t result = 0;
+  App().Guard([&] { result = OnCopyData(id, bytes); });
   return result;
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gui/Control.h"
 
@@ -79,6 +80,15 @@ class Form : public Control {
   // What the user did: the close box.
   void UserClose() { Close(); }
 
+  // Data another process sent to the form's window (WM_COPYDATA): the
+  // sender's number and a copy of its bytes; the handler's answer goes back
+  // to the sender. Data larger than kMaxCopyData is refused with 0.
+  using CopyDataHandler = std::function<std::intptr_t(std::uintptr_t id, const std::vector<std::uint8_t>& bytes)>;
+  CopyDataHandler OnCopyData;
+  static constexpr std::size_t kMaxCopyData = 1u << 20;
+  // For backends, and for tests in place of the other process.
+  std::intptr_t UserCopyData(std::uintptr_t id, std::vector<std::uint8_t> bytes);
+
   // Alive while the form exists; worker-side references hold a weak one.
   std::weak_ptr<Form*> LifeToken() const { return life_; }
 
@@ -88,6 +98,10 @@ class Form : public Control {
   std::function<void(bool& canClose)> OnCloseQuery;
   std::function<void(CloseAction& action)> OnClose;
   std::function<void()> OnDestroy;
+
+ protected:
+  // For window kinds built on the form (custom-drawn windows).
+  Form(Control* parent, Kind kind);
 
  private:
   std::string caption_;

@@ -10,10 +10,21 @@ namespace gui {
 
 namespace {
 
-// The window system's nearest-pixel stretch: destination pixel i of n takes
-// source pixel i * m / n.
-int StretchSource(int i, int destLength, int sourceLength) {
-  return static_cast<int>(static_cast<std::int64_t>(i) * sourceLength / destLength);
+// The nearest-pixel stretch as GDI draws it (measured under Wine):
+// destination pixel i of n takes source pixel (i * m + c) / n. Columns
+// count from the left with c = (m - 1) / 2 when enlarging and
+// (m - 1) - (n - 1) / 2 when shrinking; rows count from the top with
+// c = (m - 1) / 2 when enlarging and n / 2 when shrinking.
+int StretchColumn(int i, int destLength, int sourceLength) {
+  const std::int64_t m = sourceLength, n = destLength;
+  const std::int64_t c = m > n ? (m - 1) - (n - 1) / 2 : (m - 1) / 2;
+  return static_cast<int>((i * m + c) / n);
+}
+
+int StretchRow(int i, int destLength, int sourceLength) {
+  const std::int64_t m = sourceLength, n = destLength;
+  const std::int64_t c = m > n ? n / 2 : (m - 1) / 2;
+  return static_cast<int>((i * m + c) / n);
 }
 
 // Next code point of UTF-8 text (a bad byte counts as one character).
@@ -102,10 +113,10 @@ void PixelCanvas::StretchImage(const Rect& dest, const Dib& image) {
   const std::size_t bytesPerPixel = static_cast<std::size_t>(image.bitsPerPixel / 8);
   std::vector<std::size_t> sourceX(static_cast<std::size_t>(drawn.width));
   for (int x = 0; x < drawn.width; ++x) {
-    sourceX[x] = static_cast<std::size_t>(StretchSource(drawn.left - dest.left + x, dest.width, image.width)) * bytesPerPixel;
+    sourceX[x] = static_cast<std::size_t>(StretchColumn(drawn.left - dest.left + x, dest.width, image.width)) * bytesPerPixel;
   }
   for (int y = drawn.top; y < drawn.top + drawn.height; ++y) {
-    const int fromTop = StretchSource(y - dest.top, dest.height, image.height);
+    const int fromTop = StretchRow(y - dest.top, dest.height, image.height);
     const std::uint8_t* row = image.bits + image.Stride() * static_cast<std::size_t>(image.height - 1 - fromTop);
     Color* out = pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                  static_cast<std::size_t>(drawn.left);

@@ -7,6 +7,7 @@
 #include "platform/gui/FolderWatch.h"
 #include "platform/gui/Form.h"
 #include "platform/gui/Timer.h"
+#include "platform/gui/headless/HeadlessCustomWindow.h"
 
 namespace gui::headless {
 
@@ -16,7 +17,7 @@ class HeadlessPeer : public Peer {
  public:
   HeadlessPeer(HeadlessBackend& backend, Control* control) : backend_(backend), control_(control) {}
   void Changed(Change what, int) override {
-    if (what == Change::kFront && control_ && control_->kind() == Control::Kind::kForm) {
+    if (what == Change::kFront && control_ && control_->IsForm()) {
       backend_.NoteFront(static_cast<Form*>(control_));
     }
   }
@@ -110,6 +111,7 @@ HeadlessBackend& Headless() {
 }
 
 std::unique_ptr<Peer> HeadlessBackend::CreatePeer(Control& control) {
+  if (control.kind() == Control::Kind::kCustomWindow) return CreateCustomWindowPeer(static_cast<CustomWindow&>(control));
   return std::make_unique<HeadlessPeer>(*this, &control);
 }
 

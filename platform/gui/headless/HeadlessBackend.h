@@ -120,6 +120,15 @@ class HeadlessBackend : public Backend {
 
   void NoteFront(Form* form) { lastFront_ = form; }
 
+  // The virtual screen: 1024x768 with a 30-pixel task bar at the bottom
+  // unless a test says otherwise.
+  void SetScreen(Rect screen, Rect workArea) {
+    screen_ = screen;
+    workArea_ = workArea;
+  }
+  Rect ScreenRect() override { return screen_; }
+  Rect WorkArea() override { return workArea_; }
+
  private:
   struct Posted {
     std::weak_ptr<Form*> form;
@@ -154,6 +163,8 @@ class HeadlessBackend : public Backend {
   std::uint64_t autoAdvanced_ = 0;
   std::uint64_t autoAdvanceLimit_ = 24ull * 3600 * 1000;
   int stallWaitMs_ = 10000;
+  Rect screen_{0, 0, 1024, 768};
+  Rect workArea_{0, 0, 1024, 738};
 };
 
 // The running application's backend, which must be the headless one.

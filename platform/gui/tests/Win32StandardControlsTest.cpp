@@ -25,10 +25,13 @@
 #include "platform/gui/StatusBar.h"
 #include "platform/gui/TrackBar.h"
 #include "platform/gui/TreeView.h"
+#include "platform/gui/tests/Win32TestSupport.h"
 #include "platform/gui/win32/Win32Backend.h"
 
 namespace gui {
 namespace {
+
+using testing::DropBlock;
 
 HWND H(const Control& control) { return static_cast<HWND>(win32::HandleOf(control)); }
 
@@ -208,25 +211,6 @@ TEST_F(Win32StandardControlsTest, BarsAndOptionButtonsFollowTheModelAndTheUser) 
   EXPECT_EQ(SendMessageW(H(internal), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(clicks, 1);
   form.Destroy();
-}
-
-// A WM_DROPFILES block as the shell sends it.
-HGLOBAL DropBlock(const std::vector<std::wstring>& paths, POINT at) {
-  std::size_t chars = 1;
-  for (const auto& p : paths) chars += p.size() + 1;
-  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-  auto* block = static_cast<DROPFILES*>(GlobalLock(memory));
-  block->pFiles = sizeof(DROPFILES);
-  block->pt = at;
-  block->fWide = TRUE;
-  auto* out = reinterpret_cast<wchar_t*>(block + 1);
-  for (const auto& p : paths) {
-    std::memcpy(out, p.c_str(), (p.size() + 1) * sizeof(wchar_t));
-    out += p.size() + 1;
-  }
-  *out = L'\0';
-  GlobalUnlock(memory);
-  return memory;
 }
 
 TEST_F(Win32StandardControlsTest, FilesDroppedFromTheShellReachTheControlThatTakesThem) {

@@ -1,5 +1,7 @@
 #include "platform/gui/win32/Win32Backend.h"
 #include "platform/gui/win32/Win32Peer.h"
+#include "platform/gui/win32/Win32CopyData.h"
+#include "platform/gui/win32/Win32CustomWindow.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -15,6 +17,7 @@
 #include "platform/gui/Button.h"
 #include "platform/gui/CheckBox.h"
 #include "platform/gui/ComboBox.h"
+#include "platform/gui/CustomWindow.h"
 #include "platform/gui/Edit.h"
 #include "platform/gui/Form.h"
 #include "platform/gui/GroupBox.h"
@@ -48,6 +51,7 @@ constexpr UINT kTrayMessage = WM_APP + 2;
 constexpr UINT kPostedMessage = WM_APP + 3;
 constexpr wchar_t kAppClass[] = L"GuiApp";
 
+HWND WindowOf(const Control& control);
 // --- forms and page panels --------------------------------------------------
 
 class FormPeer : public Win32Peer {
@@ -97,6 +101,7 @@ class FormPeer : public Win32Peer {
     switch (message) {
       case WM_CLOSE: form_.UserClose(); return 0;
       case WM_DROPFILES: DropFiles(form_, hwnd_, reinterpret_cast<HDROP>(wParam)); return 0;
+      case WM_COPYDATA: return DeliverCopyData(form_, lParam);
       case WM_SIZE:
         if (&form_ == App().MainForm()) {
           if (wParam == SIZE_MINIMIZED) Fire(App().OnMinimize);
@@ -150,6 +155,14 @@ class FormPeer : public Win32Peer {
   DWORD style_ = 0;
   bool minimized_ = false;
 };
+
+// The window of a created control: custom-drawn windows have peers of
+// their own kind (Win32CustomWindow.cpp).
+HWND WindowOf(const Control& control) {
+  if (!control.peer()) return nullptr;
+  if (control.kind() == Control::Kind::kCustomWindow) return CustomWindowHandle(*control.peer());
+  return static_cast<Win32Peer*>(control.peer())->hwnd();
+}
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (auto* peer = static_cast<FormPeer*>(PeerOf(hwnd))) return peer->Handle(message, wParam, lParam);
@@ -592,6 +605,11 @@ class Win32Backend : public Backend {
       case Control::Kind::kRadioButton: return CreateRadioButtonPeer(static_cast<RadioButton&>(control));
       case Control::Kind::kPanel: return CreatePanelPeer(static_cast<Panel&>(control));
       case Control::Kind::kSplitter: return CreateSplitterPeer(static_cast<Splitter&>(control));
+      case Control::Kind::kCustomWindow: {
+        auto& window = static_cast<CustomWindow&>(control);
+        const Control* parentOrOwner = window.IsChild() ? window.Parent() : window.Owner();
+        return CreateCustomWindowPeer(window, instance, parentOrOwner ? WindowOf(*parentOrOwner) : nullptr);
+      }
     }
     return nullptr;
   }
@@ -613,15 +631,15 @@ class Win32Backend : public Backend {
   }
 
   void Post(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    if (auto* peer = static_cast<Win32Peer*>(form.peer())) {
-      PostMessageW(peer->hwnd(), message, wParam, lParam);
+    if (HWND hwnd = WindowOf(form)) {
+      PostMessageW(hwnd, message, wParam, lParam);
       return;
     }
     auto* posted = new PostedToForm{form.LifeToken(), message, wParam, lParam};
     PostMessageW(appWindow, kPostedMessage, 0, reinterpret_cast<LPARAM>(posted));
   }
   std::intptr_t Send(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    if (auto* peer = static_cast<Win32Peer*>(form.peer())) return SendMessageW(peer->hwnd(), message, wParam, lParam);
+    if (HWND hwnd = WindowOf(form)) return SendMessageW(hwnd, message, wParam, lParam);
     return form.Dispatch(message, wParam, lParam);
   }
 
@@ -671,7 +689,7 @@ class Win32Backend : public Backend {
       case MsgIcon::kInformation: flags |= MB_ICONINFORMATION; break;
     }
     HWND owner = nullptr;
-    if (request.owner && request.owner->peer()) owner = static_cast<Win32Peer*>(request.owner->peer())->hwnd();
+    if (request.owner) owner = WindowOf(*request.owner);
     if (!owner) {
       HWND active = GetActiveWindow();
       if (PeerOf(active)) owner = active;
@@ -705,7 +723,7 @@ class Win32Backend : public Backend {
     std::vector<HWND> disabled;
     for (const auto& other : App().OwnedForms()) {
       if (other.get() == &form || !other->peer()) continue;
-      HWND hwnd = static_cast<Win32Peer*>(other->peer())->hwnd();
+      HWND hwnd = WindowOf(*other);
       if (IsWindowEnabled(hwnd)) {
         EnableWindow(hwnd, FALSE);
         disabled.push_back(hwnd);
@@ -722,11 +740,22 @@ class Win32Backend : public Backend {
   void BringAppToFront() override {
     for (const auto& form : App().OwnedForms()) {
       if (form->Visible() && form->peer()) {
-        HWND hwnd = static_cast<Win32Peer*>(form->peer())->hwnd();
+        HWND hwnd = WindowOf(*form);
         SetForegroundWindow(hwnd);
         BringWindowToTop(hwnd);
       }
     }
+  }
+
+  Rect ScreenRect() override {
+    RECT r{};
+    GetWindowRect(GetDesktopWindow(), &r);
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+  Rect WorkArea() override {
+    RECT r{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
   }
 
   static Win32Backend* current;
@@ -741,7 +770,7 @@ class Win32Backend : public Backend {
 
   // The window that owns a dialog: the form's, else the active form's.
   static HWND OwnerWindow(Form* form) {
-    if (form && form->peer()) return static_cast<Win32Peer*>(form->peer())->hwnd();
+    if (form && form->peer()) return WindowOf(*form);
     HWND active = GetActiveWindow();
     return PeerOf(active) ? active : nullptr;
   }
@@ -830,8 +859,7 @@ std::unique_ptr<Backend> CreateWin32Backend(void* module) {
 }
 
 void* HandleOf(const Control& control) {
-  auto* peer = static_cast<Win32Peer*>(control.peer());
-  return peer ? peer->hwnd() : nullptr;
+  return WindowOf(control);
 }
 
 void* AppWindow() { return appWindow; }

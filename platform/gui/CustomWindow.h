@@ -1,0 +1,155 @@
+// A window without caption or frame whose whole face the program draws: the
+// skinned windows of the music player and their drop-downs.
+//
+// It is a Form (caption text, show and hide, modal runs, close, numbered
+// messages, copied data from other processes), with these differences:
+// - Bounds are the window rectangle in device pixels, never scaled to the
+//   display DPI: screen coordinates for a top-level window, the parent's
+//   client coordinates for a child window. The client area is the whole
+//   window, (0, 0) at its top left.
+// - The face is painted by OnPaint on a Canvas (off-screen first and copied
+//   in one transfer while DoubleBuffered, the default); DrawNow draws on the
+//   face at once, outside painting, as mouse handling does to redraw one
+//   element.
+// - The mouse: press, release, move, double-click and wheel in client and
+//   screen coordinates; CaptureMouse sends every mouse event to this window
+//   until ReleaseMouse (or until the system takes the capture away).
+// - Keys, the context-menu request, and the loss of the keyboard focus.
+//
+// Setting properties from code runs no event; the User... calls are what
+// the user did (the Win32 backend calls them from real window messages,
+// headless tests through headless::Pointer).
+#pragma once
+
+#include <functional>
+
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Form.h"
+
+namespace gui {
+
+enum class MouseButton { kLeft, kRight };
+
+// Key and button flags of a mouse event (the Windows MK_ values).
+namespace mouse_keys {
+inline constexpr int kLeftButton = 0x01;
+inline constexpr int kRightButton = 0x02;
+inline constexpr int kShift = 0x04;
+inline constexpr int kControl = 0x08;
+}  // namespace mouse_keys
+
+struct MouseEvent {
+  Point client;  // in the window's client area (may lie outside it while captured)
+  Point screen;
+  MouseButton button = MouseButton::kLeft;  // press, release, double-click
+  int keys = 0;                             // mouse_keys flags held during the event
+  int wheelDelta = 0;                       // wheel: positive away from the user, 120 a notch
+};
+
+// What a custom window needs of its native side.
+class CustomWindowPeer : public Peer {
+ public:
+  virtual void Invalidate() = 0;
+  virtual void DrawNow(const std::function<void(Canvas&)>& draw) = 0;
+  virtual void SetCapture(bool on) = 0;
+  virtual void TakeFocus() = 0;
+  virtual void Minimize() = 0;
+  virtual bool Minimized() = 0;
+};
+
+class CustomWindow : public Form {
+ public:
+  // A top-level window.
+  CustomWindow();
+  // A child window on the parent's face (a drop-down).
+  explicit CustomWindow(CustomWindow& parent);
+  ~CustomWindow() override;
+
+  bool IsChild() const { return Parent() != nullptr; }
+
+  // Before Create(): stays above all other windows.
+  void SetTopmost(bool on) { topmost_ = on; }
+  bool Topmost() const { return topmost_; }
+  // Before Create(): an owned window stays above its owner, is not shown
+  // in the task bar and hides while the owner is minimised.
+  void SetOwner(Form* owner) { owner_ = owner; }
+  Form* Owner() const { return owner_; }
+  void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
+  bool DoubleBuffered() const { return doubleBuffered_; }
+
+  Rect WindowRect() const { return Bounds(); }
+  // Moves and resizes the window; the face is painted again.
+  void SetWindowRect(const Rect& rect);
+  Rect ClientRect() const { return Rect{0, 0, Width(), Height()}; }
+  Point ClientToScreen(Point client) const;
+  Point ScreenToClient(Point screen) const;
+
+  // Shows the window without activating it (focus stays where it is).
+  void ShowNoActivate();
+  // Whether the last Show() activates the window (for backends).
+  bool ActivatesOnShow() const { return activateOnShow_; }
+  void Minimize();
+  bool Minimized() const;
+
+  // The whole face is painted again when the loop is next idle.
+  void Invalidate();
+  // Draws on the face now (a window device context on Windows).
+  void DrawNow(const std::function<void(Canvas&)>& draw);
+
+  void CaptureMouse();
+  void ReleaseMouse();
+  bool HasMouseCapture() const { return captured_ == this; }
+  // The custom window that holds the mouse capture, or none.
+  static CustomWindow* MouseCaptureWindow() { return captured_; }
+
+  // Gives this window the keyboard focus.
+  void TakeFocus();
+  bool HasFocus() const { return focused_ == this; }
+  static CustomWindow* FocusWindow() { return focused_; }
+
+  std::function<void(Canvas& canvas)> OnPaint;
+  std::function<void(const MouseEvent&)> OnMouseDown;
+  std::function<void(const MouseEvent&)> OnMouseUp;
+  std::function<void(const MouseEvent&)> OnMouseMove;
+  std::function<void(const MouseEvent&)> OnDoubleClick;
+  std::function<void(const MouseEvent&)> OnMouseWheel;
+  std::function<void(int key)> OnKeyDown;
+  // Screen point of the request; (-1, -1) when it came from the keyboard.
+  std::function<void(Point screen)> OnContextMenu;
+  std::function<void()> OnFocusLost;
+  std::function<void()> OnCaptureLost;
+
+  // What the user did (refused while the window is hidden or disabled).
+  void UserMouseDown(const MouseEvent& event);
+  void UserMouseUp(const MouseEvent& event);
+  void UserMouseMove(const MouseEvent& event);
+  void UserDoubleClick(const MouseEvent& event);
+  void UserMouseWheel(const MouseEvent& event);
+  void UserKeyDown(int key);
+  void UserContextMenu(Point screen);
+  // The window system moved the focus or the capture.
+  void UserFocusGained();
+  void UserFocusLost();
+  void UserCaptureLost();
+
+  // For backends: paints the face with OnPaint.
+  void PaintFace(Canvas& canvas);
+
+ private:
+  CustomWindowPeer* CustomPeer() const { return static_cast<CustomWindowPeer*>(peer()); }
+  bool Reachable() const { return Usable() && !Destroyed(); }
+
+  bool topmost_ = false;
+  Form* owner_ = nullptr;
+  bool doubleBuffered_ = true;
+  bool activateOnShow_ = true;
+  bool minimized_ = false;
+  static CustomWindow* captured_;
+  static CustomWindow* focused_;
+};
+
+// The running application's screen and work area (see Backend).
+Rect ScreenRect();
+Rect DesktopWorkArea();
+
+}  // namespace gui
