@@ -83,10 +83,10 @@ TEST(PixelCanvasImages, DrawImageStretchesOnlyWhenTheSizesDiffer) {
   EXPECT_EQ(wider.Pixel(0, 0), kRed);
   EXPECT_EQ(wider.Pixel(3, 1), Rgb(1, 2, 3));
 
-  // Shrunk to one pixel: the top-left one.
+  // Shrunk to one pixel: GDI keeps the top row's last column.
   PixelCanvas one(1, 1);
   one.StretchImage(Rect{0, 0, 1, 1}, image.dib());
-  EXPECT_EQ(one.Pixel(0, 0), kRed);
+  EXPECT_EQ(one.Pixel(0, 0), kBlue);
 }
 
 TEST(PixelCanvasImages, DrawingOffTheSurfaceOrWithoutAPictureIsHarmless) {
