@@ -300,6 +300,7 @@ TEST_F(Win32CustomWindowTest, CopiedDataAndNumberedMessages) {
   std::vector<std::string> dropped;
   face.OnDropFiles = [&](const std::vector<std::string>& paths, Point) { dropped = paths; };
   face.SetAcceptFiles(true);
+  face.ShowNoActivate();
   EXPECT_TRUE(GetWindowLongW(H(face), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   SendMessageW(H(face), WM_DROPFILES, reinterpret_cast<WPARAM>(testing::DropBlock({L"C:\\음악\\a.mp3", L"C:\\b.mp3"}, {5, 5})), 0);
   EXPECT_EQ(dropped, (std::vector<std::string>{"C:\\음악\\a.mp3", "C:\\b.mp3"}));
