@@ -18,10 +18,13 @@ namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 2;  // the GUI layer's tray callback
 
+// A form or a custom-drawn window of the GUI layer.
 HWND FindForm(const wchar_t* caption, bool visibleOnly) {
-  HWND hwnd = nullptr;
-  while ((hwnd = FindWindowExW(nullptr, hwnd, L"GuiForm", caption)) != nullptr) {
-    if (!visibleOnly || IsWindowVisible(hwnd)) return hwnd;
+  for (const wchar_t* cls : {L"GuiForm", L"GuiCustomWindow"}) {
+    HWND hwnd = nullptr;
+    while ((hwnd = FindWindowExW(nullptr, hwnd, cls, caption)) != nullptr) {
+      if (!visibleOnly || IsWindowVisible(hwnd)) return hwnd;
+    }
   }
   return nullptr;
 }

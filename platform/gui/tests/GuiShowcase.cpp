@@ -1,0 +1,92 @@
+// A small program on the GUI layer for the desktop tests under Wine: a
+// captionless custom-drawn window whose face comes from pictures in memory,
+// with a fill, text in a named font, and a handle that drags the window.
+// The desktop test takes a screenshot and checks known pixels of the face.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/gui/Application.h"
+#include "platform/gui/CustomWindow.h"
+#include "platform/gui/win32/Win32Backend.h"
+
+namespace {
+
+constexpr int kWidth = 275;
+constexpr int kHeight = 116;
+
+// A bottom-up 24-bit picture: red rises to the right, green downwards.
+struct Picture {
+  Picture(int width, int height, int blue) {
+    dib.width = width;
+    dib.height = height;
+    dib.bitsPerPixel = 24;
+    bytes.resize(dib.ImageBytes());
+    for (int y = 0; y < height; ++y) {
+      std::uint8_t* row = bytes.data() + dib.Stride() * static_cast<std::size_t>(height - 1 - y);
+      for (int x = 0; x < width; ++x) {
+        row[3 * x] = static_cast<std::uint8_t>(blue);
+        row[3 * x + 1] = static_cast<std::uint8_t>(y * 255 / height);
+        row[3 * x + 2] = static_cast<std::uint8_t>(x * 255 / width);
+      }
+    }
+    dib.bits = bytes.data();
+  }
+  std::vector<std::uint8_t> bytes;
+  gui::Dib dib;
+};
+
+class Showcase : public gui::CustomWindow {
+ public:
+  Showcase() {
+    SetCaption("GUI 스킨 창");
+    SetWindowRect(gui::Rect{200, 150, kWidth, kHeight});
+    SetTopmost(true);
+    SetAcceptFiles(true);
+    OnPaint = [this](gui::Canvas& canvas) {
+      canvas.CopyImage(ClientRect(), face_.dib);
+      canvas.DrawImage(gui::Rect{10, 10, 60, 30}, button_.dib);  // stretched
+      canvas.FillRect(gui::Rect{10, 90, 255, 16}, gui::Rgb(0x20, 0x90, 0xE0));
+      const gui::FontSpec font{"굴림", -12, 0};
+      canvas.SetFont(&font);
+      canvas.SetTextColor(gui::Rgb(255, 255, 255));
+      canvas.SetBackgroundMode(gui::BackgroundMode::kTransparent);
+      canvas.DrawText(gui::Rect{80, 14, 190, 16}, dropped_.empty() ? "Vantu 스킨 12:34" : dropped_);
+    };
+    // The top band drags the window, as a skin's title handle does.
+    OnMouseDown = [this](const gui::MouseEvent& e) {
+      if (e.client.y >= 50) return;
+      grab_ = e.client;
+      CaptureMouse();
+    };
+    OnMouseMove = [this](const gui::MouseEvent& e) {
+      if (!HasMouseCapture()) return;
+      SetWindowRect(gui::Rect{e.screen.x - grab_.x, e.screen.y - grab_.y, kWidth, kHeight});
+    };
+    OnMouseUp = [this](const gui::MouseEvent&) { ReleaseMouse(); };
+    OnDropFiles = [this](const std::vector<std::string>& paths, gui::Point) {
+      dropped_ = paths.front();
+      Invalidate();
+    };
+  }
+  ~Showcase() override { Destroy(); }
+
+ private:
+  Picture face_{kWidth, kHeight, 0x40};
+  Picture button_{20, 10, 0xC0};
+  gui::Point grab_;
+  std::string dropped_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  gui::Application app(gui::win32::CreateWin32Backend(instance));
+  app.SetTitle("GUI Showcase");
+  auto& window = app.CreateForm<Showcase>();
+  window.Show();
+  app.Run();
+  app.DestroyForms();
+  return 0;
+}
