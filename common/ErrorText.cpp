@@ -25,6 +25,8 @@ std::string_view ErrorSentence(HttpError code) {
       return "앞서 보낸 요청이 아직 끝나지 않았습니다. 끝날 때까지 기다린 뒤 다시 시도해 주세요.";
     case HttpError::kTransfer:
       return "서비스와 주고받던 중 연결이 끊어졌습니다. 인터넷 연결을 확인한 뒤 다시 시도해 주세요.";
+    case HttpError::kCancelled:
+      return "서비스 요청을 취소했습니다. 필요하면 다시 시도해 주세요.";
   }
   return {};
 }

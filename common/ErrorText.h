@@ -22,12 +22,14 @@ namespace common {
 enum class HttpError {
   kBadUrl = 1,     // not an http:// or https:// address (or not https:// with TLS on)
   kConnect = 2,    // host not found, connection refused, connect time-out
-  kTimeout = 3,    // the server stopped sending for longer than the read time-out
+  kTimeout = 3,    // the server stopped sending for longer than the read time-out,
+                   // or the whole request took longer than its deadline
   kStatus = 4,     // the server answered with an HTTP error status (400 and up)
   kTls = 5,        // TLS handshake or certificate verification failed
   kTooLarge = 6,   // the reply exceeded the client's body limit
   kBusy = 7,       // another request of this client is still running
   kTransfer = 8,   // any other failure while sending or receiving
+  kCancelled = 9,  // the request was cancelled (its stop token), or the program is ending
 };
 
 // Error.code of a failed socket call (platform/net), where it matters to the caller.

@@ -28,7 +28,8 @@ class LoginAttempt {
  public:
   explicit LoginAttempt(TfrmLogin& form) : form_(form) { form_.btnLogin.SetEnabled(false); }
   ~LoginAttempt() {
-    if (!finished_) {
+    // A program that is closing shows no form again.
+    if (!finished_ && !gui::App().Terminated()) {
       form_.btnLogin.SetCaption(kLoginCaption);
       form_.Show();
       form_.BringToFront();
@@ -135,8 +136,13 @@ void TfrmLogin::FormCreate() {
   tls_ = cbSSL.Checked();
   platform::http::HttpOptions options = services_.http;
   options.tls = tls_;
-  http_ = std::make_unique<platform::http::PumpingHttpClient>(platform::http::CreateHttpClient(options),
-                                                              [] { gui::App().ProcessMessages(); });
+  // Requests run off the GUI thread; closing the program during one
+  // cancels it and the handler ends at once.
+  http_ = std::make_unique<platform::http::PumpingHttpClient>(
+      platform::http::CreateHttpClient(options),
+      [](std::function<void()> work, const std::function<void()>& cancel) {
+        return gui::App().RunOffGuiThread(std::move(work), cancel);
+      });
   if (!services_.memberCheck) services_.memberCheck = CreateMemberCheck();
 
   LoginState = 0;
@@ -145,13 +151,15 @@ void TfrmLogin::FormCreate() {
 
   // Without a zone list the form still comes up, so the user can retry.
   gui::App().Guard([this] { acGetZoneInfo(); });
+  // The program was closed while the zones were coming.
+  if (gui::App().Terminated()) return;
 
   if (config_.cbAutoLogin.Checked()) {
     edtUserID.SetText(config_.edtUserID.Text());
     edtPassWD.SetText(config_.edtPasswd.Text());
     gui::App().Guard([this] { btnLoginClick(); });
     // A login that could not even be tried (no zone) leaves the form up.
-    if (LoginState == 0 && !Visible()) {
+    if (LoginState == 0 && !Visible() && !gui::App().Terminated()) {
       Show();
       BringToFront();
     }

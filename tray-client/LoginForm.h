@@ -148,10 +148,6 @@ class TfrmLogin : public gui::Form {
   bool acUdtTarnelChannelList();
   void acRegUser();
 
-  // The zone the form logs in to (empty: none chosen).
-  const std::string& SelectedZone() const { return selectedZone_; }
-  bool UsesTls() const { return tls_; }
-
  private:
   void SetUpControls();
   void SelectZone(int index, const service::ZoneRecord& zone);

@@ -13,7 +13,7 @@ namespace {
 // added here too (ErrorText.cpp does not build without its sentence).
 const HttpError kHttpErrors[] = {HttpError::kBadUrl, HttpError::kConnect, HttpError::kTimeout,
                                  HttpError::kStatus, HttpError::kTls,     HttpError::kTooLarge,
-                                 HttpError::kBusy,   HttpError::kTransfer};
+                                 HttpError::kBusy,   HttpError::kTransfer, HttpError::kCancelled};
 const NetError kNetErrors[] = {NetError::kFailed, NetError::kTimeout, NetError::kClosed};
 const FileError kFileErrors[] = {FileError::kNotFound, FileError::kAccessDenied, FileError::kInUse,
                                  FileError::kDiskFull, FileError::kIsFolder,     FileError::kExists,

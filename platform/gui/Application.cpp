@@ -1,7 +1,8 @@
 #include "platform/gui/Application.h"
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "common/ErrorText.h"
 #include "platform/gui/Form.h"
@@ -178,23 +179,55 @@ bool Application::RunOnGuiThread(const std::function<void()>& call) {
   return queue_->Call([&] { Guard(call); });
 }
 
-void Application::RunOffGuiThread(const std::function<void()>& work) {
-  std::atomic<bool> done = false;
-  std::exception_ptr failure;
-  std::thread worker([&] {
+bool Application::RunOffGuiThread(std::function<void()> work, const std::function<void()>& cancel) {
+  if (terminated_) {
+    if (cancel) cancel();
+    return false;
+  }
+  // Shared with the worker, which may outlive this call.
+  struct State {
+    std::function<void()> work;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::exception_ptr failure;
+  };
+  auto state = std::make_shared<State>();
+  state->work = std::move(work);
+  std::thread worker([state, queue = queue_] {
+    std::exception_ptr failure;
     try {
-      work();
+      state->work();
     } catch (...) {
       failure = std::current_exception();
     }
-    done = true;
-    backend_->Wake();
+    {
+      std::lock_guard lock(state->mutex);
+      state->failure = failure;
+      state->done = true;
+    }
+    state->ended.notify_all();
+    queue->PostCall([] {});  // wakes the GUI thread; refused once the application is gone
   });
-  while (!done) {
+  auto finished = [&] {
+    std::lock_guard lock(state->mutex);
+    return state->done;
+  };
+  while (!finished() && !terminated_) {
     if (!backend_->ProcessPending()) queue_->WaitNonEmpty(5);
   }
+  if (!finished()) {
+    if (cancel) cancel();
+    std::unique_lock lock(state->mutex);
+    if (!state->ended.wait_for(lock, std::chrono::milliseconds(kAbandonGraceMs), [&] { return state->done; })) {
+      lock.unlock();
+      worker.detach();
+      return false;
+    }
+  }
   worker.join();
-  if (failure) std::rethrow_exception(failure);
+  if (state->failure) std::rethrow_exception(state->failure);
+  return true;
 }
 
 bool Application::DrainWorkerCalls() { return queue_->Drain(); }
@@ -227,9 +260,10 @@ void Application::Guard(const std::function<void()>& handler) {
   } catch (const LoopStall&) {
     throw;
   } catch (const std::exception& error) {
-    ShowException(error);
+    // Once the application is ending, a box would only hold up its end.
+    if (!terminated_) ShowException(error);
   } catch (...) {
-    ShowException(std::runtime_error("unknown exception"));
+    if (!terminated_) ShowException(std::runtime_error("unknown exception"));
   }
 }
 

@@ -117,9 +117,15 @@ class Application {
   bool RunOnGuiThread(const std::function<void()>& call);
   std::shared_ptr<CrossThreadQueue> WorkerQueue() const { return queue_; }
   // From the GUI thread: runs `work` on a worker thread while this thread
-  // keeps handling messages; returns when the work has ended. An exception
-  // of the work is raised again here.
-  void RunOffGuiThread(const std::function<void()>& work);
+  // keeps handling messages; returns true when the work has ended. An
+  // exception of the work is raised again here.
+  // When the application is terminated meanwhile (or already was),
+  // `cancel` runs (once, on this thread) and the wait ends after at most
+  // kAbandonGraceMs: work still running then is left to end by itself and
+  // false is returned. Such work must therefore own what it touches
+  // (captures by value, shared state); it never sees a form again.
+  bool RunOffGuiThread(std::function<void()> work, const std::function<void()>& cancel = {});
+  static constexpr int kAbandonGraceMs = 300;
   bool IsGuiThread() const { return std::this_thread::get_id() == guiThread_; }
 
   // Message box owned by the active form; gives the button pressed.
@@ -131,7 +137,8 @@ class Application {
   void ShowException(const std::exception& error);
   void BringToFront();
 
-  // Runs a handler; reports what it throws (LoopStall passes through).
+  // Runs a handler; reports what it throws (LoopStall passes through),
+  // except once the application is terminated: then nothing is shown.
   void Guard(const std::function<void()>& handler);
 
   // Raised by the backend when the main form is minimised or restored.

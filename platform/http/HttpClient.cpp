@@ -21,6 +21,23 @@ std::optional<common::Error> RefuseAddress(const std::string& url, bool tls) {
   return std::nullopt;
 }
 
+common::Result<std::string> CollectBody(const std::string& url, std::size_t maxBytes,
+                                        const std::function<common::Result<void>(const BodySink&)>& transfer) {
+  std::string body;
+  bool tooLarge = false;
+  auto done = transfer([&](std::string_view piece) {
+    if (piece.size() > maxBytes - body.size()) {
+      tooLarge = true;
+      return false;
+    }
+    body.append(piece);
+    return true;
+  });
+  if (tooLarge) return MakeHttpError(HttpError::kTooLarge, url, "응답 한도 " + std::to_string(maxBytes) + "바이트");
+  if (!done) return done.error();
+  return body;
+}
+
 common::Error MakeHttpError(HttpError kind, const std::string& url, const std::string& detail) {
   std::string line = detail;
   const std::string host = HostForMessage(url);

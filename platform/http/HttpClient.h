@@ -6,14 +6,22 @@
 // handed back as the bytes the server sent (the service answers in code page
 // 949); nothing is decoded here.
 //
+// Every request ends: within connectTimeout when the server cannot be
+// reached, readTimeout when it stops sending, totalTimeout in any case (a
+// reply that trickles in byte by byte ends there too), and at once when the
+// caller's stop token is triggered, from any thread.
+//
 // Backends: WinINet on Windows, libcurl elsewhere (HttpClientWinInet.cpp,
 // HttpClientCurl.cpp).
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
+#include <string_view>
 
 #include "common/ErrorText.h"
 #include "common/Result.h"
@@ -25,6 +33,9 @@ struct HttpOptions {
   std::chrono::milliseconds connectTimeout{10000};
   // Longest time without any data from the server once the request is out.
   std::chrono::milliseconds readTimeout{30000};
+  // Longest time for the whole request, from its start to the last byte of
+  // the reply, however steadily the data comes.
+  std::chrono::milliseconds totalTimeout{60000};
   // When on, only "https://" addresses are accepted, the connection uses
   // TLS 1.2 or later and the server's certificate and host name are
   // verified (libcurl asks for TLS 1.2 at least; WinINet offers what the
@@ -50,8 +61,19 @@ class HttpClient {
   // code is an HttpError and whose message is the text for the user: the
   // sentence of the code, then the detail (what the backend reports, the
   // server's host and port), never the query.
-  virtual common::Result<std::string> Get(const std::string& url) = 0;
+  // A stop requested on `cancel` ends the request with kCancelled.
+  virtual common::Result<std::string> Get(const std::string& url, std::stop_token cancel) = 0;
+  common::Result<std::string> Get(const std::string& url) { return Get(url, std::stop_token{}); }
 };
+
+// What a backend hands each piece of a reply body to, as it arrives; false
+// stops the transfer.
+using BodySink = std::function<bool(std::string_view piece)>;
+
+// Runs `transfer` with a sink that gathers the body; a body longer than
+// `maxBytes` stops the transfer and fails with kTooLarge.
+common::Result<std::string> CollectBody(const std::string& url, std::size_t maxBytes,
+                                        const std::function<common::Result<void>(const BodySink&)>& transfer);
 
 std::unique_ptr<HttpClient> CreateHttpClient(const HttpOptions& options);
 

@@ -1,8 +1,11 @@
 // libcurl backend of HttpClient: one easy handle per client, so the cookie
 // engine's jar lives as long as the client; no connection is kept between
-// requests.
+// requests. The transfer runs on a multi handle whose wait this client
+// controls, so the total deadline and a cancellation end it within one
+// short wait, whatever the server does.
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 
@@ -12,6 +15,9 @@ namespace platform::http {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The longest single wait of the transfer loop; a cancellation also wakes it.
+constexpr std::chrono::milliseconds kLoopWait{100};
 
 void InitCurlOnce() {
   static std::once_flag once;
@@ -23,81 +29,47 @@ class CurlHttpClient final : public HttpClient {
   explicit CurlHttpClient(const HttpOptions& options) : options_(options) {
     InitCurlOnce();
     handle_ = curl_easy_init();
+    multi_ = curl_multi_init();
   }
   ~CurlHttpClient() override {
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
     if (handle_ != nullptr) curl_easy_cleanup(handle_);
   }
 
-  common::Result<std::string> Get(const std::string& url) override {
+  using HttpClient::Get;
+  common::Result<std::string> Get(const std::string& url, std::stop_token cancel) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
-    if (handle_ == nullptr) return MakeHttpError(HttpError::kTransfer, url, "libcurl 초기화 실패");
-    if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
-
-    Transfer transfer;
-    transfer.readTimeout = options_.readTimeout;
-    transfer.maxBytes = options_.maxBodyBytes;
-    transfer.handle = handle_;
-    transfer.lastActivity = Clock::now();
-
-    CURL* h = handle_;
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // in-memory cookie jar for this client
-    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnData);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
-    if (!options_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
-
-    const CURLcode code = curl_easy_perform(h);
-    if (code != CURLE_OK) return Failure(url, code, transfer);
-
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status >= 400) {
-      return MakeHttpError(HttpError::kStatus, url, "HTTP 상태 " + std::to_string(status));
-    }
-    return std::move(transfer.body);
+    const auto deadline = Clock::now() + options_.totalTimeout;
+    return CollectBody(url, options_.maxBodyBytes,
+                       [&](const BodySink& sink) { return Transfer(url, cancel, deadline, sink); });
   }
 
  private:
-  struct Transfer {
+  struct TransferState {
     CURL* handle = nullptr;
-    std::string body;
-    std::size_t maxBytes = 0;
+    const BodySink* sink = nullptr;
     std::chrono::milliseconds readTimeout{};
     Clock::time_point lastActivity;
     curl_off_t lastReceived = -1;
     bool connected = false;
     bool timedOut = false;
-    bool tooLarge = false;
+    bool sinkStopped = false;
 
     static size_t OnData(char* data, size_t size, size_t count, void* self) {
-      auto* t = static_cast<Transfer*>(self);
+      auto* t = static_cast<TransferState*>(self);
       const size_t n = size * count;
-      if (t->body.size() + n > t->maxBytes) {
-        t->tooLarge = true;
+      if (!(*t->sink)(std::string_view(data, n))) {
+        t->sinkStopped = true;
         return 0;  // makes libcurl stop with a write error
       }
-      t->body.append(data, n);
       return n;
     }
 
     // The read time-out: the clock starts once the connection stands and is
     // reset by every byte that arrives.
     static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
-      auto* t = static_cast<Transfer*>(self);
+      auto* t = static_cast<TransferState*>(self);
       const auto now = Clock::now();
       if (!t->connected) {
         curl_off_t connectTime = 0;
@@ -119,14 +91,96 @@ class CurlHttpClient final : public HttpClient {
     }
   };
 
-  common::Error Failure(const std::string& url, CURLcode code, const Transfer& t) const {
+  // GET `url`, the body handed to `sink` piece by piece; ends with kTimeout
+  // at `deadline` and with kCancelled once `cancel` is requested.
+  common::Result<void> Transfer(const std::string& url, std::stop_token cancel, Clock::time_point deadline,
+                                const BodySink& sink) {
+    if (handle_ == nullptr || multi_ == nullptr) {
+      return MakeHttpError(HttpError::kTransfer, url, "libcurl 초기화 실패");
+    }
+    if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
+
+    TransferState transfer;
+    transfer.readTimeout = options_.readTimeout;
+    transfer.sink = &sink;
+    transfer.handle = handle_;
+    transfer.lastActivity = Clock::now();
+
+    CURL* h = handle_;
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // in-memory cookie jar for this client
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &TransferState::OnData);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &TransferState::OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    if (!options_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
+
+    enum class End { kDone, kDeadline, kCancelled } end = End::kDone;
+    CURLcode code = CURLE_OK;
+    curl_multi_add_handle(multi_, h);
+    {
+      CURLM* multi = multi_;
+      std::stop_callback wake(cancel, [multi] { curl_multi_wakeup(multi); });
+      for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+          code = CURLE_FAILED_INIT;
+          break;
+        }
+        if (running == 0) {
+          int left = 0;
+          while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == h) code = message->data.result;
+          }
+          break;
+        }
+        if (cancel.stop_requested()) {
+          end = End::kCancelled;
+          break;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+          end = End::kDeadline;
+          break;
+        }
+        const auto wait = std::min<Clock::duration>(kLoopWait, deadline - now);
+        const int waitMs = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+        curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
+      }
+    }
+    curl_multi_remove_handle(multi_, h);
+    if (end == End::kCancelled) return MakeHttpError(HttpError::kCancelled, url, "");
+    if (end == End::kDeadline) {
+      return MakeHttpError(HttpError::kTimeout, url,
+                           "전체 제한 시간 " + std::to_string(options_.totalTimeout.count()) + "ms 초과");
+    }
+    if (code != CURLE_OK) return Failure(url, code, transfer);
+
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 400) {
+      return MakeHttpError(HttpError::kStatus, url, "HTTP 상태 " + std::to_string(status));
+    }
+    return common::Ok();
+  }
+
+  common::Error Failure(const std::string& url, CURLcode code, const TransferState& t) const {
     if (t.timedOut) {
       return MakeHttpError(HttpError::kTimeout, url,
                            "읽기 제한 시간 " + std::to_string(options_.readTimeout.count()) + "ms 초과");
     }
-    if (t.tooLarge) {
-      return MakeHttpError(HttpError::kTooLarge, url, "응답 한도 " + std::to_string(t.maxBytes) + "바이트");
-    }
+    if (t.sinkStopped) return MakeHttpError(HttpError::kTransfer, url, "받는 쪽에서 중단");
     const std::string detail = "curl 오류 " + std::to_string(static_cast<int>(code));
     switch (code) {
       case CURLE_COULDNT_RESOLVE_HOST:
@@ -151,6 +205,7 @@ class CurlHttpClient final : public HttpClient {
 
   HttpOptions options_;
   CURL* handle_ = nullptr;
+  CURLM* multi_ = nullptr;
   std::mutex mutex_;
 };
 

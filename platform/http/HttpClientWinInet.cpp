@@ -8,8 +8,14 @@
 #include <schannel.h>
 #include <security.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/http/HttpClient.h"
@@ -55,17 +61,6 @@ bool ToWide(const std::string& text, std::wstring& out) {
 
 std::string WinInetDetail(DWORD error) { return "WinINet 오류 " + std::to_string(error); }
 
-struct Handle {
-  HINTERNET h = nullptr;
-  Handle() = default;
-  explicit Handle(HINTERNET value) : h(value) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (h != nullptr) InternetCloseHandle(h);
-  }
-};
-
 common::Error Failure(const std::string& url, DWORD error) {
   const std::string detail = WinInetDetail(error);
   switch (error) {
@@ -90,6 +85,71 @@ common::Error Failure(const std::string& url, DWORD error) {
   }
 }
 
+// Ends a request from outside while a WinINet call blocks on it: at the
+// deadline or when the caller cancels, the request's handles are closed
+// (which makes the blocked call fail) on a thread of the watch's own. The
+// transfer loop looks at fired() after every call, so a call that ended
+// for this reason is reported as the time-out or the cancellation.
+class RequestWatch {
+ public:
+  enum class Reason { kNone, kDeadline, kCancelled };
+
+  RequestWatch(std::chrono::steady_clock::time_point deadline, std::stop_token cancel)
+      : deadline_(deadline), cancel_(std::move(cancel)),
+        wake_(cancel_, [this] {
+          std::lock_guard lock(mutex_);
+          changed_.notify_all();
+        }),
+        thread_([this] { Watch(); }) {}
+  ~RequestWatch() {
+    {
+      std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    std::lock_guard lock(mutex_);
+    for (HINTERNET h : handles_) InternetCloseHandle(h);
+  }
+  RequestWatch(const RequestWatch&) = delete;
+  RequestWatch& operator=(const RequestWatch&) = delete;
+
+  // The handles the watch closes when it fires, and otherwise at its end,
+  // children last (they are closed first).
+  void Own(HINTERNET h) {
+    std::lock_guard lock(mutex_);
+    if (reason_ != Reason::kNone) {
+      InternetCloseHandle(h);
+      return;
+    }
+    handles_.insert(handles_.begin(), h);
+  }
+  Reason fired() {
+    std::lock_guard lock(mutex_);
+    return reason_;
+  }
+
+ private:
+  void Watch() {
+    std::unique_lock lock(mutex_);
+    changed_.wait_until(lock, deadline_, [&] { return finished_ || cancel_.stop_requested(); });
+    if (finished_) return;
+    reason_ = cancel_.stop_requested() ? Reason::kCancelled : Reason::kDeadline;
+    for (HINTERNET h : handles_) InternetCloseHandle(h);
+    handles_.clear();
+  }
+
+  std::chrono::steady_clock::time_point deadline_;
+  std::stop_token cancel_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::stop_callback<std::function<void()>> wake_;
+  std::vector<HINTERNET> handles_;
+  Reason reason_ = Reason::kNone;
+  bool finished_ = false;
+  std::thread thread_;
+};
+
 class WinInetHttpClient final : public HttpClient {
  public:
   explicit WinInetHttpClient(const HttpOptions& options) : options_(options) {
@@ -107,9 +167,21 @@ class WinInetHttpClient final : public HttpClient {
     if (session_ != nullptr) InternetCloseHandle(session_);
   }
 
-  common::Result<std::string> Get(const std::string& url) override {
+  using HttpClient::Get;
+  common::Result<std::string> Get(const std::string& url, std::stop_token cancel) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
+    const auto deadline = std::chrono::steady_clock::now() + options_.totalTimeout;
+    return CollectBody(url, options_.maxBodyBytes,
+                       [&](const BodySink& sink) { return Transfer(url, cancel, deadline, sink); });
+  }
+
+ private:
+  // GET `url`, the body handed to `sink` piece by piece as it arrives; ends
+  // with kTimeout at `deadline` and with kCancelled once `cancel` is
+  // requested, also while a WinINet call blocks.
+  common::Result<void> Transfer(const std::string& url, std::stop_token cancel,
+                                std::chrono::steady_clock::time_point deadline, const BodySink& sink) {
     if (session_ == nullptr) return Failure(url, GetLastError());
     if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
     const bool https = StartsWith(url, "https://");
@@ -133,63 +205,85 @@ class WinInetHttpClient final : public HttpClient {
     std::wstring object = std::wstring(path.data()) + extra.data();
     if (object.empty()) object = L"/";
 
-    Handle connection(InternetConnectW(session_, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (connection.h == nullptr) return Failure(url, GetLastError());
-
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                  INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
-    if (https) flags |= INTERNET_FLAG_SECURE;  // certificate checks stay on
-    Handle request(HttpOpenRequestW(connection.h, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (request.h == nullptr) return Failure(url, GetLastError());
-    // The time-outs again on the request itself: not every WinINet hands the
-    // session's values down to its requests.
-    DWORD connectMs = static_cast<DWORD>(options_.connectTimeout.count());
-    DWORD readMs = static_cast<DWORD>(options_.readTimeout.count());
-    InternetSetOptionW(request.h, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
-    InternetSetOptionW(request.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
-    InternetSetOptionW(request.h, INTERNET_OPTION_SEND_TIMEOUT, &readMs, sizeof readMs);
-    static const wchar_t kHeaders[] = L"Connection: close\r\n";
+    RequestWatch watch(deadline, cancel);
     const ULONGLONG sent = GetTickCount64();
-    // Some WinINet builds report a receive time-out as an aborted
-    // connection; one that ends after the time allowed is the time-out.
+    // Why a call failed: the watch's reason when it closed the handles,
+    // else WinINet's error. Some WinINet builds report a receive time-out
+    // as an aborted connection; one that ends after the time allowed is the
+    // time-out.
     auto failure = [&](DWORD error) {
+      switch (watch.fired()) {
+        case RequestWatch::Reason::kCancelled:
+          return MakeHttpError(HttpError::kCancelled, url, "");
+        case RequestWatch::Reason::kDeadline:
+          return MakeHttpError(HttpError::kTimeout, url,
+                               "전체 제한 시간 " + std::to_string(options_.totalTimeout.count()) + "ms 초과");
+        case RequestWatch::Reason::kNone: break;
+      }
       const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options_.readTimeout.count());
       if (waitedOut && (error == ERROR_INTERNET_CONNECTION_ABORTED || error == ERROR_INTERNET_CONNECTION_RESET)) {
         error = ERROR_INTERNET_TIMEOUT;
       }
       return Failure(url, error);
     };
-    if (!HttpSendRequestW(request.h, kHeaders, static_cast<DWORD>(-1L), nullptr, 0)) {
+
+    HINTERNET connection = InternetConnectW(session_, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    if (connection == nullptr) return failure(GetLastError());
+    watch.Own(connection);
+
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                  INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (https) flags |= INTERNET_FLAG_SECURE;  // certificate checks stay on
+    HINTERNET request = HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+    if (request == nullptr) return failure(GetLastError());
+    watch.Own(request);
+    // The time-outs again on the request itself: not every WinINet hands the
+    // session's values down to its requests.
+    DWORD connectMs = static_cast<DWORD>(options_.connectTimeout.count());
+    DWORD readMs = static_cast<DWORD>(options_.readTimeout.count());
+    InternetSetOptionW(request, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
+    InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
+    InternetSetOptionW(request, INTERNET_OPTION_SEND_TIMEOUT, &readMs, sizeof readMs);
+    static const wchar_t kHeaders[] = L"Connection: close\r\n";
+    if (!HttpSendRequestW(request, kHeaders, static_cast<DWORD>(-1L), nullptr, 0)) {
       return failure(GetLastError());
     }
-    if (https && NegotiatedOlderThanTls12(request.h)) {
+    if (watch.fired() != RequestWatch::Reason::kNone) return failure(0);
+    if (https && NegotiatedOlderThanTls12(request)) {
       return MakeHttpError(HttpError::kTls, url, "서버가 TLS 1.2 미만만 제공");
     }
 
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
-      return Failure(url, GetLastError());
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+      return failure(GetLastError());
     }
     if (status >= 400) {
       return MakeHttpError(HttpError::kStatus, url, "HTTP 상태 " + std::to_string(status));
     }
 
-    std::string body;
+    // A blocking read waits until its whole buffer is filled, so each read
+    // asks only for what has arrived: the watch and the checks between the
+    // reads then see a trickling reply.
     char buffer[8192];
     for (;;) {
+      if (watch.fired() != RequestWatch::Reason::kNone) return failure(0);
+      DWORD available = 0;
+      if (!InternetQueryDataAvailable(request, &available, 0, 0)) return failure(GetLastError());
+      if (available == 0) break;
       DWORD got = 0;
-      if (!InternetReadFile(request.h, buffer, sizeof buffer, &got)) return failure(GetLastError());
-      if (got == 0) break;
-      if (body.size() + got > options_.maxBodyBytes) {
-        return MakeHttpError(HttpError::kTooLarge, url, "응답 한도 " + std::to_string(options_.maxBodyBytes) + "바이트");
+      if (!InternetReadFile(request, buffer, std::min<DWORD>(available, sizeof buffer), &got)) {
+        return failure(GetLastError());
       }
-      body.append(buffer, got);
+      if (got == 0) break;
+      if (!sink(std::string_view(buffer, got))) {
+        return MakeHttpError(HttpError::kTransfer, url, "받는 쪽에서 중단");
+      }
     }
-    return body;
+    if (watch.fired() != RequestWatch::Reason::kNone) return failure(0);
+    return common::Ok();
   }
 
- private:
   HttpOptions options_;
   HINTERNET session_ = nullptr;
   std::mutex mutex_;

@@ -1,45 +1,34 @@
 #include "platform/http/PumpingHttpClient.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace platform::http {
 
-PumpingHttpClient::PumpingHttpClient(std::unique_ptr<HttpClient> inner,
-                                     std::function<void()> processPendingMessages)
-    : inner_(std::move(inner)), processPendingMessages_(std::move(processPendingMessages)) {}
+PumpingHttpClient::PumpingHttpClient(std::unique_ptr<HttpClient> inner, Runner runner)
+    : inner_(std::move(inner)), runner_(std::move(runner)) {}
 
-common::Result<std::string> PumpingHttpClient::Get(const std::string& url) {
+common::Result<std::string> PumpingHttpClient::Get(const std::string& url, std::stop_token cancel) {
   if (busy_.exchange(true)) {
     return MakeHttpError(HttpError::kBusy, url, "");
   }
-  struct Shared {
-    std::mutex mutex;
-    std::condition_variable done;
+  // Everything the request touches, owned by the request itself.
+  struct Request {
+    std::shared_ptr<HttpClient> client;
+    std::string url;
+    std::stop_source stop;
     std::optional<common::Result<std::string>> result;
-  } shared;
+  };
+  auto request = std::make_shared<Request>();
+  request->client = inner_;
+  request->url = url;
+  std::stop_callback forward(cancel, [request] { request->stop.request_stop(); });
 
-  std::thread worker([&] {
-    auto result = inner_->Get(url);
-    std::lock_guard lock(shared.mutex);
-    shared.result.emplace(std::move(result));
-    shared.done.notify_one();
-  });
-  for (;;) {
-    {
-      std::unique_lock lock(shared.mutex);
-      if (shared.done.wait_for(lock, std::chrono::milliseconds(10), [&] { return shared.result.has_value(); })) {
-        break;
-      }
-    }
-    if (processPendingMessages_) processPendingMessages_();
-  }
-  worker.join();
+  const bool finished = runner_(
+      [request] { request->result.emplace(request->client->Get(request->url, request->stop.get_token())); },
+      [request] { request->stop.request_stop(); });
   busy_ = false;
-  return std::move(*shared.result);
+  if (!finished || !request->result) return MakeHttpError(HttpError::kCancelled, url, "the request was cancelled");
+  return std::move(*request->result);
 }
 
 }  // namespace platform::http

@@ -2,7 +2,7 @@
 // and the demo run.
 //
 //   fake-service --data FILE [--port N] [--lifetime SECONDS] [--stall-seconds S]
-//                [--tls-cert PEM --tls-key PEM]
+//                [--trickle-ms MS] [--tls-cert PEM --tls-key PEM]
 //
 // Serves the zone directory (/OrvelServer/zone.cgi?command=zoneinfo) and the
 // zone command program (/OrvelServer/login.cgi?commend=...) from the data
@@ -15,7 +15,8 @@
 // service:
 //   /fake/fault?mode=M[&count=N]  the next N answers (0: all until changed)
 //        are spoilt: notservice, blank (a blank before the "@"), empty,
-//        http500, stall (answers after --stall-seconds), lowercase (command
+//        http500, stall (answers after --stall-seconds), trickle (the
+//        answer comes one byte every --trickle-ms, default 250), lowercase (command
 //        and status in lower case), usermissing (login refused with the
 //        "user does not exist" text); none clears it
 //   /fake/log    one line per service request: path, command, decoded
@@ -47,21 +48,22 @@ namespace {
 
 using orvel::service::EncodeServiceReply;
 
-enum class Fault { kNone, kNotService, kBlank, kEmpty, kHttp500, kStall, kLowerCase, kUserMissing };
+enum class Fault { kNone, kNotService, kBlank, kEmpty, kHttp500, kStall, kTrickle, kLowerCase, kUserMissing };
 
 struct Options {
   std::string dataFile;
   int port = 0;
   int lifetimeSeconds = 300;
   int stallSeconds = 5;
+  int trickleMs = 250;
   std::string tlsCert;
   std::string tlsKey;
 };
 
 class FakeService {
  public:
-  FakeService(fake_service::ServiceData data, int stallSeconds)
-      : initial_(std::move(data)), data_(initial_), stallSeconds_(stallSeconds) {}
+  FakeService(fake_service::ServiceData data, int stallSeconds, int trickleMs)
+      : initial_(std::move(data)), data_(initial_), stallSeconds_(stallSeconds), trickleMs_(trickleMs) {}
 
   void SetSelf(const std::string& self) {
     for (auto* zones : {&initial_.zones, &data_.zones}) {
@@ -82,9 +84,9 @@ class FakeService {
       std::lock_guard lock(mutex_);
       const std::string mode = req.get_param_value("mode");
       static const std::pair<const char*, Fault> kModes[] = {
-          {"none", Fault::kNone},         {"notservice", Fault::kNotService}, {"blank", Fault::kBlank},
-          {"empty", Fault::kEmpty},       {"http500", Fault::kHttp500},       {"stall", Fault::kStall},
-          {"lowercase", Fault::kLowerCase}, {"usermissing", Fault::kUserMissing}};
+          {"none", Fault::kNone},           {"notservice", Fault::kNotService}, {"blank", Fault::kBlank},
+          {"empty", Fault::kEmpty},         {"http500", Fault::kHttp500},       {"stall", Fault::kStall},
+          {"trickle", Fault::kTrickle},     {"lowercase", Fault::kLowerCase},   {"usermissing", Fault::kUserMissing}};
       for (const auto& [name, fault] : kModes) {
         if (mode == name) {
           fault_ = fault;
@@ -147,6 +149,16 @@ class FakeService {
         body = "Internal Server Error";
         break;
       case Fault::kStall: std::this_thread::sleep_for(std::chrono::seconds(stallSeconds_)); break;
+      case Fault::kTrickle: {
+        // One byte at a time; the provider ends when the client goes away.
+        const auto pause = std::chrono::milliseconds(trickleMs_);
+        res.set_content_provider(body.size(), "text/plain; charset=euc-kr",
+                                 [body, pause](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                   std::this_thread::sleep_for(pause);
+                                   return sink.write(body.data() + offset, 1);
+                                 });
+        return;
+      }
       default: break;
     }
     res.set_content(body, "text/plain; charset=euc-kr");
@@ -236,6 +248,7 @@ class FakeService {
   fake_service::ServiceData initial_;
   fake_service::ServiceData data_;
   int stallSeconds_;
+  int trickleMs_;
   std::mutex mutex_;
   std::string log_;
   std::map<std::string, std::string> sessions_;  // token -> user id
@@ -253,6 +266,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--port") options.port = std::atoi(value);
     else if (arg == "--lifetime") options.lifetimeSeconds = std::atoi(value);
     else if (arg == "--stall-seconds") options.stallSeconds = std::atoi(value);
+    else if (arg == "--trickle-ms") options.trickleMs = std::atoi(value);
     else if (arg == "--tls-cert") options.tlsCert = value;
     else if (arg == "--tls-key") options.tlsKey = value;
     else return false;
@@ -266,7 +280,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::cerr << "usage: fake-service --data FILE [--port N] [--lifetime SECONDS] [--stall-seconds S]"
-                 " [--tls-cert PEM --tls-key PEM]\n";
+                 " [--trickle-ms MS] [--tls-cert PEM --tls-key PEM]\n";
     return 2;
   }
   auto text = common::ReadWholeFile(options.dataFile, 1 << 20);
@@ -295,7 +309,7 @@ int main(int argc, char** argv) {
     std::cerr << "fake-service: cannot listen on 127.0.0.1\n";
     return 1;
   }
-  FakeService service(std::move(*data), options.stallSeconds);
+  FakeService service(std::move(*data), options.stallSeconds, options.trickleMs);
   service.SetSelf("127.0.0.1:" + std::to_string(port));
   service.Install(*server);
   server->set_keep_alive_max_count(1);

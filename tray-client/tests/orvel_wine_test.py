@@ -5,7 +5,10 @@
 - the settings file appears in the prefix's Windows directory when the
   program ends (the configuration form saves when it is destroyed);
 - the autostart value is written with the quoted program path when
-  AUTOSTART is on, and removed when it is off.
+  AUTOSTART is on, and removed when it is off;
+- closing the program while its zone list request runs (the fake service
+  sends it one byte at a time, which would take over half a minute) ends
+  it at once.
 
   orvel_wine_test.py --orvel Orvel.exe --driver ui-driver.exe
 
@@ -17,6 +20,7 @@ import os
 import subprocess
 import sys
 import time
+import urllib.request
 
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 
@@ -69,6 +73,37 @@ class Orvel:
                 first.wait()
 
 
+def fake_service(path):
+    url = f"http://127.0.0.1:{os.environ['FAKE_SERVICE_PORT']}{path}"
+    with urllib.request.urlopen(url, timeout=10) as reply:
+        return reply.read().decode("utf-8", "replace")
+
+
+def exit_during_request(orvel):
+    fake_service("/fake/reset")
+    fake_service("/fake/fault?mode=trickle&count=0")
+    write_ini("[STARTOPTION]\r\nAUTOSTART=0\r\n")
+    first = orvel.start()
+    try:
+        deadline = time.monotonic() + 60
+        while "zone.cgi" not in fake_service("/fake/log"):
+            assert time.monotonic() < deadline, "Orvel.exe never asked for the zone list"
+            assert first.poll() is None, f"Orvel.exe ended early ({first.returncode})"
+            time.sleep(0.2)
+        time.sleep(0.5)  # the request is under way
+        closed = time.monotonic()
+        wine(orvel.driver, "close", "Tarnel")
+        code = first.wait(timeout=20)
+        assert code == 0, f"Orvel.exe exited {code}"
+        print(f"orvel_wine_test: ended {time.monotonic() - closed:.1f} s after the close")
+    finally:
+        fake_service("/fake/fault?mode=none")
+        if first.poll() is None:
+            first.kill()
+            first.wait()
+    assert os.path.exists(ini_path()), "the settings were not saved at the end"
+
+
 def write_ini(text):
     with open(ini_path(), "wb") as f:
         f.write(text.encode("ascii"))
@@ -100,6 +135,9 @@ def main():
     write_ini("[STARTOPTION]\r\nAUTOSTART=0\r\nLOCALONLY=1\r\n")
     orvel.session()
     assert run_value() is None, "the Run value was not removed"
+    os.remove(ini_path())
+
+    exit_during_request(orvel)
     os.remove(ini_path())
     print("orvel_wine_test: ok")
     return 0

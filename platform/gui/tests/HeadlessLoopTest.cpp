@@ -2,6 +2,9 @@
 // posted and sent messages, modal runs, worker-thread calls, the standard
 // error report.
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -238,6 +241,55 @@ TEST_F(LoopTest, RunOffGuiThreadKeepsHandlingMessagesAndRethrows) {
   app().ProcessMessages();
   EXPECT_EQ(handled, 1);
   EXPECT_THROW(app().RunOffGuiThread([] { throw std::runtime_error("timed out"); }), std::runtime_error);
+}
+
+// Off-thread work during which the user closes the program. It owns its
+// state, as it must: it may outlive the wait.
+struct ClosingWork {
+  std::atomic<bool> cancelled{false};
+  std::atomic<bool> release{false};
+  std::atomic<bool> ended{false};
+
+  static std::function<void()> Run(std::shared_ptr<ClosingWork> self) {
+    return [self, queue = App().WorkerQueue()] {
+      queue->PostCall([] { App().Terminate(); });
+      while (!self->release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      self->ended = true;
+    };
+  }
+};
+
+TEST_F(LoopTest, TerminatingDuringOffThreadWorkCancelsIt) {
+  // Work that ends when cancelled: the wait sees it end.
+  auto work = std::make_shared<ClosingWork>();
+  EXPECT_TRUE(app().RunOffGuiThread(ClosingWork::Run(work), [work] {
+    work->cancelled = true;
+    work->release = true;
+  }));
+  EXPECT_TRUE(work->ended);
+  EXPECT_TRUE(app().Terminated());
+}
+
+TEST_F(LoopTest, OffThreadWorkThatIgnoresTheCancelIsLeftToEndByItself) {
+  auto work = std::make_shared<ClosingWork>();
+  EXPECT_FALSE(app().RunOffGuiThread(ClosingWork::Run(work), [work] { work->cancelled = true; }));
+  EXPECT_TRUE(work->cancelled);
+  EXPECT_FALSE(work->ended);
+  work->release = true;
+  for (int i = 0; i < 500 && !work->ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(work->ended);
+
+  // Once terminated, no further work starts.
+  bool ran = false, cancelled = false;
+  EXPECT_FALSE(app().RunOffGuiThread([&] { ran = true; }, [&] { cancelled = true; }));
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(cancelled);
+}
+
+TEST_F(LoopTest, NoErrorBoxOnceTheApplicationIsTerminated) {
+  app().Terminate();
+  app().Guard([] { throw std::runtime_error("request cancelled"); });
+  EXPECT_TRUE(backend().MessageBoxes().empty());
 }
 
 TEST_F(LoopTest, SleepMovesTheClockAndRunsTimers) {

@@ -3,10 +3,13 @@
 // runner script has started the native one and passes FAKE_SERVICE_PORT.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "common/ErrorText.h"
 #include "common/TextCodec.h"
@@ -175,14 +178,62 @@ TEST_F(HttpClientTest, TlsModeRefusesClearTextAddresses) {
   EXPECT_EQ(Log(), "");  // nothing was sent
 }
 
+TEST_F(HttpClientTest, TricklingReplyEndsAtTheTotalDeadline) {
+  // One byte every 250 ms never trips the read time-out; only the deadline
+  // for the whole request ends it.
+  HttpOptions options = QuickOptions();
+  options.totalTimeout = std::chrono::milliseconds(1500);
+  auto client = CreateHttpClient(options);
+  Fault("trickle");
+  auto reply = client->Get(Base() + "/OrvelServer/zone.cgi?command=zoneinfo");
+  ASSERT_FALSE(reply.ok());
+  EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kTimeout)) << reply.error().message;
+  EXPECT_TRUE(client->Get(Login("demo", "demo1234")).ok());
+}
+
+TEST_F(HttpClientTest, StopFromAnotherThreadCancelsTheRunningRequest) {
+  auto client = CreateHttpClient(QuickOptions());
+  for (const char* fault : {"trickle", "stall"}) {
+    Fault(fault);
+    std::stop_source stop;
+    std::thread canceller([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      stop.request_stop();
+    });
+    auto reply = client->Get(Base() + "/OrvelServer/zone.cgi?command=zoneinfo", stop.get_token());
+    canceller.join();
+    ASSERT_FALSE(reply.ok()) << fault;
+    EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kCancelled)) << fault << ": " << reply.error().message;
+    EXPECT_TRUE(client->Get(Login("demo", "demo1234")).ok()) << fault;
+  }
+}
+
+// Runs the work on a thread of its own and calls `pump` until it ends, the
+// way the GUI layer keeps handling messages meanwhile.
+PumpingHttpClient::Runner PumpingRunner(std::function<void()> pump) {
+  return [pump](std::function<void()> work, const std::function<void()>&) {
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+      work();
+      done = true;
+    });
+    while (!done) {
+      pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    worker.join();
+    return true;
+  };
+}
+
 TEST_F(HttpClientTest, PumpingClientKeepsTheCallerBusyAndRefusesASecondRequest) {
   int pumped = 0;
   std::optional<common::Result<std::string>> reentered;
   PumpingHttpClient* self = nullptr;
-  PumpingHttpClient client(CreateHttpClient(QuickOptions()), [&] {
-    ++pumped;
-    if (!reentered) reentered.emplace(self->Get(Base() + "/OrvelServer/zone.cgi?command=zoneinfo"));
-  });
+  PumpingHttpClient client(CreateHttpClient(QuickOptions()), PumpingRunner([&] {
+                             ++pumped;
+                             if (!reentered) reentered.emplace(self->Get(Base() + "/OrvelServer/zone.cgi?command=zoneinfo"));
+                           }));
   self = &client;
   Fault("stall");  // 2 s stall, 1 s read time-out: the request waits a while
   auto reply = client.Get(Login("demo", "demo1234"));
@@ -193,6 +244,34 @@ TEST_F(HttpClientTest, PumpingClientKeepsTheCallerBusyAndRefusesASecondRequest) 
   ExpectUserText(reentered->error(), HttpError::kBusy, "127.0.0.1:" + std::to_string(port_));
   EXPECT_FALSE(client.busy());
   EXPECT_TRUE(client.Get(Login("demo", "demo1234")).ok());
+}
+
+TEST_F(HttpClientTest, PumpingClientLeftByItsCallerLetsTheRequestEndOnItsOwn) {
+  // The caller's loop ends during the request (the program closes): the
+  // caller gets kCancelled at once, the client goes away, and the request
+  // still ends safely on its thread with what it owns.
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  bool cancelled = false;
+  auto client = std::make_unique<PumpingHttpClient>(
+      CreateHttpClient(QuickOptions()), [&](std::function<void()> work, const std::function<void()>& cancel) {
+        std::thread([work = std::move(work), ended] {
+          work();
+          *ended = true;
+        }).detach();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel();
+        cancelled = true;
+        return false;
+      });
+  Fault("trickle");
+  auto reply = client->Get(Base() + "/OrvelServer/zone.cgi?command=zoneinfo");
+  ASSERT_FALSE(reply.ok());
+  EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kCancelled));
+  EXPECT_TRUE(cancelled);
+  EXPECT_FALSE(client->busy());
+  client.reset();
+  for (int i = 0; i < 500 && !*ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(*ended);  // the cancel reached the request, which ended soon after
 }
 
 #ifndef _WIN32
