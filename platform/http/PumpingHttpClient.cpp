@@ -27,7 +27,7 @@ common::Result<std::string> PumpingHttpClient::Get(const std::string& url, std::
       [request] { request->result.emplace(request->client->Get(request->url, request->stop.get_token())); },
       [request] { request->stop.request_stop(); });
   busy_ = false;
-  if (!finished || !request->result) return MakeHttpError(HttpError::kCancelled, url, "the request was cancelled");
+  if (!finished || !request->result) return MakeHttpError(HttpError::kCancelled, url, "");
   return std::move(*request->result);
 }
 
