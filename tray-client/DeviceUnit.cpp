@@ -1,5 +1,6 @@
 #include "tray-client/DeviceUnit.h"
 
+#include "player-link/Directory.h"
 #include "tray-client/UpDnUnit.h"
 
 namespace orvel {
@@ -69,23 +70,13 @@ bool TMyDevice::DeleteEntry(std::string_view entryNumber) {
 
 bool TMyDevice::ReadDeviceDirectory(std::vector<DeviceEntry>& entries) {
   if (!OpenDriver()) return false;
-  bool added = false;
-  const auto info = Command(CommandCode::kDirectoryInfo, 0, kMode8);
-  const std::uint16_t count = info.count;
-  playerlink::Block block;
-  if (info.ok() && count > 0 && Command(CommandCode::kReadDirectory, count, kMode4).ok() &&
-      link_.ReadBlock(block)) {
-    identifier_ = playerlink::IdentifierText(playerlink::ParseInfoBlock(block)->identifier);
-    for (unsigned number = 1; number < count; ++number) {
-      if (!link_.ReadBlock(block)) break;
-      const auto file = playerlink::ParseFileHeader(block);
-      if (!file) break;
-      entries.push_back({number, std::u16string(playerlink::FileNamePart(file->name)), file->size});
-      added = true;
-    }
-  }
+  const playerlink::Directory directory = playerlink::ReadDirectory(link_, kInternalMemoryBase);
   CloseDriver();
-  return added;
+  if (directory.info) identifier_ = playerlink::IdentifierText(directory.info->identifier);
+  for (const playerlink::DirectoryEntry& entry : directory.entries) {
+    entries.push_back({entry.number, std::u16string(playerlink::FileNamePart(entry.header.name)), entry.header.size});
+  }
+  return !directory.entries.empty();
 }
 
 bool TMyDevice::StartWriteThread(platform::MessageTarget& window, const common::Path& file, std::u16string headerName,

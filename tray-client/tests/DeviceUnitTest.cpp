@@ -170,6 +170,18 @@ TEST_F(DeviceUnitTest, DirectoryStopsAtABadTagOrAShortBlock) {
   EXPECT_EQ(fresh.identifier(), "");  // not taken from a short block
 }
 
+TEST_F(DeviceUnitTest, UnformattedMediumIsStillAskedForItsBlocks) {
+  player->SetMedium(MediumId::kInternal, {true, false, 128u << 20});
+  (void)player->TakeEvents();
+  std::vector<DeviceEntry> list;
+  EXPECT_FALSE(device.ReadDeviceDirectory(list));
+  const auto commands = Commands();
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].commandByte, 0x8B);
+  EXPECT_EQ(commands[1].commandByte, 0x8C);
+  EXPECT_EQ(commands[1].argument, playerlink::kCountUnformattedMedium);
+}
+
 TEST_F(DeviceUnitTest, DirectoryUntouchedWhenThePlayerIsAbsent) {
   FailOpen(Device::kControl);
   std::vector<DeviceEntry> list{{1, u"old", 1}};
