@@ -172,6 +172,12 @@ std::string UserMessage(std::string_view sentence, std::string_view detail) {
   return text;
 }
 
+std::string DetailOf(std::string_view message) {
+  const auto at = message.rfind("\n(");
+  if (at == std::string_view::npos || message.back() != ')') return {};
+  return std::string(message.substr(at + 2, message.size() - at - 3));
+}
+
 std::string SystemErrorDetail(std::int64_t number) { return "시스템 오류 " + std::to_string(number); }
 
 std::string HexDetail(std::string_view label, std::uint32_t value) {

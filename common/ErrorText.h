@@ -105,6 +105,10 @@ std::string FileErrorSentence(FileOp op, std::string_view fileName, FileError ca
 // only the sentence.
 std::string UserMessage(std::string_view sentence, std::string_view detail);
 
+// The detail of a message in that form (without the parentheses); empty
+// when it has none. For a caller that words a layer's failure anew.
+std::string DetailOf(std::string_view message);
+
 // The detail items every layer writes the same way.
 std::string SystemErrorDetail(std::int64_t number);        // "시스템 오류 5"
 std::string HexDetail(std::string_view label, std::uint32_t value);  // "HRESULT 0x80040154"

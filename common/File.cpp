@@ -18,7 +18,24 @@ Path TempNameFor(const Path& target, int attempt) {
   return temp;
 }
 
+std::string Utf8Text(const std::u8string& text) { return std::string(text.begin(), text.end()); }
+
+// A failure on the temporary file as the user sees it: saving the target.
+Error AsSaveOf(const Path& target, const Error& error) {
+  return Error{error.code, UserMessage(FileErrorSentence(FileOp::kSave, Utf8Text(target.filename().u8string()),
+                                                         static_cast<FileError>(error.code)),
+                                       DetailOf(error.message))};
+}
+
 }  // namespace
+
+Error MakeFileError(FileOp op, const Path& path, FileError cause, std::string_view detail) {
+  std::string line(detail);
+  const std::string where = Utf8Text(path.u8string());
+  if (!where.empty()) line += (line.empty() ? "" : ", ") + where;
+  return Error{static_cast<int>(cause),
+               UserMessage(FileErrorSentence(op, Utf8Text(path.filename().u8string()), cause), line)};
+}
 
 Result<std::size_t> File::ReadFull(std::span<std::uint8_t> buffer) {
   std::size_t total = 0;
@@ -32,7 +49,7 @@ Result<std::size_t> File::ReadFull(std::span<std::uint8_t> buffer) {
 }
 
 Result<AtomicFileWriter> AtomicFileWriter::Begin(const Path& target) {
-  Error last{0, "cannot create a temporary file beside " + target.string()};
+  Error last = MakeFileError(FileOp::kSave, target, FileError::kExists, "");
   for (int attempt = 0; attempt < 8; ++attempt) {
     Path temp = TempNameFor(target, attempt);
     auto file = File::OpenFile(temp, File::Open::kWriteNew);
@@ -40,7 +57,12 @@ Result<AtomicFileWriter> AtomicFileWriter::Begin(const Path& target) {
     last = file.error();
     if (!FileExists(temp)) break;  // not a name clash: the folder is the problem
   }
-  return last;
+  return AsSaveOf(target, last);
+}
+
+Result<void> AtomicFileWriter::Write(std::span<const std::uint8_t> data) {
+  if (auto r = file_.Write(data); !r) return AsSaveOf(target_, r.error());
+  return Ok();
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -55,7 +77,7 @@ Result<void> AtomicFileWriter::Commit() {
   auto fail = [this](Error e) -> Result<void> {
     (void)file_.Close();
     (void)RemoveFile(temp_);
-    return e;
+    return AsSaveOf(target_, e);
   };
   if (auto r = file_.Sync(); !r) return fail(r.error());
   if (auto r = file_.Close(); !r) return fail(r.error());
@@ -76,7 +98,7 @@ Result<std::string> ReadWholeFile(const Path& path, std::uint64_t maxBytes) {
   auto size = file->Size();
   if (!size) return size.error();
   if (*size > maxBytes) {
-    return Error{0, path.string() + " is larger than " + std::to_string(maxBytes) + " bytes"};
+    return MakeFileError(FileOp::kRead, path, FileError::kTooLarge, "최대 " + std::to_string(maxBytes) + "바이트");
   }
   std::string data(static_cast<std::size_t>(*size), '\0');
   auto n = file->ReadFull({reinterpret_cast<std::uint8_t*>(data.data()), data.size()});

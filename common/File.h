@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "common/ErrorText.h"
 #include "common/Result.h"
 
 namespace common {
@@ -56,6 +57,12 @@ class File {
   Path path_;  // for error messages
 };
 
+// The operation a failed open is told as: reading opens, writing into a
+// kept file writes, the other modes create.
+inline FileOp OpenOp(File::Open how) {
+  return how == File::Open::kRead ? FileOp::kOpen : how == File::Open::kWriteKeep ? FileOp::kWrite : FileOp::kCreate;
+}
+
 bool FileExists(const Path& path);
 // What the file system says of a path, the name taken literally (no
 // wildcards): GetFileAttributesW on Windows, stat on Linux.
@@ -68,12 +75,19 @@ PathAttributes GetPathAttributes(const Path& path);
 Result<void> RemoveFile(const Path& path);
 // Renames `from` onto `to`, replacing `to` when it exists.
 Result<void> RenameOver(const Path& from, const Path& to);
-// A short text for the last platform error (errno / GetLastError).
-Error LastError(std::string_view what, const Path& path);
+// The error of the last platform call (errno / GetLastError) that did `op`
+// on `path`: code = its FileError; the message names the file and the
+// operation, with the system's number and the path on the detail line.
+Error LastError(FileOp op, const Path& path);
+// The same for a failure the caller found itself; `detail` (may be empty)
+// goes before the path on the detail line.
+Error MakeFileError(FileOp op, const Path& path, FileError cause, std::string_view detail);
 
 // Writes a file as a whole or not at all: the bytes go to a temporary file in
 // the target's folder, which is synced and then renamed over the target.
-// Dropping the writer before Commit() removes the temporary file.
+// Dropping the writer before Commit() removes the temporary file. Its
+// failures name the target ("... 파일을 저장할 수 없습니다."); the detail line
+// keeps the system's number and the temporary file's path.
 class AtomicFileWriter {
  public:
   static Result<AtomicFileWriter> Begin(const Path& target);
@@ -82,7 +96,7 @@ class AtomicFileWriter {
   AtomicFileWriter& operator=(AtomicFileWriter&&) noexcept = default;
   ~AtomicFileWriter();
 
-  Result<void> Write(std::span<const std::uint8_t> data) { return file_.Write(data); }
+  Result<void> Write(std::span<const std::uint8_t> data);
   Result<void> Commit();
   const Path& temp_path() const { return temp_; }
 

@@ -11,9 +11,26 @@ namespace common {
 
 Path PathFromAnsi(std::string_view ansi) { return Path(std::string(ansi)); }
 
-Error LastError(std::string_view what, const Path& path) {
+namespace {
+
+FileError Classify(int e) {
+  switch (e) {
+    case ENOENT: case ENOTDIR: return FileError::kNotFound;
+    case EACCES: case EPERM: case EROFS: return FileError::kAccessDenied;
+    case EBUSY: case ETXTBSY: return FileError::kInUse;
+    case ENOSPC: case EDQUOT: return FileError::kDiskFull;
+    case EISDIR: return FileError::kIsFolder;
+    case EEXIST: return FileError::kExists;
+    case EFBIG: return FileError::kTooLarge;
+    default: return FileError::kFailed;
+  }
+}
+
+}  // namespace
+
+Error LastError(FileOp op, const Path& path) {
   const int e = errno;
-  return Error{e, std::string(what) + " " + path.string() + ": " + strerror(e)};
+  return MakeFileError(op, path, Classify(e), SystemErrorDetail(e));
 }
 
 File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) { other.handle_ = -1; }
@@ -39,11 +56,11 @@ Result<File> File::OpenFile(const Path& path, Open how) {
     case Open::kWriteNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
   }
   const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) return LastError("cannot open", path);
+  if (fd < 0) return LastError(OpenOp(how), path);
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return Error{EISDIR, "cannot open " + path.string() + ": it is a folder"};
+    return MakeFileError(OpenOp(how), path, FileError::kIsFolder, "");
   }
   File f;
   f.handle_ = fd;
@@ -55,7 +72,7 @@ Result<std::size_t> File::Read(std::span<std::uint8_t> buffer) {
   for (;;) {
     const ssize_t n = ::read(static_cast<int>(handle_), buffer.data(), buffer.size());
     if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) return LastError("cannot read", path_);
+    if (errno != EINTR) return LastError(FileOp::kRead, path_);
   }
 }
 
@@ -64,7 +81,7 @@ Result<void> File::Write(std::span<const std::uint8_t> data) {
   while (done < data.size()) {
     const ssize_t n = ::write(static_cast<int>(handle_), data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return LastError("cannot write", path_);
+    if (n <= 0) return LastError(FileOp::kWrite, path_);
     done += static_cast<std::size_t>(n);
   }
   return Ok();
@@ -72,19 +89,19 @@ Result<void> File::Write(std::span<const std::uint8_t> data) {
 
 Result<std::uint64_t> File::Size() {
   struct stat st {};
-  if (::fstat(static_cast<int>(handle_), &st) != 0) return LastError("cannot measure", path_);
+  if (::fstat(static_cast<int>(handle_), &st) != 0) return LastError(FileOp::kMeasure, path_);
   return static_cast<std::uint64_t>(st.st_size);
 }
 
 Result<void> File::Seek(std::uint64_t offset) {
   if (::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) {
-    return LastError("cannot seek in", path_);
+    return LastError(FileOp::kSeek, path_);
   }
   return Ok();
 }
 
 Result<void> File::Sync() {
-  if (::fsync(static_cast<int>(handle_)) != 0) return LastError("cannot sync", path_);
+  if (::fsync(static_cast<int>(handle_)) != 0) return LastError(FileOp::kSave, path_);
   return Ok();
 }
 
@@ -92,7 +109,7 @@ Result<void> File::Close() {
   if (handle_ < 0) return Ok();
   const int fd = static_cast<int>(handle_);
   handle_ = -1;
-  if (::close(fd) != 0) return LastError("cannot close", path_);
+  if (::close(fd) != 0) return LastError(FileOp::kSave, path_);
   return Ok();
 }
 
@@ -108,12 +125,12 @@ PathAttributes GetPathAttributes(const Path& path) {
 }
 
 Result<void> RemoveFile(const Path& path) {
-  if (::unlink(path.c_str()) != 0) return LastError("cannot remove", path);
+  if (::unlink(path.c_str()) != 0) return LastError(FileOp::kRemove, path);
   return Ok();
 }
 
 Result<void> RenameOver(const Path& from, const Path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) return LastError("cannot rename onto", to);
+  if (::rename(from.c_str(), to.c_str()) != 0) return LastError(FileOp::kRename, to);
   return Ok();
 }
 

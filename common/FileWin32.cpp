@@ -8,15 +8,6 @@ namespace {
 
 HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-std::string Utf8Of(const Path& path) {
-  const std::wstring& w = path.native();
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 }  // namespace
 
 Path PathFromAnsi(std::string_view ansi) {
@@ -27,15 +18,35 @@ Path PathFromAnsi(std::string_view ansi) {
   return Path(w);
 }
 
-Error LastError(std::string_view what, const Path& path) {
+namespace {
+
+FileError Classify(DWORD e) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH: case ERROR_BAD_NET_NAME:
+      return FileError::kNotFound;
+    case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: return FileError::kAccessDenied;
+    case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return FileError::kInUse;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return FileError::kDiskFull;
+    case ERROR_FILE_EXISTS: case ERROR_ALREADY_EXISTS: return FileError::kExists;
+    case ERROR_FILE_TOO_LARGE: return FileError::kTooLarge;
+    default: return FileError::kFailed;
+  }
+}
+
+}  // namespace
+
+Error LastError(FileOp op, const Path& path) {
   const DWORD e = GetLastError();
-  wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, e, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string reason = text ? Utf8Of(Path(std::wstring(text))) : "error " + std::to_string(e);
-  if (text) LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
-  return Error{static_cast<int>(e), std::string(what) + " " + Utf8Of(path) + ": " + reason};
+  FileError cause = Classify(e);
+  // Windows refuses a folder opened as a file as "access denied".
+  if (cause == FileError::kAccessDenied) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      cause = FileError::kIsFolder;
+    }
+  }
+  return MakeFileError(op, path, cause, SystemErrorDetail(static_cast<std::int64_t>(e)));
 }
 
 File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) { other.handle_ = -1; }
@@ -65,7 +76,7 @@ Result<File> File::OpenFile(const Path& path, Open how) {
   // and for writing at once.
   HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return LastError("cannot open", path);
+  if (h == INVALID_HANDLE_VALUE) return LastError(OpenOp(how), path);
   File f;
   f.handle_ = reinterpret_cast<std::intptr_t>(h);
   f.path_ = path;
@@ -75,7 +86,7 @@ Result<File> File::OpenFile(const Path& path, Open how) {
 Result<std::size_t> File::Read(std::span<std::uint8_t> buffer) {
   const DWORD want = buffer.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(buffer.size());
   DWORD got = 0;
-  if (!ReadFile(H(handle_), buffer.data(), want, &got, nullptr)) return LastError("cannot read", path_);
+  if (!ReadFile(H(handle_), buffer.data(), want, &got, nullptr)) return LastError(FileOp::kRead, path_);
   return static_cast<std::size_t>(got);
 }
 
@@ -86,7 +97,7 @@ Result<void> File::Write(std::span<const std::uint8_t> data) {
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD wrote = 0;
     if (!WriteFile(H(handle_), data.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
-      return LastError("cannot write", path_);
+      return LastError(FileOp::kWrite, path_);
     }
     done += wrote;
   }
@@ -95,19 +106,19 @@ Result<void> File::Write(std::span<const std::uint8_t> data) {
 
 Result<std::uint64_t> File::Size() {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(H(handle_), &size)) return LastError("cannot measure", path_);
+  if (!GetFileSizeEx(H(handle_), &size)) return LastError(FileOp::kMeasure, path_);
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 Result<void> File::Seek(std::uint64_t offset) {
   LARGE_INTEGER to{};
   to.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(H(handle_), to, nullptr, FILE_BEGIN)) return LastError("cannot seek in", path_);
+  if (!SetFilePointerEx(H(handle_), to, nullptr, FILE_BEGIN)) return LastError(FileOp::kSeek, path_);
   return Ok();
 }
 
 Result<void> File::Sync() {
-  if (!FlushFileBuffers(H(handle_))) return LastError("cannot sync", path_);
+  if (!FlushFileBuffers(H(handle_))) return LastError(FileOp::kSave, path_);
   return Ok();
 }
 
@@ -115,7 +126,7 @@ Result<void> File::Close() {
   if (handle_ == -1) return Ok();
   HANDLE h = H(handle_);
   handle_ = -1;
-  if (!CloseHandle(h)) return LastError("cannot close", path_);
+  if (!CloseHandle(h)) return LastError(FileOp::kSave, path_);
   return Ok();
 }
 
@@ -128,13 +139,13 @@ PathAttributes GetPathAttributes(const Path& path) {
 }
 
 Result<void> RemoveFile(const Path& path) {
-  if (!DeleteFileW(path.c_str())) return LastError("cannot remove", path);
+  if (!DeleteFileW(path.c_str())) return LastError(FileOp::kRemove, path);
   return Ok();
 }
 
 Result<void> RenameOver(const Path& from, const Path& to) {
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return LastError("cannot rename onto", to);
+    return LastError(FileOp::kRename, to);
   }
   return Ok();
 }

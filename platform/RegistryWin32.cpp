@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "platform/Registry.h"
 
@@ -15,15 +16,12 @@ std::wstring Wide(const std::string& utf8) {
   return std::wstring(text->begin(), text->end());
 }
 
-common::Error Failure(const char* what, const std::string& key, LONG code) {
-  wchar_t buffer[256] = {};
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                 buffer, 255, nullptr);
-  std::u16string text(reinterpret_cast<const char16_t*>(buffer));
-  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.pop_back();
-  auto utf8 = common::Utf16ToUtf8(text);
+// Error.code stays the system's code (ERROR_ACCESS_DENIED and the rest).
+common::Error Failure(const char* call, const std::string& key, LONG code) {
+  const auto kind = code == ERROR_ACCESS_DENIED ? common::RegistryError::kAccessDenied : common::RegistryError::kFailed;
   return common::Error{static_cast<int>(code),
-                       std::string(what) + " " + key + ": " + (utf8 ? *utf8 : std::to_string(code))};
+                       common::UserMessage(common::ErrorSentence(kind), std::string(call) + " " + key + ", " +
+                                                                            common::SystemErrorDetail(code))};
 }
 
 class Win32Registry : public Registry {
@@ -33,12 +31,12 @@ class Win32Registry : public Registry {
     HKEY handle = nullptr;
     LONG rc = RegCreateKeyExW(RootKey(root), Wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
                               nullptr);
-    if (rc != ERROR_SUCCESS) return Failure("cannot open registry key", key, rc);
+    if (rc != ERROR_SUCCESS) return Failure("RegCreateKeyEx", key, rc);
     const std::wstring data = Wide(value);
     rc = RegSetValueExW(handle, Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(handle);
-    if (rc != ERROR_SUCCESS) return Failure("cannot write registry value under", key, rc);
+    if (rc != ERROR_SUCCESS) return Failure("RegSetValueEx", key, rc);
     return common::Ok();
   }
 
@@ -46,10 +44,10 @@ class Win32Registry : public Registry {
     HKEY handle = nullptr;
     LONG rc = RegOpenKeyExW(RootKey(root), Wide(key).c_str(), 0, KEY_SET_VALUE, &handle);
     if (rc == ERROR_FILE_NOT_FOUND) return common::Ok();
-    if (rc != ERROR_SUCCESS) return Failure("cannot open registry key", key, rc);
+    if (rc != ERROR_SUCCESS) return Failure("RegOpenKeyEx", key, rc);
     rc = RegDeleteValueW(handle, Wide(name).c_str());
     RegCloseKey(handle);
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return Failure("cannot delete registry value under", key, rc);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return Failure("RegDeleteValue", key, rc);
     return common::Ok();
   }
 
@@ -58,7 +56,7 @@ class Win32Registry : public Registry {
     HKEY handle = nullptr;
     LONG rc = RegOpenKeyExW(RootKey(root), Wide(key).c_str(), 0, KEY_QUERY_VALUE, &handle);
     if (rc == ERROR_FILE_NOT_FOUND) return std::optional<std::string>{};
-    if (rc != ERROR_SUCCESS) return Failure("cannot open registry key", key, rc);
+    if (rc != ERROR_SUCCESS) return Failure("RegOpenKeyEx", key, rc);
     DWORD type = 0, size = 0;
     const std::wstring wname = Wide(name);
     rc = RegQueryValueExW(handle, wname.c_str(), nullptr, &type, nullptr, &size);
@@ -69,7 +67,7 @@ class Win32Registry : public Registry {
     }
     RegCloseKey(handle);
     if (rc == ERROR_FILE_NOT_FOUND) return std::optional<std::string>{};
-    if (rc != ERROR_SUCCESS) return Failure("cannot read registry value under", key, rc);
+    if (rc != ERROR_SUCCESS) return Failure("RegQueryValueEx", key, rc);
     data.resize(wcsnlen(data.c_str(), data.size()));
     auto utf8 = common::Utf16ToUtf8(std::u16string(data.begin(), data.end()));
     if (!utf8) return utf8.error();

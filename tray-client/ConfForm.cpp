@@ -1,5 +1,7 @@
 #include "tray-client/ConfForm.h"
 
+#include "common/ErrorText.h"
+
 #include "common/TextCodec.h"
 #include "platform/gui/Application.h"
 #include "tray-client/EtcFuncUnit.h"
@@ -33,8 +35,11 @@ std::string PathText(const common::Path& path) {
   return std::string(text.begin(), text.end());
 }
 
-void Report(const std::string& what, const common::Error& error) {
-  gui::App().ShowException(std::runtime_error(what + ": " + error.message));
+// The standard error report for a failure whose message is already the
+// text for the user; `context` (may be empty) says what the program was
+// doing when the layer's own sentence does not.
+void Report(const std::string& context, const common::Error& error) {
+  gui::App().ShowException(common::UserFacingError(context.empty() ? error.message : context + " " + error.message));
 }
 
 }  // namespace
@@ -123,7 +128,7 @@ void TfrmConfig::LoadConfig() {
   if (loaded) {
     ini = std::move(*loaded);
   } else {
-    Report("Cannot read " + PathText(Environment().iniPath), loaded.error());
+    Report("", loaded.error());
   }
   ServerName = FromAnsi(ini.ReadString("SERVERINFO", "SERVERNAME", ""));
   cbSelServer.SetText(ServerName);
@@ -160,13 +165,13 @@ void TfrmConfig::SaveConfig() {
   ini.WriteBool("SYNCOPTION", "AUTODELETE", cbAutoDelete.Checked());
   ini.WriteBool("SYNCOPTION", "AUTOOVERWRITE", cbAutoOverwrite.Checked());
   auto saved = ini.Save(path);
-  if (!saved) Report("Cannot save " + PathText(path), saved.error());
-  if (!run) Report("Cannot write the autostart value", run.error());
+  if (!saved) Report("", saved.error());
+  if (!run) Report("자동 실행을 설정할 수 없습니다.", run.error());
 }
 
 common::Result<void> TfrmConfig::WriteRunKey(const std::string& valueName, const std::string& programPath, bool add) {
   platform::Registry* registry = Environment().registry;
-  if (!registry) return common::Error{0, "no registry"};
+  if (!registry) return common::Error{0, std::string(common::ErrorSentence(common::RegistryError::kFailed))};
   if (add) {
     return registry->SetString(platform::RegistryRoot::kLocalMachine, kRunKey, valueName, "\"" + programPath + "\"");
   }

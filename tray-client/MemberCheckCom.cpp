@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "member-info/Dastrel.h"
 #include "tray-client/MemberCheck.h"
@@ -10,10 +11,11 @@
 namespace orvel {
 namespace {
 
-std::string HresultText(const char* what, HRESULT hr) {
-  char code[16];
-  wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
-  return std::string(what) + " (" + code + ")";
+// Error.code stays the HRESULT.
+common::Error ComFailure(common::ComError kind, const char* what, HRESULT hr) {
+  return common::Error{static_cast<int>(hr),
+                       common::UserMessage(common::ErrorSentence(kind),
+                                           common::HexDetail("HRESULT", static_cast<std::uint32_t>(hr)) + ", " + what)};
 }
 
 class BString {
@@ -43,12 +45,13 @@ class ComMemberCheck final : public MemberCheck {
     }
     auto wideId = common::Utf8ToUtf16(id);
     auto widePassword = common::Utf8ToUtf16(password);
-    if (!wideId || !widePassword) return common::Error{0, "the user id or password is not valid text"};
+    if (!wideId) return wideId.error();
+    if (!widePassword) return widePassword.error();
     BString idText(*wideId);
     BString passwordText(*widePassword);
     short result = -1;
     const HRESULT hr = object_->CheckPassword(idText.get(), passwordText.get(), &result);
-    if (FAILED(hr)) return common::Error{static_cast<int>(hr), HresultText("GetDBInfo.CheckPassword failed", hr)};
+    if (FAILED(hr)) return ComFailure(common::ComError::kCallFailed, "IGetDBInfo::CheckPassword", hr);
     return static_cast<int>(result);
   }
 
@@ -69,7 +72,7 @@ class ComMemberCheck final : public MemberCheck {
                                         IID_IGetDBInfo, reinterpret_cast<void**>(&object_));
     if (FAILED(hr)) {
       object_ = nullptr;
-      return common::Error{static_cast<int>(hr), HresultText("the member check (Dastrel.GetDBInfo) cannot be started", hr)};
+      return ComFailure(common::ComError::kUnavailable, "Dastrel.GetDBInfo", hr);
     }
     return common::Ok();
   }

@@ -11,7 +11,8 @@ class DirectMemberCheck final : public MemberCheck {
   common::Result<int> CheckPassword(const std::string& id, const std::string& password) override {
     auto wideId = common::Utf8ToUtf16(id);
     auto widePassword = common::Utf8ToUtf16(password);
-    if (!wideId || !widePassword) return common::Error{0, "the user id or password is not valid text"};
+    if (!wideId) return wideId.error();
+    if (!widePassword) return widePassword.error();
     return static_cast<int>(info_.CheckPassword(*wideId, *widePassword));
   }
 

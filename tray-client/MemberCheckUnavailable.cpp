@@ -1,4 +1,5 @@
 // Member check for a build without the member-information library.
+#include "common/ErrorText.h"
 #include "tray-client/MemberCheck.h"
 
 namespace orvel {
@@ -7,7 +8,8 @@ namespace {
 class UnavailableMemberCheck final : public MemberCheck {
  public:
   common::Result<int> CheckPassword(const std::string&, const std::string&) override {
-    return common::Error{0, "the member check (Dastrel.GetDBInfo) is not part of this build"};
+    return common::Error{0, common::UserMessage(common::ErrorSentence(common::ComError::kUnavailable),
+                                                "Dastrel.GetDBInfo, 이 빌드에 없음")};
   }
 };
 

@@ -118,6 +118,11 @@ TEST(ErrorTextTest, UnencodableCharacterIsNamedUnlessItCannotBeSeen) {
 TEST(ErrorTextTest, MessagesHaveTheSentenceThenTheDetailInParentheses) {
   EXPECT_EQ(UserMessage("문장입니다.", "HTTP 상태 500, 서버 a:1"), "문장입니다.\n(HTTP 상태 500, 서버 a:1)");
   EXPECT_EQ(UserMessage("문장입니다.", ""), "문장입니다.");
+  // The detail comes back out for a caller that words the failure anew.
+  EXPECT_EQ(DetailOf(UserMessage("문장입니다.", "시스템 오류 5, C:\\a (b).txt")), "시스템 오류 5, C:\\a (b).txt");
+  EXPECT_EQ(DetailOf("문장입니다."), "");
+  EXPECT_EQ(DetailOf("문장입니다.\n(미완"), "");
+  EXPECT_EQ(DetailOf(""), "");
   EXPECT_EQ(SystemErrorDetail(32), "시스템 오류 32");
   EXPECT_EQ(SystemErrorDetail(-2), "시스템 오류 -2");
   EXPECT_EQ(HexDetail("HRESULT", 0x80040154u), "HRESULT 0x80040154");

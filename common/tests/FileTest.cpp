@@ -77,9 +77,46 @@ TEST_F(FileTest, OpenModesAndErrors) {
   EXPECT_EQ(*r->ReadFull(buf), 2u);
   EXPECT_EQ(*r->Read(buf), 0u);
 
-  auto missing = File::OpenFile(dir_ / "nope" / "x", File::Open::kWriteTruncate);
+}
+
+// Failures carry the same code on every platform and read as the user
+// should see them: the file's name and what was done in the sentence, the
+// system's number and the whole path on the detail line.
+TEST_F(FileTest, FailuresSayWhichFileWhatWasDoneAndWhy) {
+  const Path missingFolder = dir_ / "nope" / "x.mp3";
+  auto missing = File::OpenFile(missingFolder, File::Open::kWriteTruncate);
   ASSERT_FALSE(missing.ok());
-  EXPECT_NE(missing.error().message.find("cannot open"), std::string::npos);
+  EXPECT_EQ(missing.error().code, static_cast<int>(FileError::kNotFound));
+  const std::string& text = missing.error().message;
+  EXPECT_EQ(text.rfind(FileErrorSentence(FileOp::kCreate, "x.mp3", FileError::kNotFound) + "\n(시스템 오류 ", 0), 0u)
+      << text;
+  EXPECT_EQ(DetailOf(text).rfind("시스템 오류 ", 0), 0u) << text;
+  EXPECT_NE(DetailOf(text).find(std::string(reinterpret_cast<const char*>(missingFolder.u8string().c_str()))),
+            std::string::npos) << text;
+
+  EXPECT_EQ(File::OpenFile(dir_ / "nope.txt", File::Open::kRead).error().code, static_cast<int>(FileError::kNotFound));
+  EXPECT_EQ(File::OpenFile(dir_, File::Open::kRead).error().code, static_cast<int>(FileError::kIsFolder));
+  const Path p = dir_ / "once.txt";
+  ASSERT_TRUE(WriteFileAtomically(p, Bytes("abc")).ok());
+  EXPECT_EQ(File::OpenFile(p, File::Open::kWriteNew).error().code, static_cast<int>(FileError::kExists));
+  EXPECT_EQ(ReadWholeFile(p, 2).error().code, static_cast<int>(FileError::kTooLarge));
+  EXPECT_EQ(RemoveFile(dir_ / "nope.txt").error().code, static_cast<int>(FileError::kNotFound));
+}
+
+// A failed atomic write names the file the user saves, not its temporary twin.
+TEST_F(FileTest, AtomicWriteFailuresNameTheTarget) {
+  auto saved = WriteFileAtomically(dir_ / "nope" / "ORVEL.INI", Bytes("x"));
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error().code, static_cast<int>(FileError::kNotFound));
+  EXPECT_EQ(saved.error().message.rfind(FileErrorSentence(FileOp::kSave, "ORVEL.INI", FileError::kNotFound) + "\n(", 0),
+            0u)
+      << saved.error().message;
+  // A folder in the target's place: the rename fails, the folder stays.
+  ASSERT_TRUE(std::filesystem::create_directory(dir_ / "taken"));
+  auto over = WriteFileAtomically(dir_ / "taken", Bytes("x"));
+  ASSERT_FALSE(over.ok());
+  EXPECT_EQ(over.error().message.rfind("'taken' 파일을 저장할 수 없습니다. ", 0), 0u) << over.error().message;
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "taken"));
 }
 
 TEST_F(FileTest, AnsiPathsReachTheFile) {

@@ -1,5 +1,6 @@
 // What both backends share: whole-buffer receives over any Connection.
 #include "platform/net/Socket.h"
+#include "platform/net/SocketError.h"
 
 #include <string>
 
@@ -11,9 +12,8 @@ common::Result<void> ReceiveExactly(Connection& connection, std::span<std::uint8
     auto n = connection.Receive(buffer.subspan(got), timeout);
     if (!n) return n.error();
     if (*n == 0) {
-      return common::Error{static_cast<int>(NetError::kClosed),
-                           "receive: the peer closed the connection after " + std::to_string(got) + " of " +
-                               std::to_string(buffer.size()) + " bytes"};
+      return MakeNetError(NetError::kClosed,
+                          "receive, " + std::to_string(got) + "/" + std::to_string(buffer.size()) + "바이트");
     }
     got += *n;
   }

@@ -14,16 +14,15 @@
 #include <string>
 
 #include "platform/net/Socket.h"
+#include "platform/net/SocketError.h"
 
 namespace platform::net {
 namespace {
 
 common::Error Failed(std::string_view what, int err) {
-  return common::Error{static_cast<int>(NetError::kFailed), std::string(what) + ": " + std::strerror(err)};
+  return MakeNetError(NetError::kFailed, std::string(what) + ", " + common::SystemErrorDetail(err));
 }
-common::Error TimedOut(std::string_view what) {
-  return common::Error{static_cast<int>(NetError::kTimeout), std::string(what) + ": timed out"};
-}
+common::Error TimedOut(std::string_view what) { return MakeNetError(NetError::kTimeout, what); }
 
 // poll takes an int of milliseconds: longer waits go round again.
 constexpr long long kLongestPoll = 24LL * 3600 * 1000;
@@ -58,7 +57,7 @@ class PosixConnection final : public Connection {
       const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
       if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
       if (n < 0) return Failed("send", errno);
-      if (n == 0) return common::Error{static_cast<int>(NetError::kFailed), "send: no byte was sent"};
+      if (n == 0) return MakeNetError(NetError::kFailed, "send, 0바이트");
       sent += static_cast<std::size_t>(n);
     }
     return common::Ok();
@@ -119,26 +118,26 @@ common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::
   const std::string name(host);
   const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) {
-    return common::Error{static_cast<int>(NetError::kFailed),
-                         "cannot resolve \"" + name + "\": " + ::gai_strerror(rc)};
+    return MakeNetError(NetError::kFailed, "getaddrinfo " + name + ", 오류 " + std::to_string(rc));
   }
   sockaddr_in address{};
   std::memcpy(&address, found->ai_addr, sizeof address);
   ::freeaddrinfo(found);
   address.sin_port = htons(port);
+  const std::string call = "connect " + name + ":" + std::to_string(port);
 
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return Failed("socket", errno);
   auto connection = std::make_unique<PosixConnection>(fd);  // closes fd on every failure below
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    if (errno != EINPROGRESS) return Failed("connect", errno);
-    auto ready = WaitFor(fd, POLLOUT, timeout, "connect");
+    if (errno != EINPROGRESS) return Failed(call, errno);
+    auto ready = WaitFor(fd, POLLOUT, timeout, call);
     if (!ready) return ready.error();
-    if (!*ready) return TimedOut("connect");
+    if (!*ready) return TimedOut(call);
     int err = 0;
     socklen_t len = sizeof err;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) return Failed("connect", errno);
-    if (err != 0) return Failed("connect", err);
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) return Failed(call, errno);
+    if (err != 0) return Failed(call, err);
   }
   return std::unique_ptr<Connection>(std::move(connection));
 }
@@ -149,7 +148,7 @@ common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::
   local.sin_port = htons(port);
   const std::string text(address);
   if (::inet_pton(AF_INET, text.c_str(), &local.sin_addr) != 1) {
-    return common::Error{static_cast<int>(NetError::kFailed), "not an IPv4 address: " + text};
+    return MakeNetError(NetError::kFailed, "IPv4 주소가 아님: " + text);
   }
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return Failed("socket", errno);

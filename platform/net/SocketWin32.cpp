@@ -16,17 +16,15 @@
 #include <utility>
 
 #include "platform/net/Socket.h"
+#include "platform/net/SocketError.h"
 
 namespace platform::net {
 namespace {
 
 common::Error Failed(std::string_view what, int err) {
-  return common::Error{static_cast<int>(NetError::kFailed),
-                       std::string(what) + ": Winsock error " + std::to_string(err)};
+  return MakeNetError(NetError::kFailed, std::string(what) + ", " + common::SystemErrorDetail(err));
 }
-common::Error TimedOut(std::string_view what) {
-  return common::Error{static_cast<int>(NetError::kTimeout), std::string(what) + ": timed out"};
-}
+common::Error TimedOut(std::string_view what) { return MakeNetError(NetError::kTimeout, what); }
 
 constexpr long long kLongestSelect = 24LL * 3600 * 1000;
 constexpr long long kShutdownCheck = 100;
@@ -131,7 +129,7 @@ class WinsockConnection final : public Connection {
         if (err == WSAEWOULDBLOCK) continue;
         return Failed("send", err);
       }
-      if (n == 0) return common::Error{static_cast<int>(NetError::kFailed), "send: no byte was sent"};
+      if (n == 0) return MakeNetError(NetError::kFailed, "send, 0바이트");
       sent += static_cast<std::size_t>(n);
     }
     return common::Ok();
@@ -202,21 +200,21 @@ common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::
   addrinfo* found = nullptr;
   const std::string name(host);
   if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-    return common::Error{static_cast<int>(NetError::kFailed),
-                         "cannot resolve \"" + name + "\": Winsock error " + std::to_string(::WSAGetLastError())};
+    return MakeNetError(NetError::kFailed, "getaddrinfo " + name + ", " + common::SystemErrorDetail(::WSAGetLastError()));
   }
   sockaddr_in address{};
   std::memcpy(&address, found->ai_addr, sizeof address);
   ::freeaddrinfo(found);
   address.sin_port = ::htons(port);
+  const std::string call = "connect " + name + ":" + std::to_string(port);
 
   if (!SetNonBlocking(owned.socket)) return Failed("ioctlsocket", ::WSAGetLastError());
   if (::connect(owned.socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
     const int err = ::WSAGetLastError();
-    if (err != WSAEWOULDBLOCK) return Failed("connect", err);
-    auto ready = WaitFor(owned.socket, Wait::kConnect, timeout, "connect");
+    if (err != WSAEWOULDBLOCK) return Failed(call, err);
+    auto ready = WaitFor(owned.socket, Wait::kConnect, timeout, call);
     if (!ready) return ready.error();
-    if (!*ready) return TimedOut("connect");
+    if (!*ready) return TimedOut(call);
   }
   return std::unique_ptr<Connection>(new WinsockConnection(std::move(owned)));
 }
@@ -230,7 +228,7 @@ common::Result<std::unique_ptr<Listener>> Listen(std::string_view address, std::
   local.sin_port = ::htons(port);
   const std::string text(address);
   if (::inet_pton(AF_INET, text.c_str(), &local.sin_addr) != 1) {
-    return common::Error{static_cast<int>(NetError::kFailed), "not an IPv4 address: " + text};
+    return MakeNetError(NetError::kFailed, "IPv4 주소가 아님: " + text);
   }
   owned.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (owned.socket == INVALID_SOCKET) return Failed("socket", ::WSAGetLastError());

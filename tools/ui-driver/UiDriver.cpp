@@ -7,6 +7,10 @@
 //                                        menu item with that access key
 //   ui-driver tray-present [<ms>]        succeeds when the program's tray icon is in the
 //                                        notification area
+//   ui-driver box <title> <ms>           waits for a message box of that title and prints its
+//                                        text (UTF-8) on stdout
+//   ui-driver box-ok <title>             presses the OK of the message box of that title
+//   ui-driver click <caption> <button>   clicks the button of that text on the form of that caption
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
 #include <shellapi.h>
@@ -51,6 +55,64 @@ bool TrayPresent() {
   return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+// A message box is a dialog of the system's dialog class.
+HWND FindBox(const wchar_t* title) {
+  HWND hwnd = nullptr;
+  while ((hwnd = FindWindowExW(nullptr, hwnd, L"#32770", title)) != nullptr) {
+    if (IsWindowVisible(hwnd)) return hwnd;
+  }
+  return nullptr;
+}
+
+std::wstring TextOf(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// The message of a box: its static controls' texts (the icon's has none).
+std::wstring BoxText(HWND box) {
+  std::wstring text;
+  for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
+       child = FindWindowExW(box, child, L"Static", nullptr)) {
+    const std::wstring part = TextOf(child);
+    if (part.empty()) continue;
+    if (!text.empty()) text += L"\n";
+    text += part;
+  }
+  return text;
+}
+
+HWND FindButton(HWND form, const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumChildWindows(
+      form,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t cls[16] = {};
+        GetClassNameW(child, cls, 16);
+        if (_wcsicmp(cls, L"Button") == 0 && TextOf(child) == s->caption) {
+          s->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void PrintUtf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  std::string bytes(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -63,6 +125,26 @@ int wmain(int argc, wchar_t** argv) {
     HWND form = FindForm(argv[2], false);
     if (!form) return 1;
     PostMessageW(form, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"box" && argc >= 4) {
+    HWND box = nullptr;
+    if (!WaitFor(static_cast<DWORD>(_wtoi(argv[3])), [&] { return (box = FindBox(argv[2])) != nullptr; })) return 1;
+    Sleep(200);  // the box has drawn itself, for a screenshot taken next
+    PrintUtf8(BoxText(box));
+    return 0;
+  }
+  if (command == L"box-ok" && argc >= 3) {
+    HWND box = FindBox(argv[2]);
+    if (!box) return 1;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return WaitFor(5000, [&] { return !IsWindow(box); }) ? 0 : 1;
+  }
+  if (command == L"click" && argc >= 4) {
+    HWND form = FindForm(argv[2], true);
+    HWND button = form ? FindButton(form, argv[3]) : nullptr;
+    if (!button) return 1;
+    PostMessageW(button, BM_CLICK, 0, 0);
     return 0;
   }
   if (command == L"tray-present") {

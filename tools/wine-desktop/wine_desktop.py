@@ -82,7 +82,13 @@ class WineDesktop:
         return proc
 
     def wine(self, *argv, timeout=60):
-        return subprocess.run(["wine", *argv], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+        """Runs a helper program (ui-driver, regsvr32) to its end. Under a
+        UTF-8 locale of the host, so Wine hands its arguments (a Korean
+        caption) to the program as written: the programs' own locale may
+        name one the host does not have, and then Wine reads the arguments
+        as ASCII."""
+        env = dict(self.env, LC_ALL="C.UTF-8")
+        return subprocess.run(["wine", *argv], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               stderr=subprocess.STDOUT, timeout=timeout)
 
     def screenshot(self, path, check=True):

@@ -1,6 +1,7 @@
 // The configuration form against ORVEL.INI and the autostart value.
 #include <string>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "tray-client/ConfForm.h"
 #include "tray-client/EtcFuncUnit.h"
@@ -100,11 +101,14 @@ TEST_F(ConfFormTest, AFailedAutostartWriteIsReportedAndTheFileStillSaved) {
   TfrmConfig form;
   form.cbAutoStart.SetChecked(true);
   form.cbLocalOnly.SetChecked(true);
-  registry().FailWrites(common::Error{5, "access denied"});
+  const std::string denied = common::UserMessage(common::ErrorSentence(common::RegistryError::kAccessDenied),
+                                                 "RegCreateKeyEx Software\\Microsoft, 시스템 오류 5");
+  registry().FailWrites(common::Error{5, denied});
   form.SaveConfig();
   registry().FailWrites(std::nullopt);
   ASSERT_EQ(backend().MessageBoxes().size(), 1u);
-  EXPECT_NE(backend().MessageBoxes()[0].request.text.find("access denied"), std::string::npos);
+  // What was being done, then the registry's own text with its detail line.
+  EXPECT_EQ(backend().MessageBoxes()[0].request.text, "자동 실행을 설정할 수 없습니다. " + denied);
   EXPECT_EQ(backend().MessageBoxes()[0].request.icon, gui::MsgIcon::kError);
   EXPECT_EQ(Ini().ReadString("STARTOPTION", "LOCALONLY", ""), "1");
 }

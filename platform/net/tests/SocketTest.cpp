@@ -74,8 +74,17 @@ TEST(Socket, ConnectFailsOnAClosedPortAndAnUnknownHost) {
     ASSERT_TRUE(listener.ok());
     port = (*listener)->port();
   }
-  EXPECT_FALSE(Connect("127.0.0.1", port, 5s).ok());
-  EXPECT_FALSE(Connect("no-such-host.invalid", 3999, 5s).ok());
+  auto refused = Connect("127.0.0.1", port, 5s);
+  ASSERT_FALSE(refused.ok());
+  // What the user reads: the sentence, then the call with its address and
+  // the system's number.
+  const std::string sentence(common::ErrorSentence(NetError::kFailed));
+  const std::string call = "\n(connect 127.0.0.1:" + std::to_string(port) + ", 시스템 오류 ";
+  EXPECT_EQ(refused.error().message.rfind(sentence + call, 0), 0u) << refused.error().message;
+  auto unknown = Connect("no-such-host.invalid", 3999, 5s);
+  ASSERT_FALSE(unknown.ok());
+  EXPECT_EQ(unknown.error().message.rfind(sentence + "\n(getaddrinfo no-such-host.invalid, ", 0), 0u)
+      << unknown.error().message;
 }
 
 TEST(Socket, ReceiveExactlyGathersPiecesAndFailsOnAnEarlyClose) {
@@ -98,6 +107,7 @@ TEST(Socket, ReceiveExactlyGathersPiecesAndFailsOnAnEarlyClose) {
   auto early = ReceiveExactly(**connection, four, 5s);
   ASSERT_FALSE(early.ok());
   EXPECT_EQ(early.error().code, static_cast<int>(NetError::kClosed));
+  EXPECT_EQ(early.error().message, common::UserMessage(common::ErrorSentence(NetError::kClosed), "receive, 3/4바이트"));
   peer.join();
 }
 
