@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "music-player/tests/EngineTestSupport.h"
+#include "music-player/xaudio/Decoder.h"
+#include "music-player/xaudio/Xaudio.h"
+
+using namespace xaudio;
+using namespace xaudio_test;
+
+namespace {
+
+constexpr std::uint64_t kToneFrames = 3 * 44100;
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void Start(double speed, std::string wav = {}) {
+    counters_ = std::make_shared<NullOutputCounters>();
+    PlayerOptions options;
+    auto counters = counters_;
+    options.makeOutput = [=] { return CreateNullOutput(NullOutputOptions{speed, wav}, counters); };
+    NotifyWindowHandle handle = &window_;
+    ASSERT_EQ(player_new_with_options(&player_, &handle, options), 0);
+    ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyReady; }), 0);
+    control_message_send(player_, kCmdSetNotifications, 1);
+  }
+  void Open(const std::string& path) { control_message_send(player_, kCmdInputOpen, path.c_str()); }
+  void TearDown() override {
+    if (player_) player_delete(player_);
+  }
+  int LastPositionMs(std::size_t from = 0) {
+    int ms = -1;
+    auto all = window_.Snapshot();
+    for (std::size_t i = from; i < all.size(); ++i)
+      if (all[i].code == kNotifyPosition) ms = static_cast<int>(all[i].a);
+    return ms;
+  }
+  int WaitFailure(int command, std::size_t from = 0) {
+    const int i = window_.WaitFor([&](const Posted& p) { return p.code == kNotifyCommandFailed && (p.a & 0xFF) == static_cast<std::uint32_t>(command); }, from);
+    return i < 0 ? 1 : static_cast<std::int16_t>(window_.Snapshot()[static_cast<std::size_t>(i)].a >> 16);
+  }
+
+  QueueWindow window_;
+  PlayerHandle player_ = nullptr;
+  std::shared_ptr<NullOutputCounters> counters_;
+};
+
+TEST_F(EngineTest, PlaysAFileToItsEndWithNotificationsInOrder) {
+  Start(0);
+  Open(TestFile("tone3s.mp3"));
+  control_message_send(player_, kCmdPlay);
+  ASSERT_GE(window_.WaitState(kStateEof), 0);
+  const auto all = window_.Snapshot();
+  std::vector<std::uint32_t> order;
+  for (const auto& p : all)
+    if (p.code != kNotifyPosition && p.code != kNotifyTimeCode) order.push_back(p.code);
+  EXPECT_EQ(order, (std::vector<std::uint32_t>{kNotifyReady, kNotifyStream, kNotifyInputState, kNotifyPlayerState, kNotifyPlayerState}));
+  for (const auto& p : all)
+    if (p.code == kNotifyStream) {
+      EXPECT_EQ(p.a & 0xFF, 1u);           // MPEG 1
+      EXPECT_EQ((p.a >> 8) & 0xFF, 3u);    // layer III
+      EXPECT_EQ(p.a >> 16, 128u);          // kbit/s
+      EXPECT_EQ(p.b, 44100u);
+    }
+  // Gapless: exactly the frames that were encoded, both channels.
+  EXPECT_EQ(counters_->samples.load(), kToneFrames * 2);
+  // Positions rise to the length; time codes count the seconds.
+  int last = -1, seconds = -1;
+  for (const auto& p : all) {
+    if (p.code == kNotifyPosition) {
+      EXPECT_GE(static_cast<int>(p.a), last);
+      last = static_cast<int>(p.a);
+      EXPECT_EQ(p.b, 3000u);
+    }
+    if (p.code == kNotifyTimeCode) seconds = static_cast<int>((p.a >> 16) & 0xFF);
+  }
+  EXPECT_EQ(last, 3000);
+  EXPECT_EQ(seconds, 3);
+}
+
+TEST_F(EngineTest, MpegTwoMonoReportsItsStream) {
+  Start(0);
+  Open(TestFile("mono22k.mp3"));
+  control_message_send(player_, kCmdPlay);
+  ASSERT_GE(window_.WaitState(kStateEof), 0);
+  for (const auto& p : window_.Snapshot())
+    if (p.code == kNotifyStream) {
+      EXPECT_EQ(p.a & 0xFF, 2u);
+      EXPECT_EQ(p.b, 22050u);
+    }
+  EXPECT_EQ(counters_->channels.load(), 1);
+  EXPECT_EQ(counters_->samples.load(), 2u * 22050);
+}
+
+TEST_F(EngineTest, PauseHoldsTheOutputAndStopRewinds) {
+  Start(10);  // ten times real time: 3 s of audio in 0.3 s
+  Open(TestFile("tone3s.mp3"));
+  control_message_send(player_, kCmdPlay);
+  ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyPosition && p.a >= 500; }), 0);
+  const std::size_t mark = window_.Count();
+  control_message_send(player_, kCmdPause);
+  ASSERT_GE(window_.WaitState(kStatePaused, mark), 0);
+  const auto held = counters_->samples.load();
+  std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  EXPECT_EQ(counters_->samples.load(), held);
+  const std::size_t resumed = window_.Count();
+  control_message_send(player_, kCmdPlay);
+  ASSERT_GE(window_.WaitState(kStatePlaying, resumed), 0);
+  ASSERT_GE(window_.WaitFor([&](const Posted& p) { return p.code == kNotifyPosition; }, resumed + 1), 0);
+  const std::size_t stopped = window_.Count();
+  control_message_send(player_, kCmdStop);
+  ASSERT_GE(window_.WaitState(kStateStopped, stopped), 0);
+  ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyPosition && p.a == 0; }, stopped), 0);
+  EXPECT_LT(counters_->samples.load(), kToneFrames * 2);
+  // Pause and stop while stopped change nothing.
+  const std::size_t idle = window_.Count();
+  control_message_send(player_, kCmdPause);
+  control_message_send(player_, kCmdStop);
+  control_message_send(player_, kCmdInputClose);
+  ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyInputState && p.a == 1; }, idle), 0);
+  auto after = window_.Snapshot();
+  for (std::size_t i = idle; i < after.size(); ++i) EXPECT_NE(after[i].code, static_cast<std::uint32_t>(kNotifyPlayerState));
+}
+
+TEST_F(EngineTest, SeeksInSixtyFourBitsAndRefusesBadRanges) {
+  Start(0);
+  control_message_send(player_, kCmdSeek, 1, 2);
+  EXPECT_EQ(WaitFailure(kCmdSeek), kXaNoInput);
+  Open(TestFile("tone3s.mp3"));
+  ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyInputState && p.a == 0; }), 0);
+  std::size_t mark = window_.Count();
+  control_message_send(player_, kCmdSeek, 1, 2);
+  ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyPosition && p.a > 0; }, mark), 0);
+  EXPECT_NEAR(LastPositionMs(mark), 1500, 30);
+  // A range near the 32-bit limit would overflow 32-bit arithmetic.
+  mark = window_.Count();
+  control_message_send(player_, kCmdSeek, 0x7FFFFFF0, 0x7FFFFFFF);
+  ASSERT_GE(window_.WaitFor([](const Posted& p) { return p.code == kNotifyPosition; }, mark), 0);
+  EXPECT_NEAR(LastPositionMs(mark), 3000, 30);
+  mark = window_.Count();
+  control_message_send(player_, kCmdSeek, 1, 0);
+  EXPECT_EQ(WaitFailure(kCmdSeek, mark), kXaInvalidParameters);
+  mark = window_.Count();
+  control_message_send(player_, kCmdSeek, 5, 2);
+  EXPECT_EQ(WaitFailure(kCmdSeek, mark), kXaInvalidParameters);
+}
+
+TEST_F(EngineTest, EqualizerBandCutLowersThatBandOnly) {
+  const std::string flat = ::testing::TempDir() + "vantu-eq-flat.wav";
+  const std::string cut = ::testing::TempDir() + "vantu-eq-cut.wav";
+  auto render = [&](const std::string& wav, const unsigned char* table) {
+    const std::size_t mark = window_.Count();
+    Start(0, wav);
+    control_message_send(player_, kCmdEqualizer, table);
+    Open(TestFile("tone3s.mp3"));
+    control_message_send(player_, kCmdPlay);
+    ASSERT_GE(window_.WaitState(kStateEof, mark), 0);
+    player_delete(player_);  // closes the output, which writes the file
+    player_ = nullptr;
+  };
+  unsigned char table[64] = {};
+  table[0] = table[32] = static_cast<unsigned char>(-128);  // band 0 holds 440 Hz
+  render(flat, nullptr);
+  render(cut, table);
+  const auto a = ReadWavSamples(flat), b = ReadWavSamples(cut);
+  ASSERT_EQ(a.size(), kToneFrames * 2);
+  ASSERT_EQ(b.size(), a.size());
+  const double lowRatio = ToneEnergy(b, 2, 44100, 440) / ToneEnergy(a, 2, 44100, 440);
+  const double highRatio = ToneEnergy(b, 2, 44100, 5000) / ToneEnergy(a, 2, 44100, 5000);
+  EXPECT_LT(lowRatio, 0.2);  // -12 dB is 0.063 in energy
+  EXPECT_NEAR(highRatio, 1.0, 0.1);
+  std::filesystem::remove(flat);
+  std::filesystem::remove(cut);
+}
+
+TEST_F(EngineTest, OutputLevelsScaleTheChannelsAndAreClamped) {
+  const std::string wav = ::testing::TempDir() + "vantu-levels.wav";
+  Start(0, wav);
+  control_message_send(player_, kCmdOutputLevel, 250, 0, 255);  // volume clamps to 100, right channel off
+  Open(TestFile("tone3s.mp3"));
+  control_message_send(player_, kCmdPlay);
+  ASSERT_GE(window_.WaitState(kStateEof), 0);
+  player_delete(player_);
+  player_ = nullptr;
+  const auto pcm = ReadWavSamples(wav);
+  ASSERT_EQ(pcm.size(), kToneFrames * 2);
+  int leftPeak = 0, rightPeak = 0;
+  for (std::size_t i = 0; i < pcm.size(); i += 2) {
+    leftPeak = std::max(leftPeak, std::abs(int{pcm[i]}));
+    rightPeak = std::max(rightPeak, std::abs(int{pcm[i + 1]}));
+  }
+  EXPECT_GT(leftPeak, 20000);
+  EXPECT_EQ(rightPeak, 0);
+  std::filesystem::remove(wav);
+}
+
+TEST_F(EngineTest, DamagedInputsFailOrEndCleanly) {
+  auto bytes = common::ReadWholeFile(common::PathFromAnsi(TestFile("tone3s.mp3")), 1u << 24);
+  ASSERT_TRUE(bytes.ok());
+  const std::string dir = ::testing::TempDir();
+  auto write = [&](const std::string& name, const std::string& data) {
+    const std::string path = dir + name;
+    EXPECT_TRUE(common::WriteFileAtomically(common::PathFromAnsi(path),
+                                            {reinterpret_cast<const std::uint8_t*>(data.data()), data.size()}).ok());
+    return path;
+  };
+  const std::string truncated = write("vantu-truncated.mp3", bytes->substr(0, bytes->size() / 2));
+  std::string middle = *bytes;
+  for (std::size_t i = middle.size() / 3; i < middle.size() / 3 + 3000; ++i) middle[i] = static_cast<char>(i * 37);
+  const std::string damaged = write("vantu-damaged.mp3", middle);
+  std::string noise(20000, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+  const std::string garbage = write("vantu-garbage.mp3", noise);
+
+  Start(0);
+  std::size_t mark = window_.Count();
+  Open(dir + "vantu-missing.mp3");
+  EXPECT_EQ(WaitFailure(kCmdInputOpen, mark), kXaOpenFailed);
+  mark = window_.Count();
+  Open(garbage);
+  EXPECT_EQ(WaitFailure(kCmdInputOpen, mark), kXaNotMpegAudio);
+  mark = window_.Count();
+  control_message_send(player_, kCmdPlay);
+  EXPECT_EQ(WaitFailure(kCmdPlay, mark), kXaNoInput);
+
+  for (const auto& path : {truncated, damaged}) {
+    const auto before = counters_->samples.load();
+    mark = window_.Count();
+    Open(path);
+    control_message_send(player_, kCmdPlay);
+    ASSERT_GE(window_.WaitState(kStateEof, mark), 0) << path;
+    const auto played = counters_->samples.load() - before;
+    EXPECT_GT(played, 0u) << path;
+    EXPECT_LE(played, kToneFrames * 2 + 2304) << path;
+  }
+  EXPECT_LT(counters_->samples.load(), 2 * kToneFrames * 2);
+  for (const auto& p : {truncated, damaged, garbage}) std::filesystem::remove(p);
+}
+
+TEST_F(EngineTest, DeleteWhilePlayingStopsEverything) {
+  Start(1);
+  Open(TestFile("tone3s.mp3"));
+  control_message_send(player_, kCmdPlay);
+  ASSERT_GE(window_.WaitState(kStatePlaying), 0);
+  player_delete(player_);
+  player_ = nullptr;
+  const std::size_t after = window_.Count();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(window_.Count(), after);
+}
+
+TEST(XaudioApi, MessagesAndErrors) {
+  EXPECT_EQ((xaudio_get_api_version(2) >> 16) & 0xFF, 3u);
+  EXPECT_EQ((xaudio_get_api_version(2) >> 8) & 0xFF, 2u);
+  QueueWindow window;
+  NotifyWindowHandle handle = &window;
+  PlayerHandle player = nullptr;
+  ASSERT_EQ(player_new(&player, &handle), 0);
+  NotificationRecord r;
+  EXPECT_NE(control_win32_params_to_message(player, &r, 0x8FFF, 0, 0), 0);
+  EXPECT_NE(control_win32_params_to_message(player, &r, kXaMessageBase + kXaMessageCodes, 0, 0), 0);
+  ASSERT_EQ(control_win32_params_to_message(player, &r, kXaMessageBase + 76, 0x01020304, -1), 0);
+  EXPECT_EQ(r.code, 76u);
+  EXPECT_EQ(common::LoadLE32(r.params), 0x01020304u);
+  EXPECT_EQ(common::LoadLE32(r.params + 4), 0xFFFFFFFFu);
+  EXPECT_STREQ(xaudio_error_string(kXaNotSeekable), "input cannot be sought");
+  EXPECT_STREQ(xaudio_error_string(-1234), "unknown error");
+  control_message_send(player, 99);
+  EXPECT_GE(window.WaitFor([](const Posted& p) { return p.code == kNotifyCommandFailed && (p.a & 0xFF) == 99; }), 0);
+  EXPECT_EQ(player_delete(player), 0);
+  NotifyWindowHandle none = nullptr;
+  EXPECT_NE(player_new(&player, &none), 0);
+}
+
+TEST(Decoder, BandFactors) {
+  EXPECT_DOUBLE_EQ(Decoder::BandFactor(0), 1.0);
+  EXPECT_NEAR(20 * std::log10(Decoder::BandFactor(-128)), -12.0, 1e-9);
+  EXPECT_GT(Decoder::BandFactor(127), 3.9);
+}
+
+}  // namespace
