@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,7 @@ class QueueWindow : public xaudio::NotifyWindow {
 
 // Energy of one frequency in a mono or stereo signal (first channel).
 inline double ToneEnergy(const std::vector<std::int16_t>& pcm, int channels, int rate, double freq) {
-  const double w = 2 * M_PI * freq / rate;
+  const double w = 2 * std::numbers::pi * freq / rate;
   const double c = 2 * std::cos(w);
   double s1 = 0, s2 = 0;
   for (std::size_t i = 0; i < pcm.size(); i += static_cast<std::size_t>(channels)) {

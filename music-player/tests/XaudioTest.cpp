@@ -281,3 +281,33 @@ TEST(Decoder, BandFactors) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+// Under Wine this plays on the null sound device (ALSA_CONFIG_PATH).
+TEST(WaveOut, PlaysSeeksAndStopsThroughTheSystemDevice) {
+  QueueWindow window;
+  NotifyWindowHandle handle = &window;
+  PlayerHandle player = nullptr;
+  ASSERT_EQ(player_new(&player, &handle), 0);
+  control_message_send(player, kCmdSetNotifications, 1);
+  const std::string path = TestFile("tone3s.mp3");
+  control_message_send(player, kCmdInputOpen, path.c_str());
+  control_message_send(player, kCmdPlay);
+  ASSERT_GE(window.WaitState(kStatePlaying), 0);
+  ASSERT_GE(window.WaitFor([](const Posted& p) { return p.code == kNotifyPosition && p.a >= 200; }), 0)
+      << "the device does not take data";
+  std::size_t mark = window.Count();
+  control_message_send(player, kCmdPause);
+  ASSERT_GE(window.WaitState(kStatePaused, mark), 0);
+  control_message_send(player, kCmdSeek, 9, 10);
+  control_message_send(player, kCmdPlay);
+  ASSERT_GE(window.WaitFor([](const Posted& p) { return p.code == kNotifyPosition && p.a >= 2700; }, mark), 0);
+  ASSERT_GE(window.WaitState(kStateEof, mark), 0);
+  mark = window.Count();
+  control_message_send(player, kCmdStop);
+  control_message_send(player, kCmdInputClose);
+  ASSERT_GE(window.WaitFor([](const Posted& p) { return p.code == kNotifyInputState && p.a == 1; }, mark), 0);
+  for (const auto& p : window.Snapshot()) EXPECT_NE(p.code, static_cast<std::uint32_t>(kNotifyCommandFailed));
+  EXPECT_EQ(player_delete(player), 0);
+}
+#endif
