@@ -19,7 +19,6 @@ class EngineWindow : public gui::Form, public NotifyWindow {
   explicit EngineWindow(CPlayerEngine* engine) : engine_(engine) {
     SetCaption("Xaudio Hidden Window");
     SetBounds(0, 0, 0, 0);
-    SetBorderIcons(false);
     for (std::uint32_t m = kXaMessageBase; m < kXaMessageBase + kXaMessageCodes; ++m)
       SetMessageHandler(m, [this, m](std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
         return engine_ ? engine_->EngineWindowProc(m, w, l) : 0;

@@ -124,7 +124,9 @@ class FormPeer : public Win32Peer {
         return 0;
       default: break;
     }
-    if (message >= WM_USER && message < WM_APP && form_.HasMessageHandler(message)) {
+    // Numbered messages: the private ranges WM_USER and WM_APP (up to the
+    // registered-message range at 0xC000).
+    if (message >= WM_USER && message < 0xC000 && form_.HasMessageHandler(message)) {
       return form_.Dispatch(message, wParam, static_cast<std::intptr_t>(lParam));
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
