@@ -4,14 +4,17 @@
 #include <cstring>
 
 #include "common/ByteOrder.h"
+#include "common/TextCodec.h"
 
 namespace vantu {
 
 int CompareAnsiNames(const std::string& a, const std::string& b) {
   auto unit = [](const std::string& s, std::size_t& i) {
-    const auto lead = static_cast<std::uint8_t>(s[i++]);
-    if (lead >= 0x81 && lead <= 0xFE && i < s.size()) return (unsigned{lead} << 8) | static_cast<std::uint8_t>(s[i++]);
-    return unsigned{lead};
+    const unsigned lead = static_cast<std::uint8_t>(s[i]);
+    if (common::Cp949CharLength(s, i) != 2) return ++i, lead;
+    const unsigned trail = static_cast<std::uint8_t>(s[i + 1]);
+    i += 2;
+    return (lead << 8) | trail;
   };
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {

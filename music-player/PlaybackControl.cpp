@@ -4,6 +4,7 @@
 
 #include "common/ByteOrder.h"
 #include "common/File.h"
+#include "common/TextCodec.h"
 #include "music-player/VantuApp.h"
 
 namespace vantu {
@@ -27,8 +28,7 @@ std::array<std::uint8_t, 64> BuildBandTable(const PlayerSettings& settings) {
 std::string CutAnsiText(const std::string& text, std::size_t limit) {
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto c = static_cast<std::uint8_t>(text[i]);
-    const std::size_t width = c >= 0x81 && c <= 0xFE && i + 1 < text.size() ? 2 : 1;
+    const std::size_t width = common::Cp949CharLength(text, i) == 2 ? 2 : 1;
     if (i + width > limit) break;
     i += width;
   }

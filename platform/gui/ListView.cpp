@@ -229,6 +229,14 @@ bool ListView::UserClickItem(int index) {
   return true;
 }
 
+bool ListView::UserDoubleClick(int index) {
+  if (!Usable()) return false;
+  if (index < -1 || index >= Count()) index = -1;
+  if (index >= 0 && !UserSetSelected(index, true)) return false;
+  Fire(OnDblClick, index);
+  return true;
+}
+
 bool ListView::UserBeginEdit(int index) {
   if (!Usable() || readOnly_ || index < 0 || index >= Count()) return false;
   bool allow = true;

@@ -140,6 +140,7 @@ class ListView : public Control {
   // What the user did. Refused (false) while the list cannot be reached.
   bool UserSetChecked(int index, bool checked);  // runs OnItemChecked
   bool UserClickItem(int index);                 // selects it, runs OnClick
+  bool UserDoubleClick(int index);               // -1: not on an item; runs OnDblClick
   bool UserSetSelected(int index, bool selected);  // runs OnSelectItem
   // Starts an in-place edit of a caption; true when the edit may go on.
   bool UserBeginEdit(int index);
@@ -152,6 +153,8 @@ class ListView : public Control {
   bool UserDragTo(ListView& target, Point at);
 
   std::function<void()> OnClick;
+  // A double click; the index of the item under the pointer, or -1.
+  std::function<void(int index)> OnDblClick;
   std::function<void(int index)> OnItemChecked;
   std::function<void(int index, bool selected)> OnSelectItem;
   // Set `allow` to false to refuse the in-place edit of row `index`.

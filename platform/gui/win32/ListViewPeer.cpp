@@ -108,6 +108,7 @@ class ListViewPeer : public Win32Peer {
         if (list_.DragEnabled() && list_.Usable()) RunDrag(header->code == LVN_BEGINRDRAG ? WM_RBUTTONUP : WM_LBUTTONUP);
         return 0;
       case NM_CLICK: Fire(list_.OnClick); return 0;
+      case NM_DBLCLK: list_.UserDoubleClick(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem); return 0;
       case LVN_BEGINLABELEDITW: {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         return list_.UserBeginEdit(info->item.iItem) ? FALSE : TRUE;

@@ -1,0 +1,22 @@
+// The player keeps names and paths as ANSI (code page 949) bytes; the GUI
+// layer shows UTF-8. Characters without a counterpart become '?'.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/TextCodec.h"
+
+namespace vantu {
+
+inline std::string AnsiToUtf8(std::string_view ansi) {
+  auto utf8 = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(ansi));
+  return utf8 ? *utf8 : std::string();
+}
+
+inline std::string Utf8ToAnsi(std::string_view utf8) {
+  auto utf16 = common::Utf8ToUtf16(utf8);
+  return utf16 ? common::Utf16ToCp949Lossy(*utf16) : std::string();
+}
+
+}  // namespace vantu
