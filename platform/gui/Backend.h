@@ -52,6 +52,7 @@ enum class Change {
   kNodeChanged,  // text, pictures, children button or expanded state
   kPanels,       // status bar panels (index: one panel, -1 all)
   kAcceptFiles,  // files may (no longer) be dropped on the control
+  kMenu,         // a form's menu bar was set
 };
 
 // The native side of one control (or of a tray icon).
@@ -163,6 +164,8 @@ class Backend {
   virtual FolderDialogAnswer ShowFolderDialog(const FolderDialogRequest& request) = 0;
   // The shell's display name and icons of a PC file or folder.
   virtual ShellItemInfo GetShellInfo(const std::string& path, bool folder) = 0;
+  // The hourglass over every window of the program while long work runs.
+  virtual void SetBusyCursor(bool on) = 0;
   // Watches a folder; the peer calls FolderWatch::Changed on the GUI
   // thread. Replaced (or dropped) whenever the watch's settings change.
   virtual std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) = 0;

@@ -18,6 +18,8 @@
 
 namespace gui {
 
+class MainMenu;
+
 class Form : public Control {
  public:
   enum class CloseAction { kNone, kHide, kFree, kMinimize };
@@ -67,6 +69,13 @@ class Form : public Control {
   // application's main form ends the application.
   void Close();
 
+  // The menu bar (the form does not own it); set before or after Create().
+  MainMenu* Menu() const { return menu_; }
+  void SetMenu(MainMenu* menu) {
+    menu_ = menu;
+    Notify(Change::kMenu);
+  }
+
   Control* ActiveControl() const { return activeControl_; }
   void SetActiveControl(Control* control);
 
@@ -115,6 +124,7 @@ class Form : public Control {
   bool inModal_ = false;
   ModalResult modalResult_ = ModalResult::kNone;
   Control* activeControl_ = nullptr;
+  MainMenu* menu_ = nullptr;
   std::map<std::uint32_t, MessageHandler> handlers_;
   std::shared_ptr<Form*> life_;
 };

@@ -74,4 +74,12 @@ class PopupMenu {
   int popups_ = 0;
 };
 
+// A form's menu bar (Form::SetMenu): its items are the titles of the bar,
+// their items the drop-down menus. Item states are read each time a
+// drop-down opens, so code changes them as on any menu item.
+class MainMenu : public PopupMenu {
+ public:
+  explicit MainMenu(Form* owner) : PopupMenu(owner) {}
+};
+
 }  // namespace gui

@@ -117,6 +117,9 @@ class HeadlessBackend : public Backend {
   FolderDialogAnswer ShowFolderDialog(const FolderDialogRequest& request) override;
   ShellItemInfo GetShellInfo(const std::string& path, bool folder) override { return HeadlessShellInfo(path, folder); }
   std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) override;
+  void SetBusyCursor(bool on) override { busyChanges_.push_back(on); }
+  // Every switch of the hourglass, in order.
+  const std::vector<bool>& BusyCursorChanges() const { return busyChanges_; }
 
   void NoteFront(Form* form) { lastFront_ = form; }
 
@@ -154,6 +157,7 @@ class HeadlessBackend : public Backend {
   std::deque<FolderDialogAnswer> folderAnswers_;
   std::vector<ShownFolderDialog> folderDialogs_;
   std::vector<FolderWatch*> watches_;
+  std::vector<bool> busyChanges_;
   MenuItem* nextChoice_ = nullptr;
   int popups_ = 0;
   Form* lastFront_ = nullptr;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/Cursor.h"
 #include "platform/gui/FileDialog.h"
 #include "platform/gui/FolderWatch.h"
 #include "platform/gui/Form.h"
@@ -282,6 +283,19 @@ TEST_F(StandardControlsTest, FolderWatchReportsChangesOfItsFolderWhileActive) {
   watch.SetActive(false);
   EXPECT_EQ(backend().NotifyFolderChanged("D:\\"), 0);
   EXPECT_EQ(changes, 3);
+}
+
+TEST_F(StandardControlsTest, BusyCursorScopesNestAndPutBackWhatWasShown) {
+  {
+    BusyCursorScope outer;
+    {
+      BusyCursorScope inner;
+      EXPECT_TRUE(BusyCursor());
+    }
+    EXPECT_TRUE(BusyCursor()) << "the outer scope still runs";
+  }
+  EXPECT_FALSE(BusyCursor());
+  EXPECT_EQ(backend().BusyCursorChanges(), (std::vector<bool>{true, true, true, false}));
 }
 
 }  // namespace

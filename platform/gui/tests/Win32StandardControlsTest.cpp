@@ -19,6 +19,7 @@
 #include "platform/gui/Form.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/ListView.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/ProgressBar.h"
 #include "platform/gui/RadioButton.h"
 #include "platform/gui/ShellInfo.h"
@@ -270,6 +271,47 @@ TEST_F(Win32StandardControlsTest, ShellInfoAndFolderWatchOnARealFolder) {
   watch.SetActive(false);
   form.Destroy();
   std::filesystem::remove_all(folder);
+}
+
+TEST_F(Win32StandardControlsTest, MenuBarDropDownsFollowTheItemsAndClicksReachThem) {
+  Form form;
+  MainMenu menu(&form);
+  MenuItem file(&menu), transfer(&menu);
+  file.SetCaption("파일(&F)");
+  transfer.SetCaption("전송(&S)");
+  MenuItem format(&file), separator(&file), exit(&file);
+  format.SetCaption("포맷하기");
+  separator.SetCaption("-");
+  exit.SetCaption("종료(&X)");
+  MenuItem download(&transfer);
+  download.SetCaption("파일다운로드(&D)");
+  int exits = 0;
+  exit.OnClick = [&] { ++exits; };
+  form.SetClientSize(300, 200);
+  form.SetMenu(&menu);
+  form.Show();
+  app_.ProcessMessages();
+  HMENU bar = GetMenu(H(form));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(GetMenuItemCount(bar), 2);
+  RECT client{};
+  GetClientRect(H(form), &client);
+  EXPECT_EQ(client.bottom, MulDiv(200, GetDeviceCaps(GetDC(nullptr), LOGPIXELSX), 96)) << "the bar is outside the client area";
+
+  format.SetEnabled(false);
+  HMENU drop = GetSubMenu(bar, 0);
+  SendMessageW(H(form), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(drop), 0);
+  ASSERT_EQ(GetMenuItemCount(drop), 3);
+  EXPECT_TRUE(GetMenuState(drop, 0, MF_BYPOSITION) & MF_GRAYED);
+  const UINT exitId = GetMenuItemID(drop, 2);
+  SendMessageW(H(form), WM_COMMAND, MAKEWPARAM(exitId, 0), 0);
+  EXPECT_EQ(exits, 1);
+  exit.SetVisible(false);
+  SendMessageW(H(form), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(drop), 0);
+  EXPECT_EQ(GetMenuItemCount(drop), 2) << "a hidden item leaves the drop-down";
+  form.SetMenu(nullptr);
+  EXPECT_EQ(GetMenu(H(form)), nullptr);
+  form.Destroy();
 }
 
 }  // namespace

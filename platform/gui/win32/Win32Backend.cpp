@@ -86,6 +86,7 @@ class FormPeer : public Win32Peer {
     }
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (form.AcceptFiles()) DragAcceptFiles(hwnd_, TRUE);
+    ApplyMenu();
   }
   ~FormPeer() override {
     if (hwnd_) {
@@ -102,6 +103,18 @@ class FormPeer : public Win32Peer {
       case WM_CLOSE: form_.UserClose(); return 0;
       case WM_DROPFILES: DropFiles(form_, hwnd_, reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_COPYDATA: return DeliverCopyData(form_, lParam);
+      case WM_SETCURSOR:
+        if (ShowBusyCursor()) return TRUE;
+        break;
+      case WM_INITMENUPOPUP:
+        if (menuBar_) menuBar_->Refill(reinterpret_cast<HMENU>(wParam));
+        return 0;
+      case WM_COMMAND:
+        if (lParam == 0 && HIWORD(wParam) == 0 && menuBar_) {
+          if (MenuItem* item = menuBar_->ItemOf(LOWORD(wParam))) item->UserClick();
+          return 0;
+        }
+        break;
       case WM_SIZE:
         if (&form_ == App().MainForm()) {
           if (wParam == SIZE_MINIMIZED) Fire(App().OnMinimize);
@@ -135,8 +148,17 @@ class FormPeer : public Win32Peer {
  protected:
   RECT ClientToWindow() {
     RECT r{0, 0, S(form_.Width()), S(form_.Height())};
-    AdjustWindowRectEx(&r, style_, FALSE, WS_EX_CONTROLPARENT);
+    AdjustWindowRectEx(&r, style_, form_.Menu() != nullptr, WS_EX_CONTROLPARENT);
     return r;
+  }
+  void ApplyMenu() {
+    SetMenu(hwnd_, nullptr);
+    menuBar_.reset();
+    if (form_.Menu()) {
+      menuBar_ = std::make_unique<MenuBar>(*form_.Menu());
+      SetMenu(hwnd_, menuBar_->handle());
+    }
+    ApplyBounds();
   }
   void ApplyBounds() override {
     RECT r = ClientToWindow();
@@ -145,6 +167,7 @@ class FormPeer : public Win32Peer {
   void ApplyVisible() override { ShowWindow(hwnd_, form_.Visible() ? SW_SHOW : SW_HIDE); }
   void Apply(Change what, int) override {
     if (what == Change::kText) SetWindowTextW(hwnd_, W(form_.Caption()).c_str());
+    if (what == Change::kMenu) ApplyMenu();
     if (what == Change::kFront) {
       if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
       SetForegroundWindow(hwnd_);
@@ -156,6 +179,7 @@ class FormPeer : public Win32Peer {
   Form& form_;
   DWORD style_ = 0;
   bool minimized_ = false;
+  std::unique_ptr<MenuBar> menuBar_;
 };
 
 // The window of a created control: custom-drawn windows have peers of
@@ -703,7 +727,7 @@ class Win32Backend : public Backend {
 
   MenuItem* TrackPopupMenu(PopupMenu& menu, Point at) override {
     std::vector<MenuItem*> ids;
-    HMENU handle = Build(menu.Items(), ids);
+    HMENU handle = BuildPopupMenu(menu.Items(), ids);
     SetForegroundWindow(appWindow);
     const int chosen = ::TrackPopupMenu(handle, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, S(at.x), S(at.y), 0,
                                         appWindow, nullptr);
@@ -720,6 +744,9 @@ class Win32Backend : public Backend {
   }
   ShellItemInfo GetShellInfo(const std::string& path, bool folder) override { return ShellInfoOf(path, folder); }
   std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) override { return CreateFolderWatchPeerWin32(watch); }
+  void SetBusyCursor(bool on) override {
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(on ? IDC_WAIT : IDC_ARROW)));
+  }
 
   void BeginModal(Form& form) override {
     std::vector<HWND> disabled;
@@ -775,26 +802,6 @@ class Win32Backend : public Backend {
     if (form && form->peer()) return WindowOf(*form);
     HWND active = GetActiveWindow();
     return PeerOf(active) ? active : nullptr;
-  }
-
-  static HMENU Build(const std::vector<MenuItem*>& items, std::vector<MenuItem*>& ids) {
-    HMENU handle = CreatePopupMenu();
-    for (MenuItem* item : items) {
-      if (!item->Visible()) continue;
-      if (item->IsSeparator()) {
-        AppendMenuW(handle, MF_SEPARATOR, 0, nullptr);
-        continue;
-      }
-      UINT flags = MF_STRING | (item->Enabled() ? 0 : MF_GRAYED) | (item->Checked() ? MF_CHECKED : 0);
-      if (!item->Items().empty()) {
-        AppendMenuW(handle, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(Build(item->Items(), ids)),
-                    W(item->Caption()).c_str());
-      } else {
-        ids.push_back(item);
-        AppendMenuW(handle, flags, ids.size(), W(item->Caption()).c_str());
-      }
-    }
-    return handle;
   }
 
   void Dispatch(MSG& msg) {

@@ -7,14 +7,18 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gui/Control.h"
 #include "platform/gui/Form.h"
 
 namespace gui {
 class ImageList;
+class MainMenu;
+class MenuItem;
 class Image;
 class ListView;
 class ProgressBar;
@@ -46,6 +50,10 @@ std::string WindowText(HWND hwnd);
 // The icon of a picture (16x16 unless `size` says otherwise), cached for
 // the process.
 HICON LoadPicture(const Icon& icon, int size = 16);
+
+// While the program is busy: shows the hourglass and answers true (the
+// WM_SETCURSOR is handled).
+bool ShowBusyCursor();
 
 // Hands the files of a WM_DROPFILES to the control (and frees the drop).
 void DropFiles(Control& control, HWND hwnd, HDROP drop);
@@ -173,6 +181,7 @@ class Win32Peer : public Peer {
     if (message == WM_SETFOCUS) {
       if (Form* form = peer->control_.OwnerForm()) form->SetActiveControl(&peer->control_);
     }
+    if (message == WM_SETCURSOR && ShowBusyCursor()) return TRUE;
     if (message == WM_DROPFILES) {
       DropFiles(peer->control_, hwnd, reinterpret_cast<HDROP>(wParam));
       return 0;
@@ -200,6 +209,31 @@ std::unique_ptr<Peer> CreateStatusBarPeer(StatusBar& bar);
 std::unique_ptr<Peer> CreateRadioButtonPeer(RadioButton& button);
 std::unique_ptr<Peer> CreatePanelPeer(Panel& panel);
 std::unique_ptr<Peer> CreateSplitterPeer(Splitter& splitter);
+
+// A form's menu bar, built from its MainMenu; each drop-down is filled
+// from the model as it opens, so item states are always current.
+class MenuBar {
+ public:
+  explicit MenuBar(gui::MainMenu& menu);
+  ~MenuBar();
+  HMENU handle() const { return bar_; }
+  // WM_INITMENUPOPUP: refills the drop-down from its item.
+  void Refill(HMENU popup);
+  // WM_COMMAND from the menu: the item of that id (nullptr if none).
+  gui::MenuItem* ItemOf(UINT id) const;
+
+ private:
+  void Fill(HMENU handle, const std::vector<gui::MenuItem*>& items);
+  UINT IdOf(gui::MenuItem* item);
+  HMENU bar_ = nullptr;
+  std::map<HMENU, gui::MenuItem*> popups_;
+  std::map<gui::MenuItem*, UINT> ids_;
+  std::vector<gui::MenuItem*> items_;
+};
+
+// The menu of items (a popup menu or a drop-down), with ids from `ids`
+// (item i has id i + 1).
+HMENU BuildPopupMenu(const std::vector<gui::MenuItem*>& items, std::vector<gui::MenuItem*>& ids);
 
 // A native image list holding the pictures of an ImageList, kept up to
 // date as pictures are added (rebuilt when they were cleared).
