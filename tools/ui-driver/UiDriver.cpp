@@ -11,12 +11,20 @@
 //                                        text (UTF-8) on stdout
 //   ui-driver box-ok <title>             presses the OK of the message box of that title
 //   ui-driver click <caption> <button>   clicks the button of that text on the form of that caption
+//   ui-driver drop <caption> <x> <y> <file>...
+//                                        drops the files on the form of that caption at a
+//                                        client point, as the shell does (WM_DROPFILES to
+//                                        the window there that takes files)
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -113,6 +121,60 @@ void PrintUtf8(const std::wstring& text) {
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+// The window under a client point of the form that takes dropped files
+// (WS_EX_ACCEPTFILES), the form itself at the latest; the point becomes a
+// client point of that window.
+HWND DropTarget(HWND form, POINT& at) {
+  POINT screen = at;
+  ClientToScreen(form, &screen);
+  HWND hit = ChildWindowFromPointEx(form, at, CWP_SKIPINVISIBLE);
+  for (HWND child = hit; child && child != form;) {
+    POINT local = screen;
+    ScreenToClient(child, &local);
+    HWND deeper = ChildWindowFromPointEx(child, local, CWP_SKIPINVISIBLE);
+    if (!deeper || deeper == child) break;
+    hit = child = deeper;
+  }
+  for (HWND h = hit ? hit : form; h; h = GetParent(h)) {
+    if ((GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) || h == form) {
+      at = screen;
+      ScreenToClient(h, &at);
+      return h;
+    }
+  }
+  return form;
+}
+
+// Posts a WM_DROPFILES with a DROPFILES block of wide paths. A drop
+// handle means nothing in another process (Wine carries no HDROP across
+// processes), so the block is written into the target process's own memory,
+// as the handle the shell would have given it: a fixed global block is its
+// address there. The page stays with the target (a test tool's small leak).
+bool DropFiles(HWND form, POINT at, const std::vector<std::wstring>& paths) {
+  HWND target = DropTarget(form, at);
+  std::size_t chars = 1;
+  for (const auto& p : paths) chars += p.size() + 1;
+  std::vector<std::uint8_t> block(sizeof(DROPFILES) + chars * sizeof(wchar_t), 0);
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->pt = at;
+  header->fNC = FALSE;
+  header->fWide = TRUE;
+  auto* out = reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES));
+  for (const auto& p : paths) {
+    std::memcpy(out, p.c_str(), (p.size() + 1) * sizeof(wchar_t));
+    out += p.size() + 1;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(target, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  CloseHandle(process);
+  return written && PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -162,6 +224,13 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(200);
     PostMessageW(menu, WM_CHAR, static_cast<WPARAM>(towlower(argv[2][0])), 0);
     return WaitFor(ms, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); }) ? 0 : 1;
+  }
+  if (command == L"drop" && argc >= 6) {
+    HWND form = nullptr;
+    if (!WaitFor(10000, [&] { return (form = FindForm(argv[2], true)) != nullptr; })) return 1;
+    POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+    std::vector<std::wstring> paths(argv + 5, argv + argc);
+    return DropFiles(form, at, paths) ? 0 : 1;
   }
   return 2;
 }

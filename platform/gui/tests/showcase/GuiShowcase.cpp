@@ -1,14 +1,25 @@
-// A small program on the GUI layer for the desktop tests under Wine: a
-// captionless custom-drawn window whose face comes from pictures in memory,
-// with a fill, text in a named font, and a handle that drags the window.
-// The desktop test takes a screenshot and checks known pixels of the face.
+// gui-showcase.exe: the GUI layer's program for the desktop tests under
+// Wine. Two windows: a captionless custom-drawn window whose face comes
+// from pictures in memory, with a fill, text in a named font, and a handle
+// that drags the window (its test takes a screenshot and checks known
+// pixels of the face); and the form of the standard controls
+// (ShowcaseForm.h), which takes dropped files. Closing either ends the
+// program.
+//
+//   gui-showcase.exe [--drop-log FILE]
+// With --drop-log every file dropped on the form is written to FILE, one
+// UTF-8 path a line, so a test can see what arrived.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "common/File.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/CustomWindow.h"
+#include "platform/gui/tests/showcase/ShowcaseForm.h"
 #include "platform/gui/win32/Win32Backend.h"
 
 namespace {
@@ -82,10 +93,28 @@ class Showcase : public gui::CustomWindow {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring dropLog;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--drop-log") dropLog = argv[i + 1];
+  }
+  LocalFree(argv);
+
   gui::Application app(gui::win32::CreateWin32Backend(instance));
   app.SetTitle("GUI Showcase");
   auto& window = app.CreateForm<Showcase>();
+  auto& form = app.CreateForm<showcase::ShowcaseForm>();
+  form.OnClose = [&app](gui::Form::CloseAction&) { app.Terminate(); };
+  std::string arrived;
+  form.OnFilesArrived = [&](const std::vector<std::string>& paths) {
+    for (const auto& p : paths) arrived += p + "\n";
+    if (dropLog.empty()) return;
+    (void)common::WriteFileAtomically(std::filesystem::path(dropLog),
+                                      std::span(reinterpret_cast<const std::uint8_t*>(arrived.data()), arrived.size()));
+  };
   window.Show();
+  form.Show();
   app.Run();
   app.DestroyForms();
   return 0;
