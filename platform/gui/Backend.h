@@ -64,6 +64,8 @@ class Peer {
   // under a client point (-1 for none), the client rectangle of a row.
   virtual std::optional<int> ItemAt(Point) { return std::nullopt; }
   virtual std::optional<Rect> ItemRect(int) { return std::nullopt; }
+  // The screen point of a client point of the native window.
+  virtual std::optional<Point> ToScreen(Point) { return std::nullopt; }
 };
 
 struct MessageBoxRequest {

@@ -4,6 +4,7 @@
 
 #include "platform/gui/Application.h"
 #include "platform/gui/Form.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/PageControl.h"
 
 namespace gui {
@@ -89,6 +90,30 @@ bool Control::UserDropFiles(const std::vector<std::string>& paths, Point at) {
   if (!acceptFiles_ || !Usable() || paths.empty()) return false;
   Fire(OnDropFiles, paths, at);
   return true;
+}
+
+bool Control::UserContextMenu(Point screen) {
+  if (!Usable()) return false;
+  bool handled = false;
+  Fire(OnContextPopup, screen, handled);
+  if (handled) return true;
+  if (contextMenu_) {
+    contextMenu_->Popup(screen);
+    return true;
+  }
+  return false;
+}
+
+Point Control::ClientToScreen(Point client) const {
+  if (peer_) {
+    if (auto screen = peer_->ToScreen(client)) return *screen;
+  }
+  Point p = client;
+  for (const Control* c = this; c; c = c->parent_) {
+    p.x += c->bounds_.left;
+    p.y += c->bounds_.top;
+  }
+  return p;
 }
 
 bool Control::Focused() {

@@ -19,6 +19,7 @@
 namespace gui {
 
 class Form;
+class PopupMenu;
 
 class Control {
  public:
@@ -97,6 +98,22 @@ class Control {
   bool UserDropFiles(const std::vector<std::string>& paths, Point at);
   std::function<void(const std::vector<std::string>& paths, Point at)> OnDropFiles;
 
+  // The popup menu of a right click on the control (or the menu key).
+  // OnContextPopup runs first with the screen point and may take the click
+  // itself (handled = true). A control with neither leaves the click to the
+  // window (a text box's own menu, or the parent's). The control does not
+  // own the menu.
+  PopupMenu* ContextMenu() const { return contextMenu_; }
+  void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
+  std::function<void(Point screen, bool& handled)> OnContextPopup;
+  // What the user did: asked for the context menu at a screen point; false
+  // when the control did not take it.
+  bool UserContextMenu(Point screen);
+
+  // The screen point of a point in the control's client area (headless:
+  // the bounds of the control and its parents added up).
+  Point ClientToScreen(Point client) const;
+
   // For backends: the native side.
   Peer* peer() const { return peer_.get(); }
 
@@ -115,6 +132,7 @@ class Control {
   bool enabled_ = true;
   std::string hint_;
   bool acceptFiles_ = false;
+  PopupMenu* contextMenu_ = nullptr;
 };
 
 }  // namespace gui

@@ -11,6 +11,7 @@
 #include "platform/gui/GroupBox.h"
 #include "platform/gui/Image.h"
 #include "platform/gui/ListView.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/Panel.h"
 #include "platform/gui/ProgressBar.h"
 #include "platform/gui/RadioButton.h"
@@ -283,6 +284,43 @@ TEST_F(StandardControlsTest, FolderWatchReportsChangesOfItsFolderWhileActive) {
   watch.SetActive(false);
   EXPECT_EQ(backend().NotifyFolderChanged("D:\\"), 0);
   EXPECT_EQ(changes, 3);
+}
+
+TEST_F(StandardControlsTest, ContextMenusOpenAtThePointUnlessTheFormTakesTheClick) {
+  Form form;
+  form.SetBounds(100, 50, 400, 300);
+  Panel bar(&form);
+  bar.SetBounds(10, 20, 200, 30);
+  Image button(&bar);
+  button.SetBounds(5, 4, 24, 22);
+  EXPECT_EQ(button.ClientToScreen({0, 22}).x, 115);
+  EXPECT_EQ(button.ClientToScreen({0, 22}).y, 96) << "below the button: where its drop-down opens";
+
+  PopupMenu styles(&form);
+  MenuItem large(&styles), report(&styles);
+  int chosen = 0;
+  report.OnClick = [&] { ++chosen; };
+  button.SetContextMenu(&styles);
+  form.Show();
+  backend().ChooseOnNextPopup(&report);
+  EXPECT_TRUE(button.UserContextMenu({120, 80}));
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(styles.PopupCount(), 1);
+
+  // The form decides itself whether its menu opens (not while a command
+  // runs, say).
+  PopupMenu formMenu(&form);
+  form.SetContextMenu(&formMenu);
+  bool busy = true;
+  form.OnContextPopup = [&](Point, bool& handled) { handled = busy; };
+  EXPECT_TRUE(form.UserContextMenu({150, 150}));
+  EXPECT_EQ(formMenu.PopupCount(), 0);
+  busy = false;
+  form.UserContextMenu({150, 150});
+  EXPECT_EQ(formMenu.PopupCount(), 1);
+  EXPECT_FALSE(bar.UserContextMenu({0, 0})) << "no menu of its own: the window's";
+  button.SetEnabled(false);
+  EXPECT_FALSE(button.UserContextMenu({120, 80}));
 }
 
 TEST_F(StandardControlsTest, BusyCursorScopesNestAndPutBackWhatWasShown) {

@@ -273,6 +273,29 @@ TEST_F(Win32StandardControlsTest, ShellInfoAndFolderWatchOnARealFolder) {
   std::filesystem::remove_all(folder);
 }
 
+TEST_F(Win32StandardControlsTest, RightClicksReachTheControlWithItsScreenPoint) {
+  Form form;
+  form.SetBounds(0, 0, 300, 200);
+  ListView list(&form);
+  list.SetBounds(20, 30, 200, 100);
+  Point seen{-1, -1};
+  list.OnContextPopup = [&](Point at, bool& handled) {
+    seen = at;
+    handled = true;
+  };
+  form.Show();
+  app_.ProcessMessages();
+  const Point corner = list.ClientToScreen({0, 0});
+  POINT native{0, 0};
+  ClientToScreen(H(list), &native);
+  EXPECT_EQ(corner.x, MulDiv(native.x, 96, GetDeviceCaps(GetDC(nullptr), LOGPIXELSX)));
+  SendMessageW(H(list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(H(list)), MAKELPARAM(native.x + 10, native.y + 5));
+  EXPECT_EQ(seen.y, list.ClientToScreen({0, 5}).y);
+  SendMessageW(H(list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(H(list)), MAKELPARAM(-1, -1));
+  EXPECT_EQ(seen.x, corner.x) << "the menu key opens at the control's corner";
+  form.Destroy();
+}
+
 TEST_F(Win32StandardControlsTest, MenuBarDropDownsFollowTheItemsAndClicksReachThem) {
   Form form;
   MainMenu menu(&form);

@@ -106,6 +106,9 @@ class FormPeer : public Win32Peer {
       case WM_SETCURSOR:
         if (ShowBusyCursor()) return TRUE;
         break;
+      case WM_CONTEXTMENU:
+        if (ContextMenu(form_, hwnd_, lParam)) return 0;
+        break;
       case WM_INITMENUPOPUP:
         if (menuBar_) menuBar_->Refill(reinterpret_cast<HMENU>(wParam));
         return 0;

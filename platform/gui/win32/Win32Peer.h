@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,22 @@ class Win32Peer : public Peer {
       default: Apply(what, index); break;
     }
     updating_ = false;
+  }
+
+  std::optional<Point> ToScreen(Point client) override {
+    if (!hwnd_) return std::nullopt;
+    POINT p{S(client.x), S(client.y)};
+    ::ClientToScreen(hwnd_, &p);
+    return Point{Unscale(p.x), Unscale(p.y)};
+  }
+  // WM_CONTEXTMENU: true when the control took it.
+  static bool ContextMenu(Control& control, HWND hwnd, LPARAM lParam) {
+    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (p.x == -1 && p.y == -1) {  // the menu key: at the control's corner
+      p = POINT{0, 0};
+      ::ClientToScreen(hwnd, &p);
+    }
+    return control.UserContextMenu(Point{Unscale(p.x), Unscale(p.y)});
   }
 
   virtual void OnCommand(int) {}
@@ -182,6 +199,7 @@ class Win32Peer : public Peer {
       if (Form* form = peer->control_.OwnerForm()) form->SetActiveControl(&peer->control_);
     }
     if (message == WM_SETCURSOR && ShowBusyCursor()) return TRUE;
+    if (message == WM_CONTEXTMENU && ContextMenu(peer->control_, hwnd, lParam)) return 0;
     if (message == WM_DROPFILES) {
       DropFiles(peer->control_, hwnd, reinterpret_cast<HDROP>(wParam));
       return 0;
