@@ -91,24 +91,27 @@ std::wstring BoxText(HWND box) {
   return text;
 }
 
+struct ButtonSearch {
+  const wchar_t* caption;
+  HWND found;
+};
+
+// EnumChildWindows' callback: a named stdcall function, since a lambda does
+// not convert to WNDENUMPROC in the 32-bit build.
+BOOL CALLBACK MatchButton(HWND child, LPARAM data) {
+  auto* s = reinterpret_cast<ButtonSearch*>(data);
+  wchar_t cls[16] = {};
+  GetClassNameW(child, cls, 16);
+  if (_wcsicmp(cls, L"Button") == 0 && TextOf(child) == s->caption) {
+    s->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindButton(HWND form, const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumChildWindows(
-      form,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t cls[16] = {};
-        GetClassNameW(child, cls, 16);
-        if (_wcsicmp(cls, L"Button") == 0 && TextOf(child) == s->caption) {
-          s->found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ButtonSearch search{caption, nullptr};
+  EnumChildWindows(form, MatchButton, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
