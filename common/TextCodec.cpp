@@ -267,4 +267,10 @@ Result<std::string> Cp949ToUtf8(std::string_view bytes) {
   return Utf16ToUtf8(*wide);
 }
 
+std::string Cp949ToUtf8Lossy(std::string_view bytes) {
+  // The lossy decoder gives well-formed UTF-16 only.
+  auto text = Utf16ToUtf8(Cp949ToUtf16Lossy(bytes));
+  return text ? std::move(*text) : std::string();
+}
+
 }  // namespace common

@@ -40,6 +40,8 @@ Result<std::string> Utf16ToUtf8(std::u16string_view text);
 // Convenience for tests and the Linux tools: UTF-8 <-> CP949 through UTF-16.
 Result<std::string> Utf8ToCp949(std::string_view bytes);
 Result<std::string> Cp949ToUtf8(std::string_view bytes);
+// For display: every sequence that is no CP949 character becomes U+FFFD.
+std::string Cp949ToUtf8Lossy(std::string_view bytes);
 
 // Length in bytes (1 or 2) of the CP949 character starting at `bytes[at]`, or
 // 0 when the bytes there do not form a character.

@@ -15,12 +15,7 @@ TfrmConfig* frmConfig = nullptr;
 namespace {
 
 // The INI file holds ANSI (code page 949) bytes; the forms hold UTF-8.
-std::string FromAnsi(const std::string& bytes) {
-  auto text = common::Cp949ToUtf8(bytes);
-  if (text) return *text;
-  auto wide = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(bytes));
-  return wide ? *wide : std::string();
-}
+std::string FromAnsi(const std::string& bytes) { return common::Cp949ToUtf8Lossy(bytes); }
 
 std::string ToAnsi(const std::string& text) {
   auto bytes = common::Utf8ToCp949(text);

@@ -17,11 +17,6 @@ constexpr const char* kLogoutCaption = "로그아웃";
 constexpr const char* kZoneViewCaption = "Zone보기";
 constexpr const char* kZoneHideCaption = "Zone감추기";
 
-std::string Utf8(const std::string& cp949) {
-  auto text = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(cp949));
-  return text ? std::move(*text) : std::string();
-}
-
 // Undoes a half-done login when a request fails: the button is enabled
 // again and the form is back in its logged-out state, visible.
 class LoginAttempt {
@@ -180,7 +175,7 @@ std::string TfrmLogin::Get(const std::string& url) {
   return std::move(*body);
 }
 
-void TfrmLogin::ShowLog(const std::string& body) { memoHTML.SetText(Utf8(body)); }
+void TfrmLogin::ShowLog(const std::string& body) { memoHTML.SetText(common::Cp949ToUtf8Lossy(body)); }
 
 std::string TfrmLogin::CommandUrl(service::Command command, const std::string& list) {
   return service::CommandUrl(config_.LoginURL, command, Cp949(edtUserID.Text()), Cp949(edtPassWD.Text()), list);
@@ -196,8 +191,10 @@ bool TfrmLogin::acGetZoneInfo() {
   config_.cbSelServer.ClearItems();
   for (std::size_t i = 0; i < list->zones.size(); ++i) {
     const service::ZoneRecord& zone = list->zones[i];
-    const std::string name = Utf8(zone.name);
-    lvZone.AddItem({name, {Utf8(zone.host), Utf8(zone.contentAddress), Utf8(zone.contentPort)}});
+    const std::string name = common::Cp949ToUtf8Lossy(zone.name);
+    lvZone.AddItem({name,
+                    {common::Cp949ToUtf8Lossy(zone.host), common::Cp949ToUtf8Lossy(zone.contentAddress),
+                     common::Cp949ToUtf8Lossy(zone.contentPort)}});
     config_.cbSelServer.AddItem(name);
     if (name == config_.ServerName) SelectZone(static_cast<int>(i), zone);
   }
@@ -206,10 +203,10 @@ bool TfrmLogin::acGetZoneInfo() {
 
 void TfrmLogin::SelectZone(int index, const service::ZoneRecord& zone) {
   config_.cbSelServer.SetItemIndex(index);
-  config_.LoginURL = service::LoginUrl(tls_, Utf8(zone.host));
-  config_.ContentServerAddress = Utf8(zone.contentAddress);
-  config_.ContentServerPort = Utf8(zone.contentPort);
-  selectedZone_ = Utf8(zone.name);
+  config_.LoginURL = service::LoginUrl(tls_, common::Cp949ToUtf8Lossy(zone.host));
+  config_.ContentServerAddress = common::Cp949ToUtf8Lossy(zone.contentAddress);
+  config_.ContentServerPort = common::Cp949ToUtf8Lossy(zone.contentPort);
+  selectedZone_ = common::Cp949ToUtf8Lossy(zone.name);
   lbZoneName.SetCaption(selectedZone_ + " 로그인");
 }
 
@@ -217,13 +214,13 @@ service::CommandResult TfrmLogin::SendCommand(const std::string& url) {
   if (config_.LoginURL.empty()) {
     // No zone chosen yet: there is nowhere to send the command to.
     memoHTML.Clear();
-    memoHTML.AddLine("(no zone selected) " + Utf8(service::RedactPassword(url)));
+    memoHTML.AddLine("(no zone selected) " + common::Cp949ToUtf8Lossy(service::RedactPassword(url)));
     return {};
   }
   const std::string body = Get(url);
   ShowLog(body);
   service::CommandResult result = service::ClassifyReply(body);
-  if (!result.serviceReply) memoHTML.AddLine(Utf8(service::RedactPassword(url)));
+  if (!result.serviceReply) memoHTML.AddLine(common::Cp949ToUtf8Lossy(service::RedactPassword(url)));
   if (result.userMissingNotice) {
     gui::App().MessageBox("Tarnel Zone에서 더욱 편리하게 사용하실 수 있습니다.", "알림", gui::Buttons::kOk,
                           gui::MsgIcon::kInformation);
@@ -247,18 +244,24 @@ bool TfrmLogin::acGetTarnelChannelList() {
 }
 
 bool TfrmLogin::acSetMyTarnel(const std::string& text) {
+  // The list is replaced whatever the reply; one that ends in a "/" answers
+  // false all the same.
   service::ChannelList list = service::ParseChannelList(text);
-  // Only a list that ended as a whole replaces the one we have: a list cut
-  // after a "/" may be missing items.
-  if (!list.complete) return false;
   for (service::ChannelRecord& c : list.items) {
+    // The texts are for display; the service's bytes stay in serviceBytes.
     for (std::string* field : {&c.ChannelName, &c.DnFileName, &c.DnFileDate, &c.PreFileName, &c.PreDownTime,
                                &c.PurchaseNum}) {
-      *field = Utf8(*field);
+      *field = common::Cp949ToUtf8Lossy(*field);
     }
   }
   host_.ReplaceChannels(list.items);
-  return true;
+  return list.complete;
+}
+
+std::string TfrmLogin::ServiceText(const service::ChannelRecord& channel,
+                                   std::string service::ChannelServiceBytes::*bytes,
+                                   const std::string& text) const {
+  return channel.serviceBytes ? (*channel.serviceBytes).*bytes : Cp949(text);
 }
 
 bool TfrmLogin::acSetTarnelChannelList() {
@@ -266,7 +269,8 @@ bool TfrmLogin::acSetTarnelChannelList() {
   for (const ChannelState& channel : host_.Channels()) {
     if (!channel.IsSelected) continue;
     const service::ChannelRecord& c = channel.record;
-    list += service::SyncItemText(c.ContentType, Cp949(c.ChannelName), c.Sequence, Cp949(c.DnFileDate));
+    list += service::SyncItemText(c.ContentType, ServiceText(c, &service::ChannelServiceBytes::ChannelName, c.ChannelName),
+                                  c.Sequence, ServiceText(c, &service::ChannelServiceBytes::DnFileDate, c.DnFileDate));
   }
   return SendCommand(CommandUrl(service::Command::kSyncReq, list)).text == "True";
 }
@@ -276,7 +280,9 @@ bool TfrmLogin::acUdtTarnelChannelList() {
   for (const ChannelState& channel : host_.Channels()) {
     if (!channel.IsDownEnd) continue;
     const service::ChannelRecord& c = channel.record;
-    list += service::DoneItemText(Cp949(c.PurchaseNum), Cp949(c.ChannelName), c.Sequence);
+    list += service::DoneItemText(ServiceText(c, &service::ChannelServiceBytes::PurchaseNum, c.PurchaseNum),
+                                  ServiceText(c, &service::ChannelServiceBytes::ChannelName, c.ChannelName),
+                                  c.Sequence);
   }
   return SendCommand(CommandUrl(service::Command::kFldned, list)).text == "True";
 }

@@ -152,6 +152,10 @@ class TfrmLogin : public gui::Form {
   void SetUpControls();
   void SelectZone(int index, const service::ZoneRecord& zone);
   std::string Cp949(const std::string& utf8) const;
+  // A channel field as it goes back to the service: the bytes the service
+  // sent, or for a channel made here, its text encoded.
+  std::string ServiceText(const service::ChannelRecord& channel, std::string service::ChannelServiceBytes::*bytes,
+                          const std::string& text) const;
   std::string CommandUrl(service::Command command, const std::string& list = {});
   std::string Get(const std::string& url);
   void ShowLog(const std::string& body);

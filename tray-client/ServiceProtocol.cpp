@@ -207,6 +207,14 @@ std::optional<ZoneList> ParseZoneReply(std::string_view body) {
     zone.host = TakeField(text);
     zone.contentAddress = TakeField(text);
     zone.contentPort = TakeLastField(text, list.complete);
+    if (zone.number.empty() && zone.name.empty() && zone.host.empty() && zone.contentAddress.empty() &&
+        zone.contentPort.empty()) {
+      continue;
+    }
+    if (list.zones.size() == kMaxZones) {
+      list.complete = false;
+      break;
+    }
     list.zones.push_back(std::move(zone));
   }
   return list;
@@ -234,17 +242,28 @@ std::int32_t NumberOrZero(std::string_view text) {
 ChannelList ParseChannelList(std::string_view text) {
   ChannelList list;
   while (!text.empty()) {
+    std::string fields[10];
+    for (int i = 0; i < 9; ++i) fields[i] = TakeField(text);
+    fields[9] = TakeLastField(text, list.complete);
+    bool empty = true;
+    for (const std::string& field : fields) empty = empty && field.empty();
+    if (empty) continue;
+    if (list.items.size() == kMaxChannels) {
+      list.complete = false;
+      break;
+    }
     ChannelRecord item;
-    item.ContentType = NumberOrZero(TakeField(text));
-    item.ChannelName = TakeField(text);
-    item.Sequence = NumberOrZero(TakeField(text));
-    item.DnFileName = TakeField(text);
-    item.DnFileSize = NumberOrZero(TakeField(text));
-    item.DnFileDate = TakeField(text);
-    item.PreFileName = TakeField(text);
-    item.PreFileSize = NumberOrZero(TakeField(text));
-    item.PreDownTime = TakeField(text);
-    item.PurchaseNum = TakeLastField(text, list.complete);
+    item.ContentType = NumberOrZero(fields[0]);
+    item.ChannelName = std::move(fields[1]);
+    item.Sequence = NumberOrZero(fields[2]);
+    item.DnFileName = std::move(fields[3]);
+    item.DnFileSize = NumberOrZero(fields[4]);
+    item.DnFileDate = std::move(fields[5]);
+    item.PreFileName = std::move(fields[6]);
+    item.PreFileSize = NumberOrZero(fields[7]);
+    item.PreDownTime = std::move(fields[8]);
+    item.PurchaseNum = std::move(fields[9]);
+    item.serviceBytes = ChannelServiceBytes{item.ChannelName, item.DnFileDate, item.PurchaseNum};
     list.items.push_back(std::move(item));
   }
   return list;

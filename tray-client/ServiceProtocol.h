@@ -91,6 +91,11 @@ struct ZoneRecord {
   std::string contentPort;     // text; readers use 9686 when it is no number
 };
 
+// What one reply may add at most; records beyond are dropped (and the list
+// counts as cut off). Records whose fields are all empty are skipped.
+inline constexpr std::size_t kMaxZones = 100;
+inline constexpr std::size_t kMaxChannels = 1000;
+
 struct ZoneList {
   std::vector<ZoneRecord> zones;
   // True when the last record ended the reply without a trailing "/".
@@ -103,6 +108,16 @@ std::optional<ZoneList> ParseZoneReply(std::string_view body);
 // The records back to back, every field followed by "/" but the last one.
 std::string EncodeZoneRecords(const std::vector<ZoneRecord>& zones);
 
+// The service's own bytes (code page 949) of the channel fields that go
+// back to it in "syncreq" and "fldned". The program shows decoded texts;
+// the requests send these bytes, so a name the code page cannot decode
+// still goes back exactly as the service wrote it.
+struct ChannelServiceBytes {
+  std::string ChannelName;
+  std::string DnFileDate;
+  std::string PurchaseNum;
+};
+
 struct ChannelRecord {
   std::int32_t ContentType = 0;
   std::string ChannelName;
@@ -114,6 +129,8 @@ struct ChannelRecord {
   std::int32_t PreFileSize = 0;
   std::string PreDownTime;
   std::string PurchaseNum;
+  // Set for a record that came from the service.
+  std::optional<ChannelServiceBytes> serviceBytes;
 };
 
 struct ChannelList {
@@ -122,7 +139,8 @@ struct ChannelList {
   bool complete = false;
 };
 
-// Never fails: malformed items get empty or zero fields.
+// Never fails: malformed items get empty or zero fields. The items carry
+// their service bytes.
 ChannelList ParseChannelList(std::string_view text);
 std::string EncodeChannelList(const std::vector<ChannelRecord>& items);
 

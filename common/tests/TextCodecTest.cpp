@@ -58,6 +58,7 @@ TEST(TextCodecTest, LossyDecodeReplacesOnlyTheBadBytes) {
   EXPECT_EQ(Cp949ToUtf16Lossy("a\x80" "b\xC7\xD1" "\xC7"), u"a\uFFFDb\uD55C\uFFFD");
   EXPECT_EQ(Cp949ToUtf16Lossy("\xC9\xA1z"), u"\uFFFDz");
   EXPECT_EQ(Cp949ToUtf16Lossy("\x81\x20"), u"\uFFFD ");
+  EXPECT_EQ(Cp949ToUtf8Lossy("a\x80" "\xC7\xD1"), "a\xEF\xBF\xBD\xED\x95\x9C");
 }
 
 TEST(TextCodecTest, UnencodableCharactersAreRefusedOrReplaced) {

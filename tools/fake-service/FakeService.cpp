@@ -170,15 +170,12 @@ class FakeService {
     return fault;
   }
 
-  static std::string Utf8(const std::string& cp949) {
-    auto utf8 = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(cp949));
-    return utf8 ? *utf8 : std::string("?");
-  }
-
   void Log(const httplib::Request& req) {
     std::string line = req.path;
     for (const char* key : {"command", "commend", "userid", "sync", "down"}) {
-      if (req.has_param(key)) line += std::string(" ") + key + "=" + Utf8(req.get_param_value(key));
+      if (req.has_param(key)) {
+        line += std::string(" ") + key + "=" + common::Cp949ToUtf8Lossy(req.get_param_value(key));
+      }
     }
     line += std::string(" cookie=") + (SessionUser(req).empty() ? "no" : "yes");
     line += " peer=" + std::to_string(req.remote_port);

@@ -480,15 +480,33 @@ TEST_F(LoginFormTest, ChannelListSyncRequestAndDoneReport) {
   EXPECT_FALSE(form.acSetTarnelChannelList());
 }
 
-TEST_F(LoginFormTest, ChannelListEndingInASlashLeavesTheListAsItWas) {
+TEST_F(LoginFormTest, ChannelListEndingInASlashReplacesTheListAndAnswersFalse) {
   TfrmLogin& form = Start();
   const std::string item = "0/News/12/n12.sa3/2048/20260101/n11.sa3/1990/07:00/P-1";
   EXPECT_TRUE(form.acSetMyTarnel(item));
   ASSERT_EQ(host_->replaced, 1);
   EXPECT_FALSE(form.acSetMyTarnel(item + "/0/Other/1/x/1/d/p/1/t/P-2/"));
-  EXPECT_EQ(host_->replaced, 1);
+  EXPECT_EQ(host_->replaced, 2);
+  ASSERT_EQ(host_->channels_.size(), 2u);
+  EXPECT_EQ(host_->channels_[1].record.PurchaseNum, "P-2");
+}
+
+TEST_F(LoginFormTest, ChannelNamesGoBackToTheServiceAsItsOwnBytes) {
+  // "\xC7\x41" is a lead byte and a trail byte without a character in code
+  // page 949: it shows as a replacement character but goes back unchanged.
+  TfrmLogin& form = StartLoggedOut("demo", "demo1234");
+  ASSERT_TRUE(form.btnLogin.UserClick());
+  ASSERT_TRUE(form.acSetMyTarnel("0/Bad\xC7\x41/3/b3.sa3/10/20260101/b2.sa3/9/07:00/P-\xFF"));
   ASSERT_EQ(host_->channels_.size(), 1u);
-  EXPECT_EQ(host_->channels_[0].record.PurchaseNum, "P-1");
+  EXPECT_NE(host_->channels_[0].record.ChannelName.find("\uFFFD"), std::string::npos)
+      << host_->channels_[0].record.ChannelName;
+  host_->channels_[0].IsSelected = true;
+  host_->channels_[0].IsDownEnd = true;
+  EXPECT_TRUE(form.acSetTarnelChannelList()) << "the request was sent";
+  EXPECT_TRUE(form.acUdtTarnelChannelList()) << "the request was sent";
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Count(Log(), "commend=syncreq"), 1) << Log();
+  EXPECT_EQ(Count(Log(), "commend=fldned"), 1) << Log();
 }
 
 TEST_F(LoginFormTest, ValuesArePercentEncodedAndDecodedByTheService) {

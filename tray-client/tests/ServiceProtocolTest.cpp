@@ -204,6 +204,43 @@ TEST(ChannelListTest, TenFieldsWithAndWithoutTrailingSlash) {
   EXPECT_FALSE(ParseChannelList("").complete);
 }
 
+TEST(ChannelListTest, ServiceBytesAreKeptAsTheyCame) {
+  auto list = ParseChannelList("1/Bad\xC7\x41/3/b/1/\xB3\xAF/p/1/t/P-\xFF");
+  ASSERT_EQ(list.items.size(), 1u);
+  ASSERT_TRUE(list.items[0].serviceBytes.has_value());
+  EXPECT_EQ(list.items[0].serviceBytes->ChannelName, "Bad\xC7\x41");
+  EXPECT_EQ(list.items[0].serviceBytes->DnFileDate, "\xB3\xAF");
+  EXPECT_EQ(list.items[0].serviceBytes->PurchaseNum, "P-\xFF");
+}
+
+// A flood of "/" (a broken or hostile service) adds nothing, and no reply
+// adds more than the bound.
+TEST(ServiceListBoundsTest, EmptyRecordsAreSkippedAndListsAreBounded) {
+  const std::string slashes(4 << 20, '/');
+  auto zones = ParseZoneReply("@ZONEINFO/ACK/" + slashes);
+  ASSERT_TRUE(zones);
+  EXPECT_TRUE(zones->zones.empty());
+  EXPECT_TRUE(ParseChannelList(slashes).items.empty());
+
+  // Empty records between real ones are left out.
+  auto mixed = ParseZoneReply("@Z/ACK/1/A/h/c/1//////2/B/h/c/2");
+  ASSERT_TRUE(mixed);
+  ASSERT_EQ(mixed->zones.size(), 2u);
+  EXPECT_EQ(mixed->zones[1].name, "B");
+  EXPECT_TRUE(mixed->complete);
+
+  std::vector<ZoneRecord> manyZones(kMaxZones + 5, ZoneRecord{"1", "Z", "h", "c", "1"});
+  auto bounded = ParseZoneReply(EncodeServiceReply("ZONEINFO", "ACK", EncodeZoneRecords(manyZones)));
+  ASSERT_TRUE(bounded);
+  EXPECT_EQ(bounded->zones.size(), kMaxZones);
+  EXPECT_FALSE(bounded->complete) << "a list cut at the bound is not whole";
+
+  std::vector<ChannelRecord> manyChannels(kMaxChannels + 1, ChannelRecord{0, "C", 1, "f", 1, "d", "p", 1, "t", "P"});
+  auto channels = ParseChannelList(EncodeChannelList(manyChannels));
+  EXPECT_EQ(channels.items.size(), kMaxChannels);
+  EXPECT_FALSE(channels.complete);
+}
+
 TEST(ChannelListTest, NumbersThatAreNone) {
   auto list = ParseChannelList("x/a/99999999999/f/-5/d/p/ 7/t/n");
   ASSERT_EQ(list.items.size(), 1u);
