@@ -11,15 +11,21 @@ std::string Fold(std::string s) {
 }
 }  // namespace
 
+std::optional<common::Error> MemoryRegistry::Refusal(RegistryRoot root) {
+  ++writeAttempts_;
+  if (failure_ && (!failingRoot_ || *failingRoot_ == root)) return failure_;
+  return std::nullopt;
+}
+
 common::Result<void> MemoryRegistry::SetString(RegistryRoot root, const std::string& key, const std::string& name,
                                                const std::string& value) {
-  if (failure_) return *failure_;
+  if (auto refused = Refusal(root)) return *refused;
   values_[{root, Fold(key), Fold(name)}] = value;
   return common::Ok();
 }
 
 common::Result<void> MemoryRegistry::DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) {
-  if (failure_) return *failure_;
+  if (auto refused = Refusal(root)) return *refused;
   values_.erase({root, Fold(key), Fold(name)});
   return common::Ok();
 }

@@ -36,12 +36,23 @@ class MemoryRegistry : public Registry {
   common::Result<void> DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override;
   common::Result<std::optional<std::string>> GetString(RegistryRoot root, const std::string& key,
                                                        const std::string& name) override;
-  // A failure to give for every write from now on (tests of error paths).
-  void FailWrites(std::optional<common::Error> error) { failure_ = std::move(error); }
+  // A failure to give for every write from now on (tests of error paths),
+  // under one root only when it is given (a user without administrator
+  // rights may not write under HKLM).
+  void FailWrites(std::optional<common::Error> error, std::optional<RegistryRoot> root = std::nullopt) {
+    failure_ = std::move(error);
+    failingRoot_ = root;
+  }
+  // Writes and deletes tried so far, refused ones included.
+  int WriteAttempts() const { return writeAttempts_; }
 
  private:
+  std::optional<common::Error> Refusal(RegistryRoot root);
+
   std::map<std::tuple<RegistryRoot, std::string, std::string>, std::string> values_;
   std::optional<common::Error> failure_;
+  std::optional<RegistryRoot> failingRoot_;
+  int writeAttempts_ = 0;
 };
 
 // The system's registry (Windows), or a fresh MemoryRegistry natively.

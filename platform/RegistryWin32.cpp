@@ -44,6 +44,11 @@ class Win32Registry : public Registry {
     HKEY handle = nullptr;
     LONG rc = RegOpenKeyExW(RootKey(root), Wide(key).c_str(), 0, KEY_SET_VALUE, &handle);
     if (rc == ERROR_FILE_NOT_FOUND) return common::Ok();
+    if (rc == ERROR_ACCESS_DENIED) {
+      // A user who may not write there may still see that there is nothing to delete.
+      auto present = GetString(root, key, name);
+      if (present && !*present) return common::Ok();
+    }
     if (rc != ERROR_SUCCESS) return Failure("RegOpenKeyEx", key, rc);
     rc = RegDeleteValueW(handle, Wide(name).c_str());
     RegCloseKey(handle);

@@ -1,7 +1,8 @@
 #include "tray-client/ConfForm.h"
 
-#include "common/ErrorText.h"
+#include <filesystem>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "platform/gui/Application.h"
 #include "tray-client/EtcFuncUnit.h"
@@ -117,8 +118,15 @@ TfrmConfig::~TfrmConfig() {
   if (frmConfig == this) frmConfig = nullptr;
 }
 
+common::Path SettingsFilePath() {
+  const OrvelEnvironment& env = Environment();
+  if (!env.userIniPath.empty() && common::FileExists(env.userIniPath)) return env.userIniPath;
+  return env.iniPath;
+}
+
 void TfrmConfig::LoadConfig() {
-  auto loaded = platform::IniFile::Load(Environment().iniPath);
+  const common::Path path = SettingsFilePath();
+  auto loaded = platform::IniFile::Load(path);
   platform::IniFile ini;
   if (loaded) {
     ini = std::move(*loaded);
@@ -134,13 +142,15 @@ void TfrmConfig::LoadConfig() {
   edtPasswd.SetText(password ? FromAnsi(*password) : std::string());
   cbAutoLogin.SetChecked(ini.ReadBool("STARTOPTION", "AUTOLOGIN", false));
   cbAutoStart.SetChecked(ini.ReadBool("STARTOPTION", "AUTOSTART", false));
+  autoStartSaved_ = cbAutoStart.Checked();
   cbLocalOnly.SetChecked(ini.ReadBool("STARTOPTION", "LOCALONLY", false));
   cbAutoDelete.SetChecked(ini.ReadBool("SYNCOPTION", "AUTODELETE", true));
   cbAutoOverwrite.SetChecked(ini.ReadBool("SYNCOPTION", "AUTOOVERWRITE", false));
 }
 
 void TfrmConfig::SaveConfig() {
-  const common::Path& path = Environment().iniPath;
+  const OrvelEnvironment& env = Environment();
+  const common::Path path = SettingsFilePath();
   // Other sections and keys of the file stay as they are.
   auto loaded = platform::IniFile::Load(path);
   platform::IniFile ini = loaded ? std::move(*loaded) : platform::IniFile{};
@@ -154,23 +164,53 @@ void TfrmConfig::SaveConfig() {
     ini.WriteString("USERINFO", "PASSWD", "");
     ini.WriteBool("STARTOPTION", "AUTOLOGIN", false);
   }
-  auto run = WriteRunKey(kRunValueName, PathText(Environment().programPath), cbAutoStart.Checked());
+  // A failure of the autostart value is told once, when the user changed
+  // the box, not at every save.
+  const bool autoStartChanged = cbAutoStart.Checked() != autoStartSaved_;
+  auto run = WriteRunKey(kRunValueName, PathText(env.programPath), cbAutoStart.Checked());
+  autoStartSaved_ = cbAutoStart.Checked();
   ini.WriteBool("STARTOPTION", "AUTOSTART", cbAutoStart.Checked());
   ini.WriteBool("STARTOPTION", "LOCALONLY", cbLocalOnly.Checked());
   ini.WriteBool("SYNCOPTION", "AUTODELETE", cbAutoDelete.Checked());
   ini.WriteBool("SYNCOPTION", "AUTOOVERWRITE", cbAutoOverwrite.Checked());
   auto saved = ini.Save(path);
+  if (!saved && path == env.iniPath && !env.userIniPath.empty()) {
+    // A user without administrator rights may not write the Windows
+    // directory: the settings go to the user's own folder, which is read
+    // first from then on.
+    std::error_code ignored;
+    std::filesystem::create_directories(env.userIniPath.parent_path(), ignored);
+    if (ini.Save(env.userIniPath)) saved = common::Ok();
+  }
   if (!saved) Report("", saved.error());
-  if (!run) Report("자동 실행을 설정할 수 없습니다.", run.error());
+  if (!run && autoStartChanged) Report("자동 실행을 설정할 수 없습니다.", run.error());
 }
 
 common::Result<void> TfrmConfig::WriteRunKey(const std::string& valueName, const std::string& programPath, bool add) {
+  using platform::RegistryRoot;
   platform::Registry* registry = Environment().registry;
   if (!registry) return common::Error{0, std::string(common::ErrorSentence(common::RegistryError::kFailed))};
+  // The machine's Run key, or the user's own for a user who may not write
+  // the machine's. Only a value that must change is written.
+  const RegistryRoot roots[] = {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser};
+  const std::string data = "\"" + programPath + "\"";
   if (add) {
-    return registry->SetString(platform::RegistryRoot::kLocalMachine, kRunKey, valueName, "\"" + programPath + "\"");
+    for (RegistryRoot root : roots) {
+      auto value = registry->GetString(root, kRunKey, valueName);
+      if (value && *value && **value == data) return common::Ok();
+    }
+    auto machine = registry->SetString(RegistryRoot::kLocalMachine, kRunKey, valueName, data);
+    if (machine || registry->SetString(RegistryRoot::kCurrentUser, kRunKey, valueName, data)) return common::Ok();
+    return machine;
   }
-  return registry->DeleteValue(platform::RegistryRoot::kLocalMachine, kRunKey, valueName);
+  common::Result<void> removed = common::Ok();
+  for (RegistryRoot root : roots) {
+    auto value = registry->GetString(root, kRunKey, valueName);
+    if (value && !*value) continue;  // not there: no write access needed
+    auto deleted = registry->DeleteValue(root, kRunKey, valueName);
+    if (!deleted && removed) removed = deleted;
+  }
+  return removed;
 }
 
 void TfrmConfig::FillAutosyncList() {

@@ -59,7 +59,8 @@ class TfrmConfig : public gui::Form {
   void LoadConfig();
   void SaveConfig();
   // Adds (add) or removes the autostart value; the program path is stored
-  // in quotes.
+  // in quotes. It goes under HKLM, or under HKCU where HKLM cannot be
+  // written; removing looks in both and writes only where it is.
   common::Result<void> WriteRunKey(const std::string& valueName, const std::string& programPath, bool add);
   void FillAutosyncList();
 
@@ -69,7 +70,14 @@ class TfrmConfig : public gui::Form {
   void btnOKClick();
   void btnCancelClick();
   void lvDownloadListEditing(int index, bool& allow);
+
+ private:
+  bool autoStartSaved_ = false;  // the autostart box as last loaded or saved
 };
+
+// The settings file in use: the user's own when there is one, else
+// ORVEL.INI in the Windows directory.
+common::Path SettingsFilePath();
 
 extern TfrmConfig* frmConfig;
 

@@ -2,6 +2,7 @@
 // backend with the four start-up forms, then the message loop until the
 // tray menu's Exit closes the main form.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <filesystem>
 #include <memory>
@@ -24,10 +25,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   GetModuleFileNameW(nullptr, module, static_cast<DWORD>(std::size(module)));
   wchar_t windows[MAX_PATH] = {};
   GetWindowsDirectoryW(windows, MAX_PATH);
+  // The user's own settings folder, for a user who may not write the
+  // Windows directory.
+  wchar_t appData[MAX_PATH] = {};
+  std::filesystem::path userIni;
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData))) {
+    userIni = std::filesystem::path(appData) / "Orvel" / orvel::kIniFileName;
+  }
   auto registry = platform::CreateSystemRegistry();
   const std::filesystem::path program(module);
   orvel::Environment() = orvel::OrvelEnvironment{program, program.parent_path(),
-                                                 std::filesystem::path(windows) / orvel::kIniFileName, registry.get()};
+                                                 std::filesystem::path(windows) / orvel::kIniFileName, registry.get(),
+                                                 userIni};
 
   gui::Application app(gui::win32::CreateWin32Backend(instance));
   orvel::CreateStartupForms(app);

@@ -14,6 +14,10 @@ struct OrvelEnvironment {
   common::Path programFolder;  // the folder it is in
   common::Path iniPath;        // ORVEL.INI in the Windows directory
   platform::Registry* registry = nullptr;
+  // ORVEL.INI in the user's own folder (application data): where the
+  // settings go when the Windows directory cannot be written, and read
+  // first once it exists. Empty: none.
+  common::Path userIniPath;
 };
 
 OrvelEnvironment& Environment();

@@ -1,4 +1,5 @@
 // The configuration form against ORVEL.INI and the autostart value.
+#include <fstream>
 #include <string>
 
 #include "common/ErrorText.h"
@@ -111,6 +112,85 @@ TEST_F(ConfFormTest, AFailedAutostartWriteIsReportedAndTheFileStillSaved) {
   EXPECT_EQ(backend().MessageBoxes()[0].request.text, "자동 실행을 설정할 수 없습니다. " + denied);
   EXPECT_EQ(backend().MessageBoxes()[0].request.icon, gui::MsgIcon::kError);
   EXPECT_EQ(Ini().ReadString("STARTOPTION", "LOCALONLY", ""), "1");
+}
+
+// A user without administrator rights may not write HKLM.
+TEST_F(ConfFormTest, AutostartGoesUnderTheUsersOwnKeyWhenTheMachinesCannotBeWritten) {
+  registry().FailWrites(common::Error{5, "access denied"}, platform::RegistryRoot::kLocalMachine);
+  TfrmConfig form;
+  form.cbAutoStart.SetChecked(true);
+  form.SaveConfig();
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_EQ(RunValue(), std::nullopt);
+  auto user = registry().GetString(platform::RegistryRoot::kCurrentUser, kRunKey, kRunValueName);
+  ASSERT_TRUE(user.ok());
+  EXPECT_EQ(*user, std::optional<std::string>("\"" + Environment().programPath.string() + "\""));
+
+  const int writes = registry().WriteAttempts();
+  form.SaveConfig();  // the value is there already: nothing to write
+  EXPECT_EQ(registry().WriteAttempts(), writes);
+  form.cbAutoStart.SetChecked(false);
+  form.SaveConfig();
+  user = registry().GetString(platform::RegistryRoot::kCurrentUser, kRunKey, kRunValueName);
+  EXPECT_EQ(*user, std::nullopt);
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+}
+
+TEST_F(ConfFormTest, AutostartFailureIsToldOnceWhenTheBoxChangedAndAbsentValuesNeedNoWrite) {
+  // Autostart off and no value anywhere: saving writes nothing to the registry.
+  registry().FailWrites(common::Error{5, "access denied"});
+  {
+    TfrmConfig form;
+    form.Show();
+    form.btnOK.UserClick();
+    form.SaveConfig();
+  }
+  EXPECT_EQ(registry().WriteAttempts(), 0);
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+
+  // A value an administrator left under HKLM, which this user cannot remove:
+  // told once, when the user unticks the box.
+  registry().FailWrites(std::nullopt);
+  ASSERT_TRUE(registry().SetString(platform::RegistryRoot::kLocalMachine, kRunKey, kRunValueName, "\"x\""));
+  registry().FailWrites(common::Error{5, "access denied"}, platform::RegistryRoot::kLocalMachine);
+  WriteIni("[STARTOPTION]\r\nAUTOSTART=1\r\n");
+  TfrmConfig form;
+  form.Show();  // the box is as it was: nothing to tell
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  form.cbAutoStart.UserSetChecked(false);
+  form.btnOK.UserClick();
+  EXPECT_EQ(backend().MessageBoxes().size(), 1u);
+  form.Show();
+  form.SaveConfig();
+  EXPECT_EQ(backend().MessageBoxes().size(), 1u);
+}
+
+TEST_F(ConfFormTest, SettingsGoToTheUsersFolderWhenTheWindowsDirectoryCannotBeWrittenAndAreReadFromThereFirst) {
+  // A Windows "directory" nothing can be written into.
+  const common::Path windowsIni = Environment().iniPath;
+  std::ofstream(root() / "Locked") << "not a folder";
+  Environment().iniPath = root() / "Locked" / "ORVEL.INI";
+  {
+    TfrmConfig form;
+    form.cbLocalOnly.SetChecked(true);
+    form.SaveConfig();
+  }
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  const common::Path& userIni = Environment().userIniPath;
+  auto saved = platform::IniFile::Load(userIni);
+  ASSERT_TRUE(saved.ok());
+  EXPECT_EQ(saved->ReadString("STARTOPTION", "LOCALONLY", ""), "1");
+
+  // Next time the user's file comes first, and saves stay there.
+  Environment().iniPath = windowsIni;
+  WriteIni("[STARTOPTION]\r\nLOCALONLY=0\r\n[MISC]\r\nKEPT=1\r\n");
+  TfrmConfig form;
+  EXPECT_TRUE(form.cbLocalOnly.Checked());
+  EXPECT_EQ(SettingsFilePath(), userIni);
+  form.cbAutoLogin.SetChecked(true);
+  form.SaveConfig();
+  EXPECT_EQ(Ini().ReadString("STARTOPTION", "AUTOLOGIN", ""), "") << "the Windows directory's file is left alone";
+  EXPECT_EQ(platform::IniFile::Load(userIni)->ReadString("STARTOPTION", "AUTOLOGIN", ""), "1");
 }
 
 TEST_F(ConfFormTest, CancelUndoesTheEditsAndShowingSavesFirst) {

@@ -26,7 +26,8 @@ class OrvelTest : public ::testing::Test {
     std::filesystem::create_directories(root_ / "Program");
     std::filesystem::create_directories(root_ / "Windows");
     Environment() = OrvelEnvironment{root_ / "Program" / "Orvel.exe", root_ / "Program",
-                                     root_ / "Windows" / "ORVEL.INI", &registry_};
+                                     root_ / "Windows" / "ORVEL.INI", &registry_,
+                                     root_ / "AppData" / "Orvel" / "ORVEL.INI"};
     auto backend = std::make_unique<gui::headless::HeadlessBackend>();
     backend_ = backend.get();
     app_ = std::make_unique<gui::Application>(std::move(backend));
