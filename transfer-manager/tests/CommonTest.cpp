@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
+#include <string>
 
 #include "platform/Registry.h"
 #include "transfer-manager/FileListBox.h"
@@ -54,7 +56,10 @@ TEST(CommonTest, VersionAndModelTexts) {
 class FolderTest : public ::testing::Test {
  protected:
   FolderTest() {
-    root = fs::path(::testing::TempDir()) / "halvern_folder_test";
+    // One folder per case and run: ctest runs the cases as parallel processes.
+    root = fs::path(::testing::TempDir()) /
+           ("halvern_folder_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            "_" + std::to_string(std::random_device{}()));
     fs::remove_all(root);
     fs::create_directories(root);
   }
