@@ -1,0 +1,303 @@
+#include "transfer-manager/frmShape.h"
+
+#include "platform/gui/Application.h"
+#include "transfer-manager/HalvernEnvironment.h"
+#include "transfer-manager/Twips.h"
+#include "transfer-manager/modCommon.h"
+#include "transfer-manager/modFunctions.h"
+#include "transfer-manager/modRegistry.h"
+#include "transfer-manager/modVariables.h"
+
+namespace halvern {
+
+ShapeForm* frmShape = nullptr;
+
+namespace {
+
+// Which pictures a pointer over command picture i lights and resets: its
+// neighbours in the column.
+std::vector<int> NeighboursOf(int index) {
+  std::vector<int> out;
+  if (index > 0) out.push_back(index - 1);
+  if (index < 6) out.push_back(index + 1);
+  return out;
+}
+
+gui::Icon Picture(const char* name, bool active = false) {
+  return gui::Icon{std::string(name) + (active ? kActiveSuffix : "")};
+}
+
+void Place(gui::Control& c, int left, int top, int width, int height) {
+  c.SetBounds(Tw(left), Tw(top), Tw(width), Tw(height));
+}
+
+void PlaceLabel(gui::Label& label, const char* caption, int left, int top, int width) {
+  label.SetCaption(caption);
+  label.SetBounds(Tw(left), Tw(top), Tw(width), Tw(255));
+}
+
+}  // namespace
+
+const std::array<const char*, 7>& ShapeForm::CommandPictureNames() {
+  static const std::array<const char*, 7> names{kPictureDownload, kPictureUpload, kPictureErase, kPictureEraseAll,
+                                                kPictureFormat,   kPictureRefresh, kPictureQuit};
+  return names;
+}
+
+std::array<gui::Image*, 7> ShapeForm::CommandPictures() {
+  return {&imgDownload, &imgUpload, &imgErase, &imgEraseAll, &imgFormat, &imgReflash, &imgQuit};
+}
+
+ShapeForm::ShapeForm() {
+  frmShape = this;
+  SetCaption("Mp3 File Transfer Manager");
+  SetClientSize(Tw(11040), Tw(7500));
+  SetPosition(Position::kScreenCenter);
+  SetFont("Arial", 9);
+
+  // The command column: the pictures where the design has them, each with
+  // its caption below it.
+  static constexpr int kLefts[7] = {375, 360, 375, 375, 375, 360, 390};
+  static constexpr int kTops[7] = {840, 1860, 2865, 3855, 4860, 5880, 6870};
+  static constexpr const char* kCaptions[7] = {"다운로드", "업로드", "지우기", "모두 지우기",
+                                               "포맷",     "새로 고침", "끝내기"};
+  const auto pictures = CommandPictures();
+  for (int i = 0; i < 7; ++i) {
+    gui::Image& picture = *pictures[static_cast<std::size_t>(i)];
+    Place(picture, kLefts[i], kTops[i], 1080, 330);
+    picture.SetPicture(Picture(CommandPictureNames()[static_cast<std::size_t>(i)]));
+    picture.OnMouseMove = [this, i](gui::Point) { CommandPicture_MouseMove(i); };
+    gui::Label& caption = lblCommand[static_cast<std::size_t>(i)];
+    caption.SetCaption(kCaptions[i]);
+    caption.SetAlignment(gui::Align::kCenter);
+    caption.SetBounds(Tw(kLefts[i]) - 8, Tw(kTops[i] + 360), Tw(1080) + 16, 15);
+  }
+  imgReflash.OnClick = [this] { imgReflash_Click(); };
+  imgQuit.OnClick = [this] { imgQuit_Click(); };
+
+  Place(imgPlay, 2535, 6600, 1290, 270);
+  imgPlay.SetPicture(Picture(kPicturePlay));
+  Place(imgStop, 4320, 6615, 1290, 270);
+  imgStop.SetPicture(Picture(kPictureStop));
+
+  Place(CloseB, 10800, 45, 240, 210);
+  CloseB.SetPicture(Picture(kPictureClose));
+  CloseB.OnMouseDown = [this](gui::Point) { CloseB_MouseDown(); };
+  CloseB.OnMouseUp = [this](gui::Point) { CloseB_MouseUp(); };
+  CloseB.OnClick = [this] { CloseB_Click(); };
+  Place(Min, 10560, 45, 240, 210);
+  Min.SetPicture(Picture(kPictureMinimize));
+  Min.OnMouseDown = [this](gui::Point) { Min_MouseDown(); };
+  Min.OnMouseUp = [this](gui::Point) { Min_MouseUp(); };
+  Min.OnClick = [this] { Min_Click(); };
+  CloseHolder.SetPicture(Picture(kPictureCloseDown));
+  MinHolder.SetPicture(Picture(kPictureMinimizeDown));
+  for (gui::Image* holder : {&CloseHolder, &MinHolder, &TempHolder[0], &TempHolder[1]}) {
+    holder->SetBounds(0, 0, Tw(240), Tw(210));
+    holder->SetVisible(false);
+  }
+
+  PlaceLabel(lblPcTitle, "내 PC", 1920, 800, 2000);
+  PlaceLabel(lblDeviceTitle, "플레이어", 8700, 745, 2000);
+  Place(FolderTreeview, 1920, 1065, 4335, 2700);
+  Place(lvwPcFileList, 1890, 3765, 4365, 2505);
+  Place(lvwGetFileList, 6465, 1050, 4365, 5205);
+  lvwTmpDownload.SetVisible(false);
+  lvwPlayList.SetVisible(false);
+  for (gui::ListView* list : {&lvwPcFileList, &lvwGetFileList}) {
+    list->SetMultiSelect(true);
+    list->SetRowSelect(true);
+    list->SetReadOnly(true);
+    list->SetDragEnabled(true);
+  }
+
+  optBuiltIn.SetCaption("Internal");
+  Place(optBuiltIn, 6375, 735, 975, 255);
+  optBuiltIn.SetChecked(true);
+  optCard.SetCaption("External");
+  Place(optCard, 7365, 720, 1095, 255);
+
+  PlaceLabel(lblVersion, "Halvern Ver 1.2", 450, 390, 1500);
+  PlaceLabel(lblTotMemTxt, "전체 :", 1950, 7035, 900);
+  PlaceLabel(lblTotMem, " 0 KB", 2910, 7035, 1500);
+  PlaceLabel(lblAvailMemTxt, "남은 공간 :", 4860, 7050, 1320);
+  PlaceLabel(lblAvailMem, "0 KB", 6225, 7050, 1500);
+  PlaceLabel(lblUsedMemTxt, "사용 :", 7900, 7035, 880);
+  PlaceLabel(lblUsedMem, " 0 KB", 8805, 7035, 1500);
+  PlaceLabel(lblTotalFileCountSizeTxt, "SelectedFiles :", 1950, 6255, 1275);
+  PlaceLabel(lblTotalFileCount, "0 / 0", 3240, 6255, 900);
+  PlaceLabel(Label1, "Size : ", 4170, 6255, 540);
+  PlaceLabel(lblTotalFileSize, "0 KB", 4710, 6255, 1500);
+  PlaceLabel(lblTotalFileCountSizeTxt2, "SelectedFiles :", 6540, 6255, 1275);
+  PlaceLabel(lblTotalFileCount2, "0 / 0", 7830, 6255, 900);
+  PlaceLabel(Label2, "Size : ", 8760, 6255, 540);
+  PlaceLabel(lblTotalFileSize2, "0 KB", 9300, 6255, 1500);
+  PlaceLabel(lblTrackTime, "TrackTime : ", 1950, 120, 2400);
+  PlaceLabel(lblPlayingTime, "", 4400, 120, 2800);
+  PlaceLabel(lblPos, "", 7300, 120, 2800);
+
+  Timer1.SetInterval(kPlayPositionMs);
+  tmrWait.SetInterval(kWaitTickMs);
+  tmrWait.OnTimer = [this] { tmrWait_Timer(); };
+  UserTimer.SetInterval(0);
+  UserTimer.OnTimer = [this] { UserTimer_Timer(); };
+
+  mnuProduct.SetCaption("About Product");
+  mnuModel.SetCaption("Model");
+  mnuFWVersion.SetCaption("Version");
+  mnuPradel.SetCaption(kPradelSite);
+  mnuPradel.OnClick = [this] { mnuPradel_Click(); };
+  mnuCorvane.SetCaption(kCorvaneSite);
+  mnuCorvane.OnClick = [this] { mnuCorvane_Click(); };
+
+  FolderTreeview.OnChange = [this](gui::TreeNode* node) { FolderTreeview_FolderClick(*this, node, 0); };
+  lvwPcFileList.OnClick = [this] { lvwPcFileList_Click(*this); };
+  lvwPcFileList.OnSelectItem = [this](int, bool) { lvwPcFileList_Click(*this); };
+  lvwPcFileList.OnMouseMove = [this](gui::Point) { lvwPcFileList_MouseMove(*this); };
+  lvwPcFileList.OnStartDrag = [this] { lvwPcFileList_OLEStartDrag(*this); };
+  lvwPcFileList.OnDragDrop = [this](const gui::ListDrag& drag) { lvwPcFileList_OLEDragDrop(*this, drag); };
+  lvwGetFileList.OnClick = [this] { lvwGetFileList_Click(*this); };
+  lvwGetFileList.OnSelectItem = [this](int, bool) { lvwGetFileList_Click(*this); };
+  lvwGetFileList.OnColumnClick = [this](int) { lvwGetFileList_Click(*this); };
+  lvwGetFileList.OnMouseMove = [this](gui::Point) { lvwGetFileList_Click(*this); };
+  lvwGetFileList.OnStartDrag = [this] { lvwGetFileList_OLEStartDrag(*this); };
+  lvwGetFileList.OnDragOver = [this](gui::ListDrag& drag) { lvwGetFileList_OLEDragOver(*this, drag); };
+  lvwGetFileList.OnDragDrop = [this](const gui::ListDrag& drag) { lvwGetFileList_OLEDragDrop(*this, drag); };
+  optBuiltIn.OnClick = [this] { optBuiltIn_Click(*this); };
+  optCard.OnClick = [this] { optCard_Click(*this); };
+
+  // The window's close box is the close picture: refused while a command
+  // runs (the picture is disabled then), else it quits as the picture does.
+  OnCloseQuery = [this](bool& canClose) {
+    canClose = false;
+    if (CloseB.Enabled()) CloseB_Click();
+  };
+  OnCreate = [this] { Form_Load(); };
+  OnDestroy = [this] { Form_Unload(); };
+  Create();
+}
+
+ShapeForm::~ShapeForm() {
+  Destroy();
+  if (frmShape == this) frmShape = nullptr;
+}
+
+void ShapeForm::Form_Load() {
+  auto& env = Environment();
+  Vars().cmdBase = playerlink::kInternalMemoryBase;
+  SetUpLists(*this);
+  DisableControls(*this, true);
+
+  if (env.shell) folderTree.SetRoots(env.shell->FolderRoots());
+  Vars().lastFolder = env.registry ? GetRegString(*env.registry, platform::RegistryRoot::kCurrentUser, kSettingsKey,
+                                                  kLastFolderValue, "")
+                                   : std::string();
+  if (!Vars().lastFolder.empty() && PathExists(PathFromText(Vars().lastFolder))) {
+    folderTree.SelectFolder(Vars().lastFolder);
+    fileListBox.SetPath(Vars().lastFolder);
+  } else {
+    if (!folderTree.SelectFolder(env.fallbackFolder)) folderTree.SelectRoot(env.fallbackFolder);
+    fileListBox.SetPath(env.fallbackFolder);
+  }
+  RefillPcList(fileListBox, lvwPcFileList);
+  UpdatePcSelection(*this);
+
+  Vars().programFolder = env.programFolder;
+  Device().SetWaitView(&waitWindows);
+  UserTimer.SetInterval(kFirstReadDelayMs);
+  UserTimer.SetEnabled(true);
+}
+
+void ShapeForm::Form_Unload() {
+  Timer1.SetEnabled(false);
+  tmrWait.SetEnabled(false);
+  UserTimer.SetEnabled(false);
+  if (Device().IsOpen()) Device().CloseDevice();
+  Device().SetWaitView(nullptr);
+}
+
+void ShapeForm::UserTimer_Timer() {
+  UserTimer.SetEnabled(false);
+  ReadDeviceDirectory(*this);
+  SetModelTexts();
+  EnableControls(*this);
+}
+
+void ShapeForm::tmrWait_Timer() { Device().WaitPollTick(); }
+
+void ShapeForm::imgReflash_Click() {
+  DisableControls(*this, false);
+  ReadDeviceDirectory(*this);
+  SetModelTexts();
+  EnableControls(*this);
+}
+
+void ShapeForm::SetModelTexts() {
+  mnuModel.SetCaption(ModelMenuText(Vars().modelCode));
+  mnuFWVersion.SetCaption(VersionMenuText(Vars().firmwareVersion));
+}
+
+void ShapeForm::imgQuit_Click() {
+  SetTransport(nullptr);
+  Timer1.SetEnabled(false);
+  gui::App().Terminate();
+}
+
+void ShapeForm::Form_MouseUp(bool rightButton, gui::Point at) {
+  if (rightButton && FolderTreeview.Enabled()) mnuPopUP.Popup(at);
+}
+
+void ShapeForm::Form_MouseMove() {
+  const auto pictures = CommandPictures();
+  for (std::size_t i = 0; i < pictures.size(); ++i) pictures[i]->SetPicture(Picture(CommandPictureNames()[i]));
+}
+
+void ShapeForm::CommandPicture_MouseMove(int index) {
+  const auto pictures = CommandPictures();
+  pictures[static_cast<std::size_t>(index)]->SetPicture(
+      Picture(CommandPictureNames()[static_cast<std::size_t>(index)], true));
+  for (int n : NeighboursOf(index)) {
+    pictures[static_cast<std::size_t>(n)]->SetPicture(Picture(CommandPictureNames()[static_cast<std::size_t>(n)]));
+  }
+}
+
+void ShapeForm::CloseB_MouseDown() {
+  TempHolder[1].SetPicture(CloseB.Picture());
+  CloseB.SetPicture(CloseHolder.Picture());
+}
+
+void ShapeForm::CloseB_MouseUp() { CloseB.SetPicture(TempHolder[1].Picture()); }
+
+void ShapeForm::CloseB_Click() {
+  if (!TempHolder[1].Picture().empty()) CloseB.SetPicture(TempHolder[1].Picture());
+  imgQuit_Click();
+}
+
+void ShapeForm::Min_MouseDown() {
+  TempHolder[0].SetPicture(Min.Picture());
+  Min.SetPicture(MinHolder.Picture());
+}
+
+void ShapeForm::Min_MouseUp() { Min.SetPicture(TempHolder[0].Picture()); }
+
+void ShapeForm::Min_Click() {
+  if (!TempHolder[0].Picture().empty()) Min.SetPicture(TempHolder[0].Picture());
+  if (minimize) minimize();
+}
+
+void ShapeForm::mnuPradel_Click() {
+  if (Environment().shell) Environment().shell->OpenUrl(kPradelPage);
+}
+
+void ShapeForm::mnuCorvane_Click() {
+  if (Environment().shell) Environment().shell->OpenUrl(kCorvanePage);
+}
+
+std::string ShapeForm::GetWindowPath() { return Environment().shell ? Environment().shell->WindowsFolder() : ""; }
+std::string ShapeForm::GetSystemPath() { return Environment().shell ? Environment().shell->SystemFolder() : ""; }
+std::string ShapeForm::GetTemp() { return Environment().shell ? Environment().shell->TempFolder() : ""; }
+std::string ShapeForm::GetSpecialPath(int csidl) {
+  return Environment().shell ? Environment().shell->SpecialFolder(csidl) : "";
+}
+
+}  // namespace halvern

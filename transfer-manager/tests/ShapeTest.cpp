@@ -1,0 +1,370 @@
+// The transfer manager's start-up and main window, headless, against the
+// in-process simulated player.
+#include <gtest/gtest.h>
+
+#include "transfer-manager/frmWait.h"
+#include "transfer-manager/modFunctions.h"
+#include "transfer-manager/modRegistry.h"
+#include "transfer-manager/tests/HalvernTestSupport.h"
+
+namespace halvern {
+namespace {
+
+using namespace playerlink;
+using gui::ModalResult;
+using sim::Faults;
+using sim::MediumId;
+
+class ShapeTest : public testing::HalvernTest {};
+
+std::vector<std::string> ColumnCaptions(const gui::ListView& list) {
+  std::vector<std::string> out;
+  for (const auto& c : list.Columns()) out.push_back(c.caption + "/" + std::to_string(c.width));
+  return out;
+}
+
+TEST_F(ShapeTest, StartsWithTheLibraryAndShowsTheMainWindowWithItsListsAndControls) {
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  ASSERT_NE(frmShape, nullptr);
+  EXPECT_EQ(app().MainForm(), frmShape);
+  EXPECT_TRUE(frmShape->Visible());
+  EXPECT_EQ(frmShape->Caption(), "Mp3 File Transfer Manager");
+  EXPECT_NE(Transport(), nullptr);
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+
+  EXPECT_EQ(ColumnCaptions(frmShape->lvwPcFileList), (std::vector<std::string>{"Name/150", "Size/90", "Folder/100"}));
+  EXPECT_EQ(ColumnCaptions(frmShape->lvwGetFileList),
+            (std::vector<std::string>{"Name/150", "Size/90", "Folder/100", "SystemInfo/0", "FwOrder/0", "UserOrder/0",
+                                      "Sort/0"}));
+  EXPECT_EQ(ColumnCaptions(frmShape->lvwPlayList), std::vector<std::string>{"FileFullPath/200"});
+  EXPECT_FALSE(frmShape->lvwTmpDownload.Visible());
+  EXPECT_EQ(frmShape->lvwGetFileList.Columns()[1].alignment, gui::Align::kRight);
+
+  // Until the first read only quitting and the chosen medium are usable.
+  EXPECT_FALSE(frmShape->FolderTreeview.Enabled());
+  EXPECT_FALSE(frmShape->imgReflash.Enabled());
+  EXPECT_FALSE(frmShape->CloseB.Enabled());
+  EXPECT_TRUE(frmShape->imgQuit.Enabled());
+  EXPECT_TRUE(frmShape->optBuiltIn.Enabled());
+  EXPECT_FALSE(frmShape->optCard.Enabled());
+  EXPECT_TRUE(frmShape->optBuiltIn.Checked());
+  EXPECT_EQ(Vars().cmdBase, kInternalMemoryBase);
+  EXPECT_TRUE(frmShape->UserTimer.Enabled());
+  EXPECT_EQ(frmShape->UserTimer.Interval(), kFirstReadDelayMs);
+  EXPECT_EQ(frmShape->lblTotMem.Caption(), " 0 KB");
+  EXPECT_EQ(frmShape->lblAvailMem.Caption(), "0 KB");
+  EXPECT_EQ(frmShape->lblVersion.Caption(), "Halvern Ver 1.2");
+
+  // The player is read half a second after the window shows.
+  (void)player->TakeEvents();
+  backend().Advance(kFirstReadDelayMs - 1);
+  EXPECT_TRUE(player->TakeEvents().empty());
+  backend().Advance(5000);
+  EXPECT_FALSE(frmShape->UserTimer.Enabled());
+  EXPECT_TRUE(frmShape->FolderTreeview.Enabled());
+  EXPECT_TRUE(frmShape->imgReflash.Enabled());
+  EXPECT_TRUE(frmShape->CloseB.Enabled());
+  EXPECT_TRUE(frmShape->optCard.Enabled());
+}
+
+TEST_F(ShapeTest, WithoutTheLibraryItSaysSoAndEnds) {
+  std::filesystem::remove(root() / "Program" / "Dravik.dll");
+  EXPECT_EQ(Start().result, StartResult::kLibraryMissing);
+  ASSERT_EQ(backend().MessageBoxes().size(), 1u);
+  const auto& box = backend().MessageBoxes()[0].request;
+  EXPECT_EQ(box.text, "Dravik.dll이 없습니다. 프로그램을 재설치 후 사용하세요.");
+  EXPECT_EQ(box.title, "Dll 에러");
+  EXPECT_EQ(box.buttons, gui::Buttons::kOk);
+  EXPECT_TRUE(app().OwnedForms().empty());
+  EXPECT_EQ(frmShape, nullptr);
+  // A folder of that name is no library either.
+  std::filesystem::create_directories(root() / "Program" / "Dravik.dll");
+  NewApplication();
+  EXPECT_EQ(Start().result, StartResult::kLibraryMissing);
+}
+
+TEST_F(ShapeTest, ASecondInstanceEndsSilently) {
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  gui::headless::HeadlessBackend second;
+  auto guardName = Environment().instanceName;
+  auto other = platform::NamedMapping::Create(guardName, 1024);
+  EXPECT_TRUE(other.AlreadyExisted());
+  // The same start-up in a second program: it ends before it changes anything.
+  {
+    auto started = StartHalvern(app());
+    EXPECT_EQ(started.result, StartResult::kAlreadyRunning);
+  }
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_EQ(app().OwnedForms().size(), 6u);
+}
+
+TEST_F(ShapeTest, FirstReadFillsThePlayerListTheMemoryLabelsAndTheModelTexts) {
+  StoreOnPlayer(MediumId::kInternal, u"C:\\Music\\one.mp3", 300);
+  StoreOnPlayer(MediumId::kInternal, u"D:\\가요\\둘.mp3", 1536);
+  StoreOnPlayer(MediumId::kInternal, u"three.mp3", 2560);
+  ShapeForm& form = StartAndRead();
+  const auto& list = form.lvwGetFileList;
+  EXPECT_EQ(Captions(list), (std::vector<std::string>{"one.mp3", "둘.mp3", "three.mp3"}));
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Item(0).subItems, (std::vector<std::string>{"1 KB", "C:\\Music\\one.mp3", "300", "1", "1", ""}));
+  EXPECT_EQ(list.Item(1).subItems[0], "2 KB");
+  EXPECT_EQ(list.Item(2).subItems[0], "2 KB");  // 2.5 goes to the even neighbour
+  EXPECT_EQ(list.Item(2).subItems[3], "3");
+  EXPECT_EQ(Vars().deviceFileCount, 3);
+
+  const std::uint32_t free = player->FreeBytes(MediumId::kInternal);
+  const std::uint32_t total = 128u << 20;
+  EXPECT_EQ(Vars().freeBytes, free);
+  EXPECT_EQ(form.lblTotMem.Caption(), "131,072 KB");
+  EXPECT_EQ(form.lblAvailMem.Caption(), GroupThousands((free + 512) / 1024) + " KB");
+  EXPECT_EQ(form.lblUsedMem.Caption(), GroupThousands((total - free + 512) / 1024) + " KB");
+
+  EXPECT_EQ(Vars().modelCode, "F012");
+  EXPECT_EQ(form.mnuModel.Caption(), "Model : ZMR-C");
+  EXPECT_EQ(form.mnuFWVersion.Caption(), "Product Version : 1.4");
+  EXPECT_EQ(form.lblTotalFileCount2.Caption(), "0 / 3");
+  EXPECT_TRUE(form.imgErase.Enabled());
+  EXPECT_TRUE(form.imgEraseAll.Enabled());
+  EXPECT_FALSE(form.imgUpload.Enabled());
+}
+
+TEST_F(ShapeTest, PlayerSelectionTotalsAndWhichModelsMayUpload) {
+  StoreOnPlayer(MediumId::kInternal, u"a.mp3", 1536);
+  StoreOnPlayer(MediumId::kInternal, u"b.mp3", 2560);
+  ShapeForm& form = StartAndRead();
+  ASSERT_TRUE(form.lvwGetFileList.UserClickItem(0));
+  EXPECT_EQ(form.lblTotalFileCount2.Caption(), "1 / 2");
+  EXPECT_FALSE(form.imgUpload.Enabled());  // "F012" never uploads
+  ASSERT_TRUE(form.lvwGetFileList.UserSetSelected(1, true));
+  EXPECT_EQ(form.lblTotalFileCount2.Caption(), "2 / 2");
+  EXPECT_EQ(form.lblTotalFileSize2.Caption(), "4 KB");  // 4096 bytes
+
+  Vars().modelCode = "F010";
+  ASSERT_TRUE(form.lvwGetFileList.UserClickItem(1));
+  EXPECT_TRUE(form.imgUpload.Enabled());
+  Vars().modelCode = "F011";
+  UpdateDeviceSelection(form);
+  EXPECT_FALSE(form.imgUpload.Enabled());
+
+  form.lvwGetFileList.Clear();
+  UpdateDeviceSelection(form);
+  EXPECT_EQ(form.lblTotalFileCount2.Caption(), "0 / 0");
+  EXPECT_EQ(form.lblTotalFileSize2.Caption(), "0 KB");
+  EXPECT_FALSE(form.imgErase.Enabled());
+  EXPECT_FALSE(form.imgEraseAll.Enabled());
+}
+
+TEST_F(ShapeTest, PcListTotalsFollowTheSelectionAgainstTheFreeSpace) {
+  Touch(Pc("small.mp3"), 1000);
+  Touch(Pc("big.mp3"), 5 * 16384);
+  Touch(Pc("note.txt"), 10);
+  player->SetMedium(MediumId::kInternal, {true, true, 6 * 16384});
+  ShapeForm& form = StartAndRead();
+  auto& list = form.lvwPcFileList;
+  EXPECT_EQ(Captions(list), (std::vector<std::string>{"big.mp3", "small.mp3"}));
+  EXPECT_EQ(list.Item(1).subItems, (std::vector<std::string>{"1 KB", JoinPath(TextOfPath(Pc()), "small.mp3")}));
+  // Rows, none selected: the download may go (nothing to exceed the free space).
+  EXPECT_EQ(form.lblTotalFileCount.Caption(), "0 / 2");
+  EXPECT_EQ(form.lblTotalFileSize.Caption(), "0 KB");
+  EXPECT_TRUE(form.imgDownload.Enabled());
+
+  ASSERT_TRUE(list.UserSetSelected(0, true));  // 81920 bytes of the 98304 free
+  EXPECT_EQ(form.lblTotalFileCount.Caption(), "1 / 2");
+  EXPECT_EQ(form.lblTotalFileSize.Caption(), "80 KB");
+  EXPECT_TRUE(form.imgDownload.Enabled());
+  Vars().freeBytes = 50000;
+  ASSERT_TRUE(list.UserMouseMove({5, 5}));
+  EXPECT_FALSE(form.imgDownload.Enabled());  // the selection does not fit
+  ASSERT_TRUE(list.UserSetSelected(0, false));
+  ASSERT_TRUE(list.UserSetSelected(1, true));
+  EXPECT_TRUE(form.imgDownload.Enabled());  // one file less: it fits again
+  EXPECT_EQ(Vars().selectedPcCount, 1);
+  EXPECT_EQ(Vars().selectedPcBytes, 1000u);
+}
+
+TEST_F(ShapeTest, AnEmptyFolderShowsNothingSelectedAndNoDownload) {
+  ShapeForm& form = StartAndRead();
+  EXPECT_EQ(form.lvwPcFileList.Count(), 0);
+  EXPECT_EQ(form.lblTotalFileCount.Caption(), "0 / 0");
+  EXPECT_EQ(form.lblTotalFileSize.Caption(), "0 KB");
+  EXPECT_FALSE(form.imgDownload.Enabled());
+}
+
+TEST_F(ShapeTest, ASelectedFileThatVanishedIsNamedAndTheListIsRebuilt) {
+  Touch(Pc("Keep.mp3"), 100);
+  Touch(Pc("Gone.MP3"), 100);
+  ShapeForm& form = StartAndRead();
+  auto& list = form.lvwPcFileList;
+  ASSERT_EQ(Captions(list), (std::vector<std::string>{"Gone.MP3", "Keep.mp3"}));
+  std::filesystem::remove(Pc("Gone.MP3"));
+  TakeBoxes();
+  ASSERT_TRUE(list.UserSetSelected(0, true));
+  const auto boxes = backend().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].request.text, "Sorry! The gone.mp3 file does not exist!!!");
+  EXPECT_EQ(boxes[0].request.title, "Not Exist File");
+  EXPECT_EQ(boxes[0].request.icon, gui::MsgIcon::kError);
+  EXPECT_EQ(Captions(list), std::vector<std::string>{"Keep.mp3"});
+  EXPECT_EQ(form.lblTotalFileCount.Caption(), "0 / 1");
+}
+
+TEST_F(ShapeTest, TheChosenFolderIsListedRememberedAndShownAgainAtTheNextStart) {
+  std::filesystem::create_directories(Pc("음악"));
+  Touch(Pc("음악/노래.mp3"), 2048);
+  Touch(Pc("top.mp3"), 10);
+  ShapeForm& form = StartAndRead();
+  EXPECT_EQ(Captions(form.lvwPcFileList), std::vector<std::string>{"top.mp3"});
+  gui::TreeNode* pcRoot = form.FolderTreeview.Root(0);
+  ASSERT_TRUE(form.FolderTreeview.UserExpand(pcRoot));
+  ASSERT_EQ(pcRoot->Count(), 1);
+  gui::TreeNode* music = pcRoot->Child(0);
+  EXPECT_EQ(music->Text(), "음악");
+  ASSERT_TRUE(form.FolderTreeview.UserSelect(music));
+  EXPECT_EQ(Captions(form.lvwPcFileList), std::vector<std::string>{"노래.mp3"});
+  EXPECT_EQ(form.fileListBox.ListIndex(), 0);
+  const std::string chosen = JoinPath(TextOfPath(Pc()), "음악");
+  EXPECT_EQ(GetRegString(registry, platform::RegistryRoot::kCurrentUser, kSettingsKey, kLastFolderValue), chosen);
+  EXPECT_TRUE(form.FolderTreeview.Enabled());
+
+  NewApplication();
+  ShapeForm& again = StartAndRead();
+  EXPECT_EQ(again.fileListBox.Path(), chosen);
+  ASSERT_NE(again.FolderTreeview.Selected(), nullptr);
+  EXPECT_EQ(again.FolderTreeview.Selected()->data, chosen);
+  EXPECT_EQ(Captions(again.lvwPcFileList), std::vector<std::string>{"노래.mp3"});
+
+  // A remembered folder that is gone falls back to the fallback folder.
+  std::filesystem::remove_all(Pc("음악"));
+  NewApplication();
+  ShapeForm& third = StartAndRead();
+  EXPECT_EQ(third.fileListBox.Path(), TextOfPath(Pc()));
+  EXPECT_EQ(Captions(third.lvwPcFileList), std::vector<std::string>{"top.mp3"});
+}
+
+TEST_F(ShapeTest, ChoosingTheCardListsItsFilesAndAMissingCardReturnsToTheBuiltInMemory) {
+  StoreOnPlayer(MediumId::kInternal, u"inside.mp3", 100);
+  StoreOnPlayer(MediumId::kCard, u"C:\\card\\outside.mp3", 100);
+  ShapeForm& form = StartAndRead();
+  ASSERT_TRUE(form.optCard.UserClick());
+  EXPECT_EQ(Vars().cmdBase, kCardBase);
+  EXPECT_EQ(Captions(form.lvwGetFileList), std::vector<std::string>{"outside.mp3"});
+  EXPECT_EQ(form.lblTotMem.Caption(), "65,536 KB");
+  EXPECT_TRUE(form.optBuiltIn.Enabled());
+
+  player->SetMedium(MediumId::kCard, {false, true, 64u << 20});
+  TakeBoxes();
+  backend().SetMessageBoxScript([](const gui::MessageBoxRequest&) { return ModalResult::kCancel; });
+  ASSERT_TRUE(form.optBuiltIn.UserClick());
+  ASSERT_TRUE(form.optCard.UserClick());
+  // The state query fails, the device wait runs, then the card question.
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"No Card, please Insert Card!!!"});
+  EXPECT_EQ(Vars().cmdBase, kInternalMemoryBase);
+  EXPECT_TRUE(form.optBuiltIn.Checked());
+  EXPECT_FALSE(form.optCard.Checked());
+  EXPECT_EQ(Captions(form.lvwGetFileList), std::vector<std::string>{"inside.mp3"});
+  EXPECT_TRUE(form.optCard.Enabled());
+}
+
+TEST_F(ShapeTest, APlayerThatNeverAnswersEndsInTheQuestionWithinTheWaitsBound) {
+  driver.Detach();
+  std::vector<std::uint64_t> asked;
+  int answers = 0;
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest& box) {
+    if (box.text == "Device not connected, please connect and power on !!!") asked.push_back(app().NowMs());
+    return ++answers == 1 ? ModalResult::kRetry : ModalResult::kCancel;
+  });
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  backend().Advance(kFirstReadDelayMs + 2 * (kWaitLimitMs + 2000));
+  ASSERT_EQ(asked.size(), 2u);  // Retry read again once, Cancel ended it
+  EXPECT_GE(asked[0], 16000u + kFirstReadDelayMs);
+  EXPECT_LE(asked[0], 17000u + kFirstReadDelayMs);
+  EXPECT_LE(asked[1] - asked[0], 17000u);
+  EXPECT_TRUE(frmShape->FolderTreeview.Enabled());  // the window is usable again
+  EXPECT_FALSE(frmWait->Visible());
+  EXPECT_EQ(frmShape->mnuModel.Caption(), "Model : ?");
+}
+
+TEST_F(ShapeTest, APlayerThatAnswersButRefusesTheDirectoryEndsInTheQuestionToo) {
+  StoreOnPlayer(MediumId::kInternal, u"a.mp3", 100);
+  Faults f;
+  f.commands.push_back({6, std::nullopt, true, {}, -1});
+  player->SetFaults(f);
+  backend().SetMessageBoxScript([](const gui::MessageBoxRequest&) { return ModalResult::kCancel; });
+  const std::uint64_t start = app().NowMs();
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  backend().Advance(kFirstReadDelayMs + (kStepRetries + 1) * kWaitLimitMs);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Device not connected, please connect and power on !!!"});
+  EXPECT_TRUE(frmShape->FolderTreeview.Enabled());
+  EXPECT_LE(app().NowMs() - start, static_cast<std::uint64_t>(kFirstReadDelayMs + (kStepRetries + 1) * kWaitLimitMs));
+}
+
+TEST_F(ShapeTest, TheWaitWindowCountsTheTicksAndItsCancelEndsTheWait) {
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  backend().Advance(kFirstReadDelayMs + 5000);
+  driver.Detach();
+  int shownTicks = 0;
+  backend().SetMessageBoxScript([](const gui::MessageBoxRequest&) { return ModalResult::kCancel; });
+  // The refresh pings the player; press Cancel in the wait window on the 3rd tick.
+  frmShape->tmrWait.OnTimer = [&] {
+    frmShape->tmrWait_Timer();
+    shownTicks = frmWait->proWait.Position();
+    if (shownTicks == 3 && frmWait->Visible()) ASSERT_TRUE(frmWait->cmdCancel.UserClick());
+  };
+  const std::uint64_t start = app().NowMs();
+  ASSERT_TRUE(frmShape->imgReflash.UserClick());
+  EXPECT_EQ(frmWait->proWait.Max(), 15);
+  EXPECT_EQ(frmWait->Caption(), "Warning ! ! !  ");
+  EXPECT_FALSE(frmWait->Visible());
+  EXPECT_LE(app().NowMs() - start, 6000u);  // ended at the 4th tick, not the 16th
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Device not connected, please connect and power on !!!"});
+}
+
+TEST_F(ShapeTest, PopupMenuOnlyWhileNoCommandRunsAndItsWebPages) {
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  frmShape->Form_MouseUp(true, {100, 100});  // before the first read: controls disabled
+  EXPECT_EQ(frmShape->mnuPopUP.PopupCount(), 0);
+  backend().Advance(kFirstReadDelayMs + 5000);
+  frmShape->Form_MouseUp(false, {100, 100});
+  EXPECT_EQ(frmShape->mnuPopUP.PopupCount(), 0);
+  backend().ChooseOnNextPopup(&frmShape->mnuCorvane);
+  frmShape->Form_MouseUp(true, {100, 100});
+  EXPECT_EQ(frmShape->mnuPopUP.PopupCount(), 1);
+  EXPECT_EQ(shell.opened, std::vector<std::string>{kCorvanePage});
+  ASSERT_TRUE(frmShape->mnuPradel.UserClick());
+  EXPECT_EQ(shell.opened.back(), kPradelPage);
+  EXPECT_EQ(frmShape->mnuProduct.Items().size(), 2u);
+}
+
+TEST_F(ShapeTest, HoverLightsOnePictureAndResetsItsNeighbours) {
+  StoreOnPlayer(MediumId::kInternal, u"a.mp3", 100);  // so erase is enabled
+  ShapeForm& form = StartAndRead();
+  auto pictureOf = [](const gui::Image& image) { return image.Picture().resource; };
+  ASSERT_TRUE(form.imgFormat.UserMouseMove({1, 1}));
+  EXPECT_EQ(pictureOf(form.imgFormat), "CMD_FORMAT_ON");
+  ASSERT_TRUE(form.imgErase.UserMouseMove({1, 1}));
+  EXPECT_EQ(pictureOf(form.imgErase), "CMD_ERASE_ON");
+  EXPECT_EQ(pictureOf(form.imgUpload), "CMD_UPLOAD");
+  EXPECT_EQ(pictureOf(form.imgEraseAll), "CMD_ERASEALL");
+  EXPECT_EQ(pictureOf(form.imgFormat), "CMD_FORMAT_ON");  // not a neighbour of imgErase: left as it was
+  form.Form_MouseMove();
+  for (gui::Image* p : form.CommandPictures()) EXPECT_EQ(p->Picture().resource.find("_ON"), std::string::npos);
+}
+
+TEST_F(ShapeTest, ClosePictureAndCloseBoxQuitButNotWhileACommandRuns) {
+  ShapeForm& form = StartAndRead();
+  ASSERT_TRUE(form.CloseB.UserMouseDown({1, 1}));
+  EXPECT_EQ(form.CloseB.Picture().resource, kPictureCloseDown);
+  ASSERT_TRUE(form.CloseB.UserMouseUp({1, 1}));
+  EXPECT_EQ(form.CloseB.Picture().resource, kPictureClose);
+
+  DisableControls(form, false);
+  form.UserClose();
+  EXPECT_FALSE(app().Terminated());
+  EnableControls(form);
+  form.UserClose();
+  EXPECT_TRUE(app().Terminated());
+  EXPECT_EQ(Transport(), nullptr);  // the library is freed on quit
+}
+
+}  // namespace
+}  // namespace halvern
