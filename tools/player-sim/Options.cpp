@@ -159,6 +159,17 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
       const auto m = v ? medium(*v) : std::nullopt;
       if (!m) return Bad("--unformatted needs internal or card");
       o.player.media[static_cast<std::size_t>(*m)].formatted = false;
+    } else if (a == "--add") {
+      // MEDIUM:NAME=FILE; the name may hold ':' and '=' of its own, the file
+      // comes after the last '='.
+      const auto v = next();
+      const auto colon = v ? v->find(':') : std::string::npos;
+      const auto eq = v ? v->rfind('=') : std::string::npos;
+      const auto m = colon != std::string::npos ? medium(v->substr(0, colon)) : std::nullopt;
+      if (!m || eq == std::string::npos || eq <= colon + 1 || eq + 1 >= v->size()) {
+        return Bad("--add needs internal|card:NAME=FILE");
+      }
+      o.seeds.push_back({*m, v->substr(colon + 1, eq - colon - 1), v->substr(eq + 1)});
     } else if (a == "--fault") {
       const auto v = next();
       if (!v) return Bad("--fault needs a specification");

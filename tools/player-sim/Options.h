@@ -10,6 +10,14 @@
 
 namespace playersim {
 
+// A file put on the player at start: the PC file's bytes under the stored
+// name (the sender's full path, as a program would write it).
+struct SeedFile {
+  playerlink::sim::MediumId medium = playerlink::sim::MediumId::kInternal;
+  std::string name;  // UTF-8
+  std::string source;
+};
+
 struct Options {
   std::string storage;
   std::uint16_t port = 0;
@@ -18,6 +26,7 @@ struct Options {
   std::optional<std::uint32_t> identifier;
   playerlink::sim::PlayerSettings player;
   playerlink::sim::Faults faults;
+  std::vector<SeedFile> seeds;
 };
 
 common::Result<Options> ParseOptions(const std::vector<std::string>& args);

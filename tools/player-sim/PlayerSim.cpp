@@ -17,6 +17,9 @@
 //   --card-bytes N        capacity of the card (default 67108864)
 //   --no-card             no card in the player: every card command answers 0
 //   --unformatted MEDIUM  internal or card counts 30718 directory blocks until formatted
+//   --add MEDIUM:NAME=FILE  puts the PC file FILE on the medium (internal or card) at start,
+//                         stored under NAME (UTF-8, a PC path as the programs write it);
+//                         repeatable
 //   --fault SPEC          a fault, repeatable:
 //       open:control|in|out          that device does not open
 //       fail:CODE[@MEDIUM]           the control call for command CODE fails
@@ -35,6 +38,7 @@
 #include <random>
 #include <thread>
 
+#include "common/TextCodec.h"
 #include "tools/player-sim/BridgeServer.h"
 #include "tools/player-sim/FolderStorage.h"
 #include "tools/player-sim/Options.h"
@@ -69,6 +73,17 @@ int main(int argc, char** argv) {
 
   auto player = std::make_shared<playerlink::sim::SimulatedPlayer>(options->player, std::move(storage));
   if (auto r = player->LoadStorage(); !r) return Fail(r.error().message);
+  for (const auto& seed : options->seeds) {
+    auto bytes = common::ReadWholeFile(seed.source, 0xFFFFFFFFull);
+    if (!bytes) return Fail(bytes.error().message);
+    auto name = common::Utf8ToUtf16(seed.name);
+    if (!name) return Fail("--add: the name is not UTF-8");
+    if (auto r = player->Store(seed.medium, *name, std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()),
+                                                             bytes->size()));
+        !r) {
+      return Fail("--add " + seed.name + ": " + r.error().message);
+    }
+  }
   player->SetFaults(options->faults);
   playerlink::sim::SimulatedDriver driver(player);
 

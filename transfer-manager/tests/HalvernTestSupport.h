@@ -1,5 +1,6 @@
 // A headless transfer manager for one test: a folder of its own with the
-// program's folder (holding "Dravik.dll" unless the test says otherwise)
+// program's folder (holding "Dravik.dll" unless the test takes it away: the
+// built library on Windows, a stand-in file natively)
 // and a PC folder, an in-memory registry, a shell whose only root is the PC
 // folder, and a simulated player on the driver.
 #pragma once
@@ -46,7 +47,12 @@ class HalvernTest : public ::testing::Test {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "Program");
     std::filesystem::create_directories(root_ / "PC");
+#ifdef HALVERN_DRAVIK_DLL
+    // Windows loads the library itself: the built one.
+    std::filesystem::copy_file(HALVERN_DRAVIK_DLL, root_ / "Program" / "Dravik.dll");
+#else
     Touch(root_ / "Program" / "Dravik.dll", 16);
+#endif
     shell.roots = {{"PC", TextOfPath(root_ / "PC")}};
     shell.desktop = TextOfPath(root_ / "PC");
     NewApplication();

@@ -47,6 +47,20 @@ TEST(OptionsTest, Faults) {
   EXPECT_EQ(f.badTagAtDirectoryBlock, 4u);
 }
 
+TEST(OptionsTest, FilesToPutOnThePlayer) {
+  const auto o = ParseOptions({"--storage", "d", "--add", "card:C:\\음악\\a=b.mp3=/tmp/x=1.mp3", "--add",
+                               "internal:x.mp3=/tmp/y"});
+  ASSERT_TRUE(o) << o.error().message;
+  ASSERT_EQ(o->seeds.size(), 2u);
+  EXPECT_EQ(o->seeds[0].medium, playerlink::sim::MediumId::kCard);
+  EXPECT_EQ(o->seeds[0].name, "C:\\음악\\a=b.mp3=/tmp/x");
+  EXPECT_EQ(o->seeds[0].source, "1.mp3");
+  EXPECT_EQ(o->seeds[1].name, "x.mp3");
+  for (const char* bad : {"x.mp3=/tmp/y", "usb:x=/y", "internal:=/y", "internal:x="}) {
+    EXPECT_FALSE(ParseOptions({"--storage", "d", "--add", bad})) << bad;
+  }
+}
+
 TEST(OptionsTest, BadArgumentsSayWhat) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--storage", "d", "--port", "70000"}, {"--storage", "d", "--lifetime", "0"},
