@@ -43,22 +43,41 @@ std::int64_t Resolve(std::int64_t base, std::int64_t size, std::int64_t offset, 
   return target < 0 || target > size ? -1 : target;
 }
 
+// Reads the file in 64 KiB blocks: the decoder asks for a few bytes at a
+// time (frame headers, then frame bodies).
 struct FileSource : Decoder::Source {
   common::File file;
   std::int64_t size = 0;
-  std::int64_t position = 0;
+  std::int64_t position = 0;  // of the decoder in the file
+  std::vector<std::uint8_t> block = std::vector<std::uint8_t>(64 * 1024);
+  std::int64_t blockStart = 0;
+  std::size_t blockFill = 0;
 
   long Read(void* buffer, std::size_t bytes) override {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
     bytes = std::min<std::size_t>(bytes, 1u << 20);
-    auto r = file.Read({static_cast<std::uint8_t*>(buffer), bytes});
-    if (!r) return -1;
-    position += static_cast<std::int64_t>(*r);
-    return static_cast<long>(*r);
+    while (done < bytes) {
+      const std::int64_t inBlock = position - blockStart;
+      if (inBlock < 0 || inBlock >= static_cast<std::int64_t>(blockFill)) {
+        if (!file.Seek(static_cast<std::uint64_t>(position))) return done ? static_cast<long>(done) : -1;
+        auto r = file.Read(block);
+        if (!r) return done ? static_cast<long>(done) : -1;
+        blockStart = position;
+        blockFill = *r;
+        if (blockFill == 0) break;  // end of the file
+        continue;
+      }
+      const std::size_t n = std::min(bytes - done, blockFill - static_cast<std::size_t>(inBlock));
+      std::memcpy(out + done, block.data() + inBlock, n);
+      done += n;
+      position += static_cast<std::int64_t>(n);
+    }
+    return static_cast<long>(done);
   }
   std::int64_t Seek(std::int64_t offset, int whence) override {
     const std::int64_t target = Resolve(position, size, offset, whence);
-    if (target < 0 || !file.Seek(static_cast<std::uint64_t>(target))) return -1;
-    position = target;
+    if (target >= 0) position = target;
     return target;
   }
 };

@@ -57,6 +57,7 @@ struct Player {
   std::int32_t volume = 100, balance = 50, thirdLevel = 100;
   std::int64_t lastPositionMs = -1;
   int lastSecond = -1;
+  std::int64_t lengthSamples = -1;  // of the open input, read once at open
   std::vector<std::int16_t> chunk = std::vector<std::int16_t>(kChunkSamples);
 
   void Post(std::uint32_t code, std::uint32_t a = 0, std::uint32_t b = 0) {
@@ -109,7 +110,7 @@ void Player::ReportPosition(bool force) {
   const int rate = decoder.Info().sampleRate;
   if (rate <= 0) return;
   const std::int64_t posMs = decoder.PositionSamples() * 1000 / rate;
-  const std::int64_t length = decoder.LengthSamples();
+  const std::int64_t length = lengthSamples;
   const std::int64_t rangeMs = length > 0 ? length * 1000 / rate : 0;
   if (force || lastPositionMs < 0 || posMs - lastPositionMs >= kPositionStepMs || posMs < lastPositionMs) {
     lastPositionMs = posMs;
@@ -198,7 +199,7 @@ void Player::Handle(const ControlMessage& m) {
     case kCmdSeek: {
       if (!decoder.IsOpen()) return PostFailure(m.code, kXaNoInput);
       const std::int64_t offset = m.values[0], range = m.values[1];
-      const std::int64_t length = decoder.LengthSamples();
+      const std::int64_t length = lengthSamples;
       if (range <= 0 || offset < 0 || offset > range) return PostFailure(m.code, kXaInvalidParameters);
       if (length <= 0) return PostFailure(m.code, kXaNotSeekable);
       // 64-bit: a long input times a fine range stays exact.
@@ -222,6 +223,7 @@ void Player::Handle(const ControlMessage& m) {
         return PostFailure(m.code, kXaOutputFailed);
       }
       outputOpen = true;
+      lengthSamples = decoder.LengthSamples();
       Post(kNotifyStream,
            static_cast<std::uint32_t>(info.version) | (static_cast<std::uint32_t>(info.layer) << 8) |
                (static_cast<std::uint32_t>(std::clamp(info.bitrateKbps, 0, 0xFFFF)) << 16),
