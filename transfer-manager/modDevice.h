@@ -104,6 +104,8 @@ class DeviceAccess {
   const playerlink::DeviceCommand& commandBuffer() const { return link_.commandBuffer(); }
   // Bytes moved by the last block call.
   std::size_t byteCount() const { return link_.lastTransferred(); }
+  // The link itself, for the sequences of the player link (the directory).
+  playerlink::Link& link() { return link_; }
   // The in pipe's handle, for the transport library.
   std::uintptr_t InPipeHandle() const { return link_.NativeHandle(playerlink::Device::kInPipe); }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/TextCodec.h"
+#include "player-link/Directory.h"
 #include "platform/gui/Application.h"
 #include "transfer-manager/HalvernEnvironment.h"
 #include "transfer-manager/Texts.h"
@@ -72,37 +73,25 @@ Outcome FromAnswer(ModalResult answer) { return answer == ModalResult::kRetry ? 
 // the player stayed away.
 bool OpenOrPing() { return Device().OpenDevice() == 0 || Device().PingDevice(); }
 
-struct DirectoryEntry {
-  std::u16string name;  // as stored: the sender's full path
-  std::uint32_t size = 0;
-};
-
-struct Directory {
-  playerlink::InfoBlock info;
-  std::uint16_t count = 0;  // blocks, the information block included
-  std::vector<DirectoryEntry> entries;
-};
-
-// The directory query and the directory's blocks, on the open device.
-bool ReadDirectoryBlocks(Directory& dir) {
-  auto& dev = Device();
-  dir = Directory{};
-  if (dev.SendCommand(CommandCode::kDirectoryInfo, 0, true) == 0) return false;
-  dir.count = playerlink::DecodeAnswer(dev.commandBuffer(), playerlink::command::kBufferSize).count;
-  if (dir.count == 0 || dir.count == playerlink::kCountUnformattedMedium) return true;
-  if (dev.SendCommand(CommandCode::kReadDirectory, dir.count) == 0) return false;
-  for (unsigned i = 0; i < dir.count; ++i) {
-    gui::App().ProcessMessages();
-    if (!dev.ReadBlock()) return false;
-    if (i == 0) {
-      dir.info = *playerlink::ParseInfoBlock(dev.blockBuffer());
-      continue;
-    }
-    const auto header = playerlink::ParseFileHeader(dev.blockBuffer());
-    if (!header) break;  // the directory ends at a block without the tag
-    dir.entries.push_back({header->name, header->size});
+// The directory query and, unless the medium is empty or unformatted, the
+// directory's blocks, on the open device. False when the player refused or
+// a block fell short; a block without the tag ends the directory there.
+bool ReadDirectoryOnce(playerlink::Directory& dir) {
+  auto& link = Device().link();
+  dir = playerlink::Directory{};
+  const auto count = playerlink::QueryDirectoryCount(link, Vars().cmdBase);
+  if (!count) return false;
+  dir.count = *count;
+  if (*count == 0 || *count == playerlink::kCountUnformattedMedium) {
+    dir.end = playerlink::Directory::End::kComplete;
+    return true;
   }
-  return true;
+  playerlink::DirectoryReadOptions options;
+  options.readAttempts = 2;
+  options.beforeBlock = [] { gui::App().ProcessMessages(); };
+  playerlink::ReadDirectoryBlocks(link, Vars().cmdBase, *count, options, dir);
+  using End = playerlink::Directory::End;
+  return dir.end == End::kComplete || dir.end == End::kBadTag;
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -116,15 +105,14 @@ std::string Utf8(std::u16string_view text) {
   return cleaned ? *cleaned : std::string();
 }
 
-void FillDeviceList(ShapeForm& form, const Directory& dir) {
+void FillDeviceList(ShapeForm& form, const playerlink::Directory& dir) {
   std::vector<gui::ListItem> rows;
-  unsigned number = 0;
   for (const auto& e : dir.entries) {
-    ++number;
+    const auto& h = e.header;
     gui::ListItem row;
-    row.caption = Utf8(playerlink::FileNamePart(e.name));
-    row.subItems = {SizeText(e.size), Utf8(e.name), std::to_string(e.size), std::to_string(number),
-                    std::to_string(number), ""};
+    row.caption = Utf8(playerlink::FileNamePart(h.name));
+    row.subItems = {SizeText(h.size), Utf8(h.name), std::to_string(h.size), std::to_string(e.number),
+                    std::to_string(e.number), ""};
     rows.push_back(std::move(row));
   }
   form.lvwGetFileList.SetItems(std::move(rows));
@@ -403,8 +391,8 @@ bool ReadDeviceDirectory(ShapeForm& form) {
       return false;
     }
 
-    Directory dir;
-    if (!dev.RunStep([&] { return ReadDirectoryBlocks(dir); })) {
+    playerlink::Directory dir;
+    if (!dev.RunStep([&] { return ReadDirectoryOnce(dir); })) {
       dev.CloseDevice();
       if (dev.ShowNotConnected() == ModalResult::kRetry) continue;
       return false;
@@ -415,11 +403,11 @@ bool ReadDeviceDirectory(ShapeForm& form) {
     }
     Vars().deviceFileCount = dir.count > 0 ? dir.count - 1 : 0;
     form.lvwGetFileList.Clear();
-    if (dir.count > 0) {
-      Vars().firmwareVersion = dir.info.firmwareTimesTen;
-      Vars().modelCode = playerlink::ModelCodeText(dir.info);
-      FillDeviceList(form, dir);
+    if (dir.info) {
+      Vars().firmwareVersion = dir.info->firmwareTimesTen;
+      Vars().modelCode = playerlink::ModelCodeText(*dir.info);
     }
+    FillDeviceList(form, dir);
 
     app.ProcessMessages();
     dev.CloseDevice();

@@ -298,6 +298,18 @@ TEST_F(ShapeTest, APlayerThatAnswersButRefusesTheDirectoryEndsInTheQuestionToo) 
   EXPECT_LE(app().NowMs() - start, static_cast<std::uint64_t>(kFirstReadDelayMs + (kStepRetries + 1) * kWaitLimitMs));
 }
 
+TEST_F(ShapeTest, AShortDirectoryBlockIsReadAgainAfterTheWaitAndNothingIsAsked) {
+  StoreOnPlayer(MediumId::kInternal, u"a.mp3", 100);
+  StoreOnPlayer(MediumId::kInternal, u"b.mp3", 100);
+  Faults f;
+  f.shortBlocks.push_back({true, 2, std::uint8_t{7}, 100, 2});  // the first entry block, twice (both tries)
+  player->SetFaults(f);
+  ShapeForm& form = StartAndRead();
+  EXPECT_EQ(Captions(form.lvwGetFileList), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_EQ(form.lvwGetFileList.Item(1).subItems[3], "2");
+}
+
 TEST_F(ShapeTest, TheWaitWindowCountsTheTicksAndItsCancelEndsTheWait) {
   ASSERT_EQ(Start().result, StartResult::kRunning);
   backend().Advance(kFirstReadDelayMs + 5000);
