@@ -172,6 +172,12 @@ ShapeForm::ShapeForm() {
     canClose = false;
     if (CloseB.Enabled()) CloseB_Click();
   };
+  // A right click on the window (or the menu key): the popup menu, unless a
+  // command runs.
+  OnContextPopup = [this](gui::Point screen, bool& handled) {
+    handled = true;
+    Form_MouseUp(true, screen);
+  };
   OnCreate = [this] { Form_Load(); };
   OnDestroy = [this] { Form_Unload(); };
   Create();

@@ -341,7 +341,7 @@ TEST_F(ShapeTest, PopupMenuOnlyWhileNoCommandRunsAndItsWebPages) {
   frmShape->Form_MouseUp(false, {100, 100});
   EXPECT_EQ(frmShape->mnuPopUP.PopupCount(), 0);
   backend().ChooseOnNextPopup(&frmShape->mnuCorvane);
-  frmShape->Form_MouseUp(true, {100, 100});
+  ASSERT_TRUE(frmShape->UserContextMenu({100, 100}));  // a right click on the window
   EXPECT_EQ(frmShape->mnuPopUP.PopupCount(), 1);
   EXPECT_EQ(shell.opened, std::vector<std::string>{kCorvanePage});
   ASSERT_TRUE(frmShape->mnuPradel.UserClick());
