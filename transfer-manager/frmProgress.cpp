@@ -11,6 +11,9 @@ ProgressForm::ProgressForm() {
   frmProgress = this;
   SetClientSize(Tw(7260), Tw(1575));
   SetPosition(Position::kScreenCenter);
+  // Every load takes the Close command away (DisableCloseButton), so the
+  // window is made without its system menu; Alt+F4 is refused as well.
+  SetBorderIcons(false);
   lblFileName.SetBounds(Tw(120), Tw(135), Tw(5790), Tw(255));
   lblFileSize.SetBounds(Tw(120), Tw(480), Tw(2775), Tw(255));
   ProgressBar.SetBounds(Tw(60), Tw(840), Tw(5925), Tw(285));
