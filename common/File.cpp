@@ -18,11 +18,9 @@ Path TempNameFor(const Path& target, int attempt) {
   return temp;
 }
 
-std::string Utf8Text(const std::u8string& text) { return std::string(text.begin(), text.end()); }
-
 // A failure on the temporary file as the user sees it: saving the target.
 Error AsSaveOf(const Path& target, const Error& error) {
-  return Error{error.code, UserMessage(FileErrorSentence(FileOp::kSave, Utf8Text(target.filename().u8string()),
+  return Error{error.code, UserMessage(FileErrorSentence(FileOp::kSave, PathToUtf8(target.filename()),
                                                          static_cast<FileError>(error.code)),
                                        DetailOf(error.message))};
 }
@@ -31,10 +29,19 @@ Error AsSaveOf(const Path& target, const Error& error) {
 
 Error MakeFileError(FileOp op, const Path& path, FileError cause, std::string_view detail) {
   std::string line(detail);
-  const std::string where = Utf8Text(path.u8string());
+  const std::string where = PathToUtf8(path);
   if (!where.empty()) line += (line.empty() ? "" : ", ") + where;
   return Error{static_cast<int>(cause),
-               UserMessage(FileErrorSentence(op, Utf8Text(path.filename().u8string()), cause), line)};
+               UserMessage(FileErrorSentence(op, PathToUtf8(path.filename()), cause), line)};
+}
+
+Path PathFromUtf8(std::string_view utf8) {
+  return Path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::string PathToUtf8(const Path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 Result<std::size_t> File::ReadFull(std::span<std::uint8_t> buffer) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "common/ErrorText.h"
@@ -63,6 +64,10 @@ inline FileOp OpenOp(File::Open how) {
   return how == File::Open::kRead ? FileOp::kOpen : how == File::Open::kWriteKeep ? FileOp::kWrite : FileOp::kCreate;
 }
 
+// Paths as the GUI layer's UTF-8 texts and back (UTF-16 on Windows).
+Path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const Path& path);
+
 bool FileExists(const Path& path);
 // What the file system says of a path, the name taken literally (no
 // wildcards): GetFileAttributesW on Windows, stat on Linux.
@@ -72,6 +77,10 @@ struct PathAttributes {
   bool hidden = false;  // hidden or system (Windows only)
 };
 PathAttributes GetPathAttributes(const Path& path);
+// Another program holds the file open, so that it cannot be opened for
+// itself alone (Windows: a sharing violation; Linux: a lock on the file).
+// False for a file that is missing or that only this check cannot read.
+bool FileInUse(const Path& path);
 Result<void> RemoveFile(const Path& path);
 // Renames `from` onto `to`, replacing `to` when it exists.
 Result<void> RenameOver(const Path& from, const Path& to);

@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,6 +123,14 @@ PathAttributes GetPathAttributes(const Path& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return {};
   return {true, S_ISDIR(st.st_mode), false};
+}
+
+bool FileInUse(const Path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return locked;
 }
 
 Result<void> RemoveFile(const Path& path) {

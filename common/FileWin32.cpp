@@ -138,6 +138,16 @@ PathAttributes GetPathAttributes(const Path& path) {
   return {true, (a & FILE_ATTRIBUTE_DIRECTORY) != 0, (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0};
 }
 
+bool FileInUse(const Path& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return false;
+  }
+  const DWORD e = GetLastError();
+  return e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION;
+}
+
 Result<void> RemoveFile(const Path& path) {
   if (!DeleteFileW(path.c_str())) return LastError(FileOp::kRemove, path);
   return Ok();

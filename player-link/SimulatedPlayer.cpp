@@ -296,7 +296,7 @@ std::optional<std::size_t> SimulatedPlayer::TakeHeader(std::span<const std::uint
   } else {
     write_.size = parsed->size;
     const std::u16string_view name = FileNamePart(parsed->name);
-    write_.replaces = FindByFileName(write_.medium, name);
+    if (settings_.replacesSameName) write_.replaces = FindByFileName(write_.medium, name);
     const Medium& m = media_[Index(write_.medium)];
     const std::uint64_t freed = write_.replaces ? Footprint(m.entries[*write_.replaces].size) : 0;
     if (Footprint(write_.size) > FreeLocked(write_.medium) + freed) {

@@ -6,7 +6,8 @@
 // Behaviour chosen where the player is not pinned down:
 // - A file whose file-name part equals that of an entry on the same medium
 //   (exact, case-sensitive) replaces that entry in place once it has been
-//   received whole; until then the old entry stays.
+//   received whole; until then the old entry stays. A player set up with
+//   replacesSameName off adds it as one more entry instead.
 // - The answer to code 1 is the free space, or 0 when the announced blocks do
 //   not fit; a file whose header does not match the announced block count,
 //   or lacks the tag, is received but not stored.
@@ -86,6 +87,7 @@ struct PlayerSettings {
   std::uint16_t firmwareTimesTen = 14;
   std::uint8_t modelLow = 0x12, modelHigh = 0xF0;  // "F012"
   std::array<MediumSettings, kMediumCount> media{MediumSettings{}, MediumSettings{true, true, 64u << 20}};
+  bool replacesSameName = true;
 };
 
 // Faults a test can arm. Counts `times` fall by one on each use; -1 is forever.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/tests/BusyFile.h"
+
 namespace common {
 namespace {
 
@@ -126,6 +128,25 @@ TEST_F(FileTest, AnsiPathsReachTheFile) {
   ASSERT_TRUE(RemoveFile(p).ok());
   EXPECT_FALSE(FileExists(p));
   EXPECT_FALSE(RemoveFile(p).ok());
+}
+
+TEST_F(FileTest, FileInUseWhileAnotherHolderHasItOpen) {
+  const Path p = dir_ / "노래.mp3";
+  ASSERT_TRUE(WriteFileAtomically(p, Bytes("x")).ok());
+  EXPECT_FALSE(FileInUse(p));
+  {
+    testing::BusyFile holder(p);
+    EXPECT_TRUE(FileInUse(p));
+  }
+  EXPECT_FALSE(FileInUse(p));
+  EXPECT_FALSE(FileInUse(dir_ / "missing.mp3"));
+}
+
+TEST_F(FileTest, Utf8PathsRoundTrip) {
+  const Path p = PathFromUtf8(PathToUtf8(dir_) + "/노래 01.mp3");
+  ASSERT_TRUE(WriteFileAtomically(p, Bytes("x")).ok());
+  EXPECT_TRUE(FileExists(dir_ / u8"노래 01.mp3"));
+  EXPECT_EQ(PathToUtf8(p.filename()), "노래 01.mp3");
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+#include "common/PcFileName.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace common {
+namespace {
+
+TEST(PcFileNameTest, RefusesWhatWouldNameAnotherFileOrNoFile) {
+  const struct {
+    std::string name;
+    FileNameFault fault;
+  } refused[] = {
+      {"", FileNameFault::kEmpty},
+      {".", FileNameFault::kDots},
+      {"..", FileNameFault::kDots},
+      {"..\\..\\autoexec.bat", FileNameFault::kSeparator},
+      {"music/track.mp3", FileNameFault::kSeparator},
+      {"C:track.mp3", FileNameFault::kStream},
+      {"track.mp3:hidden", FileNameFault::kStream},
+      {"what?.mp3", FileNameFault::kBadCharacter},
+      {"a*b.mp3", FileNameFault::kBadCharacter},
+      {"line\r\nbreak.mp3", FileNameFault::kBadCharacter},
+      {"tab\t.mp3", FileNameFault::kBadCharacter},
+      {"\"quoted\".mp3", FileNameFault::kBadCharacter},
+      {"CON", FileNameFault::kDeviceName},
+      {"con.mp3", FileNameFault::kDeviceName},
+      {"Nul .mp3", FileNameFault::kDeviceName},
+      {"LPT1.sa3", FileNameFault::kDeviceName},
+      {"com9", FileNameFault::kDeviceName},
+      {"COM\xc2\xb9.mp3", FileNameFault::kDeviceName},
+      {"conin$", FileNameFault::kDeviceName},
+      {"track.mp3.", FileNameFault::kTrailingDotOrSpace},
+      {"track.mp3 ", FileNameFault::kTrailingDotOrSpace},
+      {std::string(256, 'a'), FileNameFault::kTooLong},
+      {"\xff\xfe.mp3", FileNameFault::kBadCharacter},
+  };
+  for (const auto& c : refused) EXPECT_EQ(CheckFileName(std::string_view(c.name)), c.fault) << c.name;
+}
+
+TEST(PcFileNameTest, TakesOrdinaryNames) {
+  for (const std::string& name : std::initializer_list<std::string>{"track.mp3", "노래 01.sa3", "a..b.mp3", ".hidden", "CONSOLE.mp3", "COM10.mp3",
+                                 "LPT.mp3", "x", std::string(255, 'a'), "emoji \xf0\x9f\x8e\xb5.mp3"}) {
+    EXPECT_EQ(CheckFileName(std::string_view(name)), FileNameFault::kNone) << name;
+  }
+}
+
+TEST(PcFileNameTest, LoneSurrogatesAreNoName) {
+  EXPECT_EQ(CheckFileName(std::u16string_view(u"a\xD800.mp3", 6)), FileNameFault::kBadCharacter);
+  EXPECT_EQ(CheckFileName(std::u16string_view(u"a\xDC00.mp3", 6)), FileNameFault::kBadCharacter);
+  EXPECT_EQ(CheckFileName(std::u16string_view(u"\xD83C\xDFB5.mp3", 6)), FileNameFault::kNone);
+}
+
+}  // namespace
+}  // namespace common

@@ -1,0 +1,110 @@
+// TfrmUpDown, the transfer dialog: moves the files of its list between the
+// PC and the player one after the other, each on a TDNFileThread of its
+// own, and shows the progress of the current file and of the whole list.
+// The "My PC" window fills the list, sets the caption ("파일 업로드" or
+// "파일 다운로드") and the direction, shows the dialog modally and frees it.
+//
+// Two window messages drive it: 1127 starts the next file (posted by the
+// dialog to itself), 1126 reports on the current one: (1, percent),
+// (2, 0) and (3, 0) from the transfer thread, (4, 0) posted by the dialog
+// when it skips a file. A failure ends the whole list.
+//
+// Where the user agrees to overwrite a file on the player, the dialog reads
+// the player's directory again once the new file is there and deletes the
+// older entries of that name, so the player never keeps two. Where a file
+// of the player is to be saved on the PC, its name must be one that
+// Windows stores as it is (common::CheckFileName), and the question whether
+// to overwrite is asked for the file on disk, whatever case its name has.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Button.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/FormMessageTarget.h"
+#include "platform/gui/Image.h"
+#include "platform/gui/Label.h"
+#include "platform/gui/Panel.h"
+#include "platform/gui/ProgressBar.h"
+#include "player-link/Driver.h"
+#include "tray-client/DeviceUnit.h"
+
+namespace orvel {
+
+inline constexpr std::uint32_t kWmUpDnProgress = 1126;  // WM_USER + 102
+inline constexpr std::uint32_t kWmUpDnNextFile = 1127;  // WM_USER + 103
+inline constexpr std::uintptr_t kUpDnSkipped = 4;
+
+inline constexpr const char* kCaptionUpload = "파일 업로드";    // player to PC
+inline constexpr const char* kCaptionDownload = "파일 다운로드";  // PC to player
+
+class TfrmUpDown : public gui::Form {
+ public:
+  static constexpr std::uint8_t kPlayerToPc = 0;
+  static constexpr std::uint8_t kPcToPlayer = 1;
+
+  // `player`: the driver the transfers go through (null: the system's).
+  explicit TfrmUpDown(playerlink::Driver* player = nullptr);
+  ~TfrmUpDown() override;
+
+  gui::Panel pnlMain{this};
+  gui::Image RxGIFAnimator{&pnlMain};
+  gui::Label lbStatus{&pnlMain};
+  gui::Panel pnlGauges{&pnlMain};
+  gui::Label lbCurrentFile{&pnlGauges};
+  gui::ProgressBar gaCurrentFile{&pnlGauges};
+  gui::Label lbTotalFile{&pnlGauges};
+  gui::ProgressBar gaTotalFile{&pnlGauges};
+  gui::Button btnCancel{&pnlGauges};
+
+  // Set by the opener before ShowModal.
+  std::uint8_t Direction = kPcToPlayer;
+  // Direction 0: "<row index>/<name>" (0-based player row, file name);
+  // direction 1: full paths of PC files. UTF-8.
+  std::vector<std::string> FileList;
+  // Direction 0: the PC folder that receives the copies, ending in a
+  // folder separator.
+  std::string TargetFolder;
+  // Direction 1: the file names the player list showed when the dialog
+  // was opened (the overwrite question looks there).
+  std::vector<std::string> PlayerFiles;
+
+  // The index of the file being handled.
+  int Current() const { return current_; }
+
+  void FormShow();
+  void FormClose();
+
+ private:
+  std::intptr_t NextFile();
+  std::intptr_t Progress(std::uintptr_t what, std::intptr_t percent);
+  bool StepToPc(std::string& line);
+  bool StepToPlayer(const std::string& line);
+  // After an agreed overwrite: the entries of that name but the new one go.
+  void RemoveReplacedEntries();
+  void Finish();
+  void SetStatus(const std::string& text);
+  // The name of the current file as the status texts show it.
+  std::string CurrentName() const;
+
+  playerlink::Driver& driver_;
+  TMyDevice device_;
+  std::unique_ptr<gui::FormMessageTarget> messages_;
+  int current_ = 0;
+  // The file on its way to the player replaces entries of this name.
+  struct Replacing {
+    std::u16string name;
+    std::uint64_t size = 0;
+  };
+  std::optional<Replacing> replacing_;
+};
+
+// The name under which a PC file goes to the player: its path with an
+// extension ".sa3" (any case) changed to ".mp3".
+std::string PlayerNameFor(const std::string& path);
+
+}  // namespace orvel
