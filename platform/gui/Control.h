@@ -118,6 +118,8 @@ class Control {
   Peer* peer() const { return peer_.get(); }
 
  protected:
+  // Takes bounds the native side already has (the user resized a window).
+  void KeepBounds(const Rect& bounds) { bounds_ = bounds; }
   void Notify(Change what, int index = -1) {
     if (peer_) peer_->Changed(what, index);
   }

@@ -1,5 +1,7 @@
 #include "platform/gui/Form.h"
 
+#include <algorithm>
+
 #include "platform/gui/Application.h"
 
 namespace gui {
@@ -57,6 +59,15 @@ void Form::SetVisible(bool visible) {
     Control::SetVisible(false);
     Fire(OnHide);
   }
+}
+
+void Form::UserResize(int width, int height) {
+  if (destroyed_) return;
+  width = std::max(width, minWidth_);
+  height = std::max(height, minHeight_);
+  if (width == Width() && height == Height()) return;
+  KeepBounds(Rect{Left(), Top(), width, height});
+  Fire(OnResize);
 }
 
 void Form::BringToFront() { Notify(Change::kFront); }

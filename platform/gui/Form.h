@@ -47,6 +47,19 @@ class Form : public Control {
     fontSize_ = points;
   }
 
+  // The smallest client size the user can make a sizeable form (0: no
+  // limit).
+  int MinClientWidth() const { return minWidth_; }
+  int MinClientHeight() const { return minHeight_; }
+  void SetMinClientSize(int width, int height) {
+    minWidth_ = width;
+    minHeight_ = height;
+  }
+  // What the user did: gave the window a new client size (held to the
+  // minimum); runs OnResize, where the form lays out its controls.
+  void UserResize(int width, int height);
+  std::function<void()> OnResize;
+
   // Creates the native side (if not done), then runs OnCreate once.
   void Create();
   // Runs OnDestroy once, then removes the native side. Idempotent.
@@ -119,6 +132,8 @@ class Form : public Control {
   Position position_ = Position::kDesigned;
   std::string fontName_;
   int fontSize_ = 9;
+  int minWidth_ = 0;
+  int minHeight_ = 0;
   bool createdEventDone_ = false;
   bool destroyed_ = false;
   bool inModal_ = false;

@@ -237,6 +237,19 @@ bool ListView::UserDoubleClick(int index) {
   return true;
 }
 
+int ListView::ImageOf(int index) {
+  CheckIndex(index);
+  int& image = items_[static_cast<std::size_t>(index)].imageIndex;
+  if (image == kImageOnDemand) {
+    int answer = -1;
+    if (OnGetImage) App().Guard([&] { answer = OnGetImage(index); });
+    // The handler may have changed the rows.
+    if (index < Count()) items_[static_cast<std::size_t>(index)].imageIndex = answer < 0 ? -1 : answer;
+    return answer < 0 ? -1 : answer;
+  }
+  return image;
+}
+
 bool ListView::UserBeginEdit(int index) {
   if (!Usable() || readOnly_ || index < 0 || index >= Count()) return false;
   bool allow = true;

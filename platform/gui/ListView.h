@@ -13,6 +13,10 @@
 // each row as it draws it, so a list of many thousand rows costs only what
 // is on screen. The rows still live here; fill such a list with SetItems.
 // An owner-data list has no check boxes.
+//
+// Pictures on demand: a row whose imageIndex is kImageOnDemand gets its
+// picture from OnGetImage the first time it is drawn (ImageOf), so a long
+// list asks only for the pictures of the rows the user sees.
 #pragma once
 
 #include <functional>
@@ -37,8 +41,10 @@ struct ListItem {
   std::vector<std::string> subItems;
   bool checked = false;
   bool selected = false;
-  int imageIndex = -1;  // in the list's image lists; -1: none
+  int imageIndex = -1;  // in the list's image lists; -1: none; kImageOnDemand
 };
+
+inline constexpr int kImageOnDemand = -2;
 
 // A drag of rows from one list view onto another (or the same).
 struct ListDrag {
@@ -128,6 +134,11 @@ class ListView : public Control {
   Point ItemPoint(int index) const;
   static constexpr int kHeadlessHeaderHeight = 20;
   static constexpr int kHeadlessRowHeight = 17;
+
+  // The picture of a row as it is drawn: a kImageOnDemand row asks
+  // OnGetImage once and keeps the answer (-1 without OnGetImage).
+  int ImageOf(int index);
+  std::function<int(int index)> OnGetImage;
 
   // The row marked as the place of a drop (-1: none).
   int DropHighlight() const { return dropHighlight_; }

@@ -216,6 +216,34 @@ struct FolderTree : Form {
   int loads = 0;
 };
 
+TEST_F(ListTreeTest, OnDemandPicturesAreAskedOncePerRowAsRowsAreDrawn) {
+  Form form;
+  ImageList images;
+  ListView list(&form);
+  list.SetOwnerData(true);
+  list.SetSmallImages(&images);
+  std::vector<int> asked;
+  list.OnGetImage = [&](int index) {
+    asked.push_back(index);
+    return images.IndexOf(Icon{index % 2 ? "shell:audio" : "shell:folder"});
+  };
+  std::vector<ListItem> rows(10000);
+  for (auto& row : rows) row.imageIndex = kImageOnDemand;
+  rows[5].imageIndex = 7;
+  list.SetItems(std::move(rows));
+  form.Create();
+  EXPECT_TRUE(asked.empty()) << "filling the list fetches no picture";
+  EXPECT_EQ(list.ImageOf(3), 0);
+  EXPECT_EQ(list.ImageOf(3), 0);
+  EXPECT_EQ(list.ImageOf(4), 1);
+  EXPECT_EQ(list.ImageOf(5), 7) << "a row with its own picture asks nobody";
+  EXPECT_EQ(asked, (std::vector<int>{3, 4}));
+  EXPECT_EQ(images.Count(), 2);
+  list.OnGetImage = [](int) { return -5; };
+  EXPECT_EQ(list.ImageOf(6), -1);
+  EXPECT_EQ(list.Item(6).imageIndex, -1) << "no picture, and not asked again";
+}
+
 TEST_F(ListTreeTest, LazyTreeLoadsChildrenOnFirstExpandAndDropsTheButtonOfAnEmptyNode) {
   FolderTree form;
   form.Show();

@@ -114,6 +114,22 @@ TEST_F(StandardControlsTest, OptionButtonsOfOneParentExcludeEachOther) {
   EXPECT_TRUE(form.c.Checked());
 }
 
+TEST_F(StandardControlsTest, UserResizeHoldsTheMinimumAndTellsTheForm) {
+  Form form;
+  form.SetSizeable(true);
+  form.SetClientSize(640, 420);
+  form.SetMinClientSize(550, 290);
+  form.Create();
+  std::vector<std::pair<int, int>> sizes;
+  form.OnResize = [&] { sizes.push_back({form.Width(), form.Height()}); };
+  form.UserResize(800, 600);
+  form.UserResize(100, 100);
+  form.UserResize(550, 290);  // no change: no event
+  EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{800, 600}, {550, 290}}));
+  form.SetClientSize(300, 200);
+  EXPECT_EQ(sizes.size(), 2u) << "sizes set by code run no event";
+}
+
 TEST_F(StandardControlsTest, SplitterResizesItsNeighbourButNotBelowTheMinimum) {
   Form form;
   Panel tree(&form), list(&form);

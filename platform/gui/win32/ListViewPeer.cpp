@@ -88,6 +88,17 @@ class ListViewPeer : public Win32Peer {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         const int i = info->item.iItem;
         if (i < 0 || i >= list_.Count()) return 0;
+        if (info->item.mask & LVIF_IMAGE) {
+          const int image = list_.ImageOf(i);
+          // A picture fetched now may be new to the native lists (which
+          // are made again when the pictures were cleared).
+          if (small_.Sync(list_.SmallImages()) != ListView_GetImageList(hwnd_, LVSIL_SMALL) ||
+              large_.Sync(list_.LargeImages()) != ListView_GetImageList(hwnd_, LVSIL_NORMAL)) {
+            Images();
+          }
+          info->item.iImage = image >= 0 ? image : I_IMAGENONE;
+        }
+        if (i >= list_.Count()) return 0;
         const ListItem& item = list_.Item(i);
         if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
           const std::wstring text = W(ListView::ColumnText(item, info->item.iSubItem));
@@ -95,7 +106,6 @@ class ListViewPeer : public Win32Peer {
           std::copy_n(text.begin(), n, info->item.pszText);
           info->item.pszText[n] = L'\0';
         }
-        if (info->item.mask & LVIF_IMAGE) info->item.iImage = item.imageIndex >= 0 ? item.imageIndex : I_IMAGENONE;
         if (info->item.mask & LVIF_STATE) {
           info->item.state = (info->item.state & ~LVIS_DROPHILITED) | (i == list_.DropHighlight() ? LVIS_DROPHILITED : 0);
         }
@@ -195,6 +205,7 @@ class ListViewPeer : public Win32Peer {
       SetState(index);
       return;
     }
+    const int image = list_.ImageOf(index);
     Images();
     const ListItem& item = list_.Item(index);
     std::wstring caption = W(item.caption);
@@ -202,7 +213,7 @@ class ListViewPeer : public Win32Peer {
     row.mask = LVIF_TEXT | LVIF_IMAGE;
     row.iItem = index;
     row.pszText = caption.data();
-    row.iImage = item.imageIndex >= 0 ? item.imageIndex : I_IMAGENONE;
+    row.iImage = image >= 0 ? image : I_IMAGENONE;
     SendMessageW(hwnd_, insert ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row));
     const int columns = std::max<int>(1, static_cast<int>(list_.Columns().size()));
     for (int sub = 1; sub < columns; ++sub) {

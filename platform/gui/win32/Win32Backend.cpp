@@ -124,6 +124,19 @@ class FormPeer : public Win32Peer {
           else if (wParam == SIZE_RESTORED && minimized_) Fire(App().OnRestore);
           minimized_ = wParam == SIZE_MINIMIZED;
         }
+        if (!updating_ && (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)) {
+          form_.UserResize(Unscale(LOWORD(lParam)), Unscale(HIWORD(lParam)));
+        }
+        break;
+      case WM_GETMINMAXINFO:
+        if (form_.MinClientWidth() > 0 || form_.MinClientHeight() > 0) {
+          RECT r{0, 0, S(form_.MinClientWidth()), S(form_.MinClientHeight())};
+          AdjustWindowRectEx(&r, style_, GetMenu(hwnd_) != nullptr, WS_EX_CONTROLPARENT);
+          auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+          info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, r.right - r.left);
+          info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, r.bottom - r.top);
+          return 0;
+        }
         break;
       case WM_SETFOCUS:
         if (Control* active = form_.ActiveControl(); active && active->peer()) {
