@@ -65,9 +65,6 @@ FileNameFault CheckFileName(std::string_view utf8) {
 
 std::optional<Path> FindInFolder(const Path& folder, std::string_view utf8Name) {
   if (utf8Name.empty()) return std::nullopt;
-  const Path exact = folder / PathFromUtf8(utf8Name);
-  std::error_code error;
-  if (std::filesystem::exists(std::filesystem::symlink_status(exact, error))) return exact;
   auto fold = [](std::string_view text) {
     std::string out(text);
     for (char& c : out) {
@@ -75,10 +72,20 @@ std::optional<Path> FindInFolder(const Path& folder, std::string_view utf8Name) 
     }
     return out;
   };
+  // The folder's own spelling of the name, so a question shows the file
+  // as it is on disk.
   const std::string wanted = fold(utf8Name);
+  std::optional<Path> folded;
+  std::error_code error;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (fold(PathToUtf8(it->path().filename())) == wanted) return it->path();
+    const std::string name = PathToUtf8(it->path().filename());
+    if (name == utf8Name) return it->path().lexically_normal();
+    if (!folded && fold(name) == wanted) folded = it->path().lexically_normal();
   }
+  if (folded) return folded;
+  // Windows also folds letters beyond ASCII; the file system knows best.
+  const Path exact = (folder / PathFromUtf8(utf8Name)).lexically_normal();
+  if (std::filesystem::exists(std::filesystem::symlink_status(exact, error))) return exact;
   return std::nullopt;
 }
 

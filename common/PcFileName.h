@@ -34,9 +34,10 @@ FileNameFault CheckFileName(std::u16string_view name);
 FileNameFault CheckFileName(std::string_view utf8);
 
 // The file or folder of `folder` whose name equals `name` with letters
-// compared without case, as Windows compares names: the exact name first,
-// else the first entry that differs only in the case of ASCII letters.
-// Nothing when there is none.
+// compared without case, as Windows compares names, spelt as the folder
+// holds it: the exact name first, else the first entry that differs only
+// in the case of ASCII letters, else what the file system finds under the
+// name. Nothing when there is none.
 std::optional<Path> FindInFolder(const Path& folder, std::string_view utf8Name);
 
 }  // namespace common

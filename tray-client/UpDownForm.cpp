@@ -138,7 +138,7 @@ bool TfrmUpDown::StepToPc(std::string& line) {
                           gui::Buttons::kOk, gui::MsgIcon::kWarning);
     return false;
   }
-  common::Path target = folder / common::PathFromUtf8(name);
+  common::Path target = (folder / common::PathFromUtf8(name)).lexically_normal();
   // The disk decides, not a list shown earlier; Windows takes names without
   // regard to case, and so does the question.
   if (const auto existing = common::FindInFolder(folder, name)) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include "common/File.h"
 
 namespace common {
 namespace {
@@ -50,6 +53,22 @@ TEST(PcFileNameTest, LoneSurrogatesAreNoName) {
   EXPECT_EQ(CheckFileName(std::u16string_view(u"a\xD800.mp3", 6)), FileNameFault::kBadCharacter);
   EXPECT_EQ(CheckFileName(std::u16string_view(u"a\xDC00.mp3", 6)), FileNameFault::kBadCharacter);
   EXPECT_EQ(CheckFileName(std::u16string_view(u"\xD83C\xDFB5.mp3", 6)), FileNameFault::kNone);
+}
+
+TEST(PcFileNameTest, FindInFolderTakesTheDisksSpellingWhateverTheCase) {
+  const Path dir = std::filesystem::temp_directory_path() / "pc-file-name-find";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "Sub");
+  ASSERT_TRUE(WriteFileAtomically(dir / "SONG.MP3", std::span<const std::uint8_t>()).ok());
+  ASSERT_TRUE(WriteFileAtomically(dir / u8"노래.mp3", std::span<const std::uint8_t>()).ok());
+  EXPECT_EQ(FindInFolder(dir, "song.mp3"), (dir / "SONG.MP3").lexically_normal());
+  EXPECT_EQ(FindInFolder(dir, "SONG.MP3"), (dir / "SONG.MP3").lexically_normal());
+  EXPECT_EQ(FindInFolder(dir, "노래.MP3"), (dir / u8"노래.mp3").lexically_normal());
+  EXPECT_EQ(FindInFolder(dir, "sub"), (dir / "Sub").lexically_normal()) << "folders count too";
+  EXPECT_EQ(FindInFolder(dir, "other.mp3"), std::nullopt);
+  EXPECT_EQ(FindInFolder(dir, ""), std::nullopt);
+  EXPECT_EQ(FindInFolder(dir / "missing", "song.mp3"), std::nullopt);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
