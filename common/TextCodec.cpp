@@ -227,13 +227,21 @@ Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
   return out;
 }
 
-Result<std::string> Utf16ToUtf8(std::u16string_view text) {
+namespace {
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD when `lossy`, else the
+// conversion fails there.
+Result<std::string> EncodeUtf8(std::u16string_view text, bool lossy) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n = Utf16CharLength(text, i);
-    if (n == 0) return BadInput(i, TextError::kLoneSurrogate, CodePointDetail(text[i]));
+    std::size_t n = Utf16CharLength(text, i);
     std::uint32_t cp = text[i];
+    if (n == 0) {
+      if (!lossy) return BadInput(i, TextError::kLoneSurrogate, CodePointDetail(text[i]));
+      n = 1;
+      cp = 0xFFFD;
+    }
     if (n == 2) cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
     if (cp < 0x80) {
       out += static_cast<char>(cp);
@@ -255,6 +263,12 @@ Result<std::string> Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+}  // namespace
+
+Result<std::string> Utf16ToUtf8(std::u16string_view text) { return EncodeUtf8(text, false); }
+
+std::string Utf16ToUtf8Lossy(std::u16string_view text) { return std::move(EncodeUtf8(text, true).value()); }
+
 Result<std::string> Utf8ToCp949(std::string_view bytes) {
   auto wide = Utf8ToUtf16(bytes);
   if (!wide) return wide.error();
@@ -267,10 +281,6 @@ Result<std::string> Cp949ToUtf8(std::string_view bytes) {
   return Utf16ToUtf8(*wide);
 }
 
-std::string Cp949ToUtf8Lossy(std::string_view bytes) {
-  // The lossy decoder gives well-formed UTF-16 only.
-  auto text = Utf16ToUtf8(Cp949ToUtf16Lossy(bytes));
-  return text ? std::move(*text) : std::string();
-}
+std::string Cp949ToUtf8Lossy(std::string_view bytes) { return Utf16ToUtf8Lossy(Cp949ToUtf16Lossy(bytes)); }
 
 }  // namespace common

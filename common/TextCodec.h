@@ -36,6 +36,8 @@ std::string Utf16ToCp949Lossy(std::u16string_view text);
 
 Result<std::u16string> Utf8ToUtf16(std::string_view bytes);
 Result<std::string> Utf16ToUtf8(std::u16string_view text);
+// For display: a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8Lossy(std::u16string_view text);
 
 // Convenience for tests and the Linux tools: UTF-8 <-> CP949 through UTF-16.
 Result<std::string> Utf8ToCp949(std::string_view bytes);

@@ -1,5 +1,6 @@
 #include "tray-client/DeviceUnit.h"
 
+#include "common/TextCodec.h"
 #include "player-link/Directory.h"
 #include "tray-client/UpDnUnit.h"
 
@@ -33,14 +34,22 @@ bool TMyDevice::DetectDevice() {
   return present;
 }
 
-std::uint32_t TMyDevice::GetTotalMemory() {
+std::string DirectoryLine(const DeviceEntry& entry) {
+  return common::Utf16ToUtf8Lossy(entry.name) + "/" + std::to_string(Thousands(entry.size)) + "k";
+}
+
+std::uint32_t TMyDevice::GetTotalMemory() { return static_cast<std::uint32_t>(Thousands(TotalMemoryBytes())); }
+
+std::uint32_t TMyDevice::GetFreeMemory() { return static_cast<std::uint32_t>(Thousands(FreeMemoryBytes())); }
+
+std::uint32_t TMyDevice::TotalMemoryBytes() {
   if (!OpenDriver()) return 0;
   const std::uint32_t total = Command(CommandCode::kTotalMemory, 0, kMode4).result;
   CloseDriver();
   return total;
 }
 
-std::uint32_t TMyDevice::GetFreeMemory() {
+std::uint32_t TMyDevice::FreeMemoryBytes() {
   if (!OpenDriver()) return 0;
   std::uint32_t free = 0;
   if (Command(CommandCode::kTotalMemory, 0, kMode4).ok()) free = Command(CommandCode::kFreeMemory, 0, kMode4).result;
@@ -68,7 +77,14 @@ bool TMyDevice::DeleteEntry(std::string_view entryNumber) {
   return deleted;
 }
 
-bool TMyDevice::ReadDeviceDirectory(std::vector<DeviceEntry>& entries) {
+bool TMyDevice::ReadDeviceDirectory(std::vector<std::string>& lines) {
+  std::vector<DeviceEntry> entries;
+  if (!ReadDirectoryEntries(entries)) return false;
+  for (const DeviceEntry& entry : entries) lines.push_back(DirectoryLine(entry));
+  return true;
+}
+
+bool TMyDevice::ReadDirectoryEntries(std::vector<DeviceEntry>& entries) {
   if (!OpenDriver()) return false;
   const playerlink::Directory directory = playerlink::ReadDirectory(link_, kInternalMemoryBase);
   CloseDriver();

@@ -4,7 +4,9 @@
 // operations. Used on the user-interface thread only; transfers run on a
 // TDNFileThread with handles of its own.
 //
-// Results carry raw numbers (bytes, entry numbers); the windows word sizes.
+// GetTotalMemory, GetFreeMemory and ReadDeviceDirectory's lines give sizes
+// as the windows compare and show them, in thousands of bytes (bytes div
+// 1000); the ...Bytes and ReadDirectoryEntries forms give the raw numbers.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +28,18 @@ struct DeviceEntry {
   std::uint32_t size = 0;    // bytes
 };
 
+// Sizes of the player's files and memory as the windows use them.
+constexpr std::uint64_t Thousands(std::uint64_t bytes) { return bytes / 1000; }
+// A file goes to the player only when the free memory, in thousands of
+// bytes, is greater than the file's size in thousands: a file exactly as
+// large is not written.
+constexpr bool FitsInFreeMemory(std::uint64_t fileBytes, std::uint64_t freeThousands) {
+  return freeThousands > Thousands(fileBytes);
+}
+// The directory line of an entry: the name, "/", its size in thousands of
+// bytes and "k" ("채널.mp3/4123k"), UTF-8.
+std::string DirectoryLine(const DeviceEntry& entry);
+
 class TMyDevice {
  public:
   TMyDevice();  // the process's driver (playerlink::SystemDriver)
@@ -40,17 +54,22 @@ class TMyDevice {
 
   // Sets the model name; true when the player's control device opens.
   bool DetectDevice();
-  // Bytes; 0 when the player does not answer.
+  // Thousands of bytes; 0 when the player does not answer.
   std::uint32_t GetTotalMemory();
-  // Bytes as the player answers them (1 means none free); 0 when it does not answer.
   std::uint32_t GetFreeMemory();
+  // Bytes; 0 when the player does not answer. The free memory is as the
+  // player answers it (1 means none free).
+  std::uint32_t TotalMemoryBytes();
+  std::uint32_t FreeMemoryBytes();
   bool FormatDevice();
   // Deletes the entry a decimal text names (1-255); a text that is not such a
   // number deletes nothing and gives false.
   bool DeleteEntry(std::string_view entryNumber);
-  // Appends the player's files in entry order; true when at least one was
-  // added. Refreshes the identifier from the information block.
-  bool ReadDeviceDirectory(std::vector<DeviceEntry>& entries);
+  // Appends the player's files in entry order, as DirectoryLine texts or as
+  // entries; true when at least one was added. Refreshes the identifier
+  // from the information block.
+  bool ReadDeviceDirectory(std::vector<std::string>& lines);
+  bool ReadDirectoryEntries(std::vector<DeviceEntry>& entries);
 
   // Start a TDNFileThread (mode 1: the PC file to the player under
   // `headerName`; mode 2: entry `entryIndex`, 0-based decimal text, into

@@ -53,7 +53,7 @@ TEST(DeviceBridgeWineTest, WriteListReadBackAndDelete) {
   TMyDevice device;
   ASSERT_TRUE(device.DetectDevice());
   EXPECT_GT(device.GetTotalMemory(), 0u);
-  const std::uint32_t freeBefore = device.GetFreeMemory();
+  const std::uint32_t freeBefore = device.FreeMemoryBytes();
   EXPECT_GT(freeBefore, 0u);
 
   const auto song = Bytes(100000, 1), keep = Bytes(16384, 2);
@@ -61,14 +61,14 @@ TEST(DeviceBridgeWineTest, WriteListReadBackAndDelete) {
   ASSERT_TRUE(common::WriteFileAtomically(work / "keep.mp3", keep));
   ASSERT_TRUE(Transfer(true, device, work / "song.sa3", u"C:\\LocalSync\\채널 곡.mp3", ""));
   ASSERT_TRUE(Transfer(true, device, work / "keep.mp3", u"C:\\LocalSync\\keep.mp3", ""));
-  EXPECT_LT(device.GetFreeMemory(), freeBefore);
+  EXPECT_LT(device.FreeMemoryBytes(), freeBefore);
 
   // What TDNFileThread wrote is, byte for byte, in the simulated player's folder.
   EXPECT_EQ(FileBytes(storage / u"채널 곡.mp3"), song);
   EXPECT_EQ(FileBytes(storage / "keep.mp3"), keep);
 
   std::vector<DeviceEntry> list;
-  ASSERT_TRUE(device.ReadDeviceDirectory(list));
+  ASSERT_TRUE(device.ReadDirectoryEntries(list));
   EXPECT_EQ(device.identifier().size(), 8u);
   const DeviceEntry* entry = Find(list, u"채널 곡.mp3");
   ASSERT_NE(entry, nullptr);
@@ -80,7 +80,7 @@ TEST(DeviceBridgeWineTest, WriteListReadBackAndDelete) {
 
   ASSERT_TRUE(device.DeleteEntry(std::to_string(entry->number)));
   list.clear();
-  ASSERT_TRUE(device.ReadDeviceDirectory(list));
+  ASSERT_TRUE(device.ReadDirectoryEntries(list));
   EXPECT_EQ(Find(list, u"채널 곡.mp3"), nullptr);
   ASSERT_NE(Find(list, u"keep.mp3"), nullptr);
   EXPECT_FALSE(fs::exists(storage / u"채널 곡.mp3"));

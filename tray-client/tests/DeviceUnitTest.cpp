@@ -52,12 +52,14 @@ TEST_F(DeviceUnitTest, DetectDeviceNeedsOnlyTheControlDevice) {
   EXPECT_FALSE(device.DetectDevice());
 }
 
-TEST_F(DeviceUnitTest, MemoryInBytesWithFreeAfterTotal) {
+TEST_F(DeviceUnitTest, MemoryInThousandsAndInBytesWithFreeAfterTotal) {
   player->SetMedium(MediumId::kInternal, {true, true, 100 * 16384});
   Store(u"a.mp3", 16385);  // 3 blocks
+  EXPECT_EQ(device.GetTotalMemory(), 1638u);
+  EXPECT_EQ(device.GetFreeMemory(), 1589u);  // 1,589,248 bytes
   (void)player->TakeEvents();
-  EXPECT_EQ(device.GetTotalMemory(), 100u * 16384);
-  EXPECT_EQ(device.GetFreeMemory(), 97u * 16384);
+  EXPECT_EQ(device.TotalMemoryBytes(), 100u * 16384);
+  EXPECT_EQ(device.FreeMemoryBytes(), 97u * 16384);
   const auto commands = Commands();
   ASSERT_EQ(commands.size(), 3u);
   EXPECT_EQ(commands[0].commandByte, 0x85);
@@ -104,7 +106,7 @@ TEST_F(DeviceUnitTest, DeleteEntrySelectsByNumber) {
   EXPECT_EQ(events[2].request.commandByte, 0x8D);
   EXPECT_EQ(events[2].request.argument, 1u);
   std::vector<DeviceEntry> list;
-  ASSERT_TRUE(device.ReadDeviceDirectory(list));
+  ASSERT_TRUE(device.ReadDirectoryEntries(list));
   ASSERT_EQ(list.size(), 3u);
   EXPECT_EQ(list[2].name, u"4.mp3");
   EXPECT_EQ(list[2].number, 3u);  // moved down into the gap
@@ -134,7 +136,7 @@ TEST_F(DeviceUnitTest, DirectoryCarriesNamesSizesAndIdentifier) {
   Store(u"C:\\Program Files\\Orvel\\LocalSync\\채널.mp3", 4123456);
   Store(u"D:/x/two.mp3", 0);
   std::vector<DeviceEntry> list{{9, u"kept", 1}};
-  ASSERT_TRUE(device.ReadDeviceDirectory(list));
+  ASSERT_TRUE(device.ReadDirectoryEntries(list));
   ASSERT_EQ(list.size(), 3u);
   EXPECT_EQ(list[1].name, u"채널.mp3");
   EXPECT_EQ(list[1].size, 4123456u);
@@ -146,9 +148,26 @@ TEST_F(DeviceUnitTest, DirectoryCarriesNamesSizesAndIdentifier) {
 
 TEST_F(DeviceUnitTest, EmptyDirectoryStillRefreshesTheIdentifier) {
   std::vector<DeviceEntry> list;
-  EXPECT_FALSE(device.ReadDeviceDirectory(list));
+  EXPECT_FALSE(device.ReadDirectoryEntries(list));
   EXPECT_TRUE(list.empty());
   EXPECT_EQ(device.identifier(), "1A2B3C4D");
+}
+
+TEST_F(DeviceUnitTest, DirectoryLinesGiveNameAndThousandsOfBytes) {
+  Store(u"C:\\LocalSync\\채널.mp3", 4123456);
+  Store(u"small.mp3", 999);
+  std::vector<std::string> lines{"kept/1k"};
+  ASSERT_TRUE(device.ReadDeviceDirectory(lines));
+  EXPECT_EQ(lines, (std::vector<std::string>{"kept/1k", "채널.mp3/4123k", "small.mp3/0k"}));
+  EXPECT_EQ(DirectoryLine({1, std::u16string(u"bad\xD800") , 5000}), "bad\xEF\xBF\xBD/5k");
+}
+
+TEST(DeviceUnitSizes, AFileExactlyAsLargeAsTheFreeMemoryInThousandsIsNotWritten) {
+  EXPECT_FALSE(FitsInFreeMemory(1000 * 1000, 1000));
+  EXPECT_FALSE(FitsInFreeMemory(1000 * 1000 + 999, 1000)) << "still 1000 thousands";
+  EXPECT_TRUE(FitsInFreeMemory(1000 * 1000 - 1, 1000));
+  EXPECT_FALSE(FitsInFreeMemory(0, 0));
+  EXPECT_TRUE(FitsInFreeMemory(999, 1));
 }
 
 TEST_F(DeviceUnitTest, DirectoryStopsAtABadTagOrAShortBlock) {
@@ -157,7 +176,7 @@ TEST_F(DeviceUnitTest, DirectoryStopsAtABadTagOrAShortBlock) {
   f.badTagAtDirectoryBlock = 3;
   player->SetFaults(f);
   std::vector<DeviceEntry> list;
-  EXPECT_TRUE(device.ReadDeviceDirectory(list));
+  EXPECT_TRUE(device.ReadDirectoryEntries(list));
   EXPECT_EQ(list.size(), 1u);
 
   f = {};
@@ -165,7 +184,7 @@ TEST_F(DeviceUnitTest, DirectoryStopsAtABadTagOrAShortBlock) {
   player->SetFaults(f);
   TMyDevice fresh(driver);
   list.clear();
-  EXPECT_FALSE(fresh.ReadDeviceDirectory(list));
+  EXPECT_FALSE(fresh.ReadDirectoryEntries(list));
   EXPECT_TRUE(list.empty());
   EXPECT_EQ(fresh.identifier(), "");  // not taken from a short block
 }
@@ -174,7 +193,7 @@ TEST_F(DeviceUnitTest, UnformattedMediumIsStillAskedForItsBlocks) {
   player->SetMedium(MediumId::kInternal, {true, false, 128u << 20});
   (void)player->TakeEvents();
   std::vector<DeviceEntry> list;
-  EXPECT_FALSE(device.ReadDeviceDirectory(list));
+  EXPECT_FALSE(device.ReadDirectoryEntries(list));
   const auto commands = Commands();
   ASSERT_EQ(commands.size(), 2u);
   EXPECT_EQ(commands[0].commandByte, 0x8B);
@@ -185,14 +204,14 @@ TEST_F(DeviceUnitTest, UnformattedMediumIsStillAskedForItsBlocks) {
 TEST_F(DeviceUnitTest, DirectoryUntouchedWhenThePlayerIsAbsent) {
   FailOpen(Device::kControl);
   std::vector<DeviceEntry> list{{1, u"old", 1}};
-  EXPECT_FALSE(device.ReadDeviceDirectory(list));
+  EXPECT_FALSE(device.ReadDirectoryEntries(list));
   EXPECT_EQ(list.size(), 1u);
 }
 
 TEST_F(DeviceUnitTest, DirectoryListsEntriesPast255) {
   for (int i = 0; i < 300; ++i) Store(u"f" + std::u16string(1, char16_t(u'A' + i % 26)) + std::u16string(i / 26 + 1, u'x'), 1);
   std::vector<DeviceEntry> list;
-  ASSERT_TRUE(device.ReadDeviceDirectory(list));
+  ASSERT_TRUE(device.ReadDirectoryEntries(list));
   ASSERT_EQ(list.size(), 300u);
   EXPECT_EQ(list.back().number, 300u);
   EXPECT_FALSE(device.DeleteEntry("300"));
