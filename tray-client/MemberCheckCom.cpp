@@ -6,6 +6,7 @@
 #include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "member-info/Dastrel.h"
+#include "tray-client/ComApartment.h"
 #include "tray-client/MemberCheck.h"
 
 namespace orvel {
@@ -35,7 +36,6 @@ class ComMemberCheck final : public MemberCheck {
  public:
   ~ComMemberCheck() override {
     if (object_ != nullptr) object_->Release();
-    if (comStarted_) CoUninitialize();
   }
 
   common::Result<int> CheckPassword(const std::string& id, const std::string& password) override {
@@ -59,8 +59,8 @@ class ComMemberCheck final : public MemberCheck {
   // The first call connects: a running GetDBInfo from the running object
   // table when there is one, else a new one.
   common::Result<void> Connect() {
-    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (SUCCEEDED(init)) comStarted_ = true;  // S_FALSE too: balanced by CoUninitialize
+    // Every try connects again, but the thread joins the apartment once.
+    apartment_.Enter();
     IUnknown* running = nullptr;
     if (SUCCEEDED(GetActiveObject(CLSID_GetDBInfo, nullptr, &running)) && running != nullptr) {
       const HRESULT hr = running->QueryInterface(IID_IGetDBInfo, reinterpret_cast<void**>(&object_));
@@ -77,8 +77,8 @@ class ComMemberCheck final : public MemberCheck {
     return common::Ok();
   }
 
+  ComApartment apartment_;  // declared first: left after the object is released
   IGetDBInfo* object_ = nullptr;
-  bool comStarted_ = false;
 };
 
 }  // namespace
