@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <string>
 
 namespace common {
@@ -16,6 +17,49 @@ Path TempNameFor(const Path& target, int attempt) {
   temp += "." + std::to_string(ticks % 1000000007ULL) + "-" + std::to_string(counter++) + "-" +
           std::to_string(attempt) + ".tmp";
   return temp;
+}
+
+// True for a name TempNameFor gives `target`: its file name, ".", three
+// groups of digits joined by "-", ".tmp".
+bool IsTempNameOf(const Path& target, const Path& candidate) {
+  const std::u16string name = candidate.filename().u16string();
+  const std::u16string prefix = target.filename().u16string() + u".";
+  const std::u16string suffix = u".tmp";
+  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return false;
+  }
+  const std::u16string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  int groups = 1;
+  bool digit = false;
+  for (char16_t c : middle) {
+    if (c >= u'0' && c <= u'9') {
+      digit = true;
+    } else if (c == u'-' && digit) {
+      ++groups;
+      digit = false;
+    } else {
+      return false;
+    }
+  }
+  return digit && groups == 3;
+}
+
+// Temporary files of earlier writes of `target` that never finished (the
+// writing process was ended): removed once they have not been written for
+// a while, so a write that is still under way elsewhere keeps its file.
+void RemoveStaleTempFiles(const Path& target) {
+  constexpr auto kStaleAfter = std::chrono::minutes(10);
+  std::error_code error;
+  const Path folder = target.has_parent_path() ? target.parent_path() : Path(".");
+  std::filesystem::directory_iterator it(folder, error), end;
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (; !error && it != end; it.increment(error)) {
+    std::error_code entryError;
+    if (!it->is_regular_file(entryError) || !IsTempNameOf(target, it->path())) continue;
+    const auto written = std::filesystem::last_write_time(it->path(), entryError);
+    if (!entryError && now - written > kStaleAfter) (void)RemoveFile(it->path());
+  }
 }
 
 // A failure on the temporary file as the user sees it: saving the target.
@@ -89,6 +133,7 @@ Result<void> AtomicFileWriter::Commit() {
   if (auto r = file_.Sync(); !r) return fail(r.error());
   if (auto r = file_.Close(); !r) return fail(r.error());
   if (auto r = RenameOver(temp_, target_); !r) return fail(r.error());
+  RemoveStaleTempFiles(target_);
   return Ok();
 }
 

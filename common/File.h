@@ -93,8 +93,10 @@ Error LastError(FileOp op, const Path& path);
 Error MakeFileError(FileOp op, const Path& path, FileError cause, std::string_view detail);
 
 // Writes a file as a whole or not at all: the bytes go to a temporary file in
-// the target's folder, which is synced and then renamed over the target.
-// Dropping the writer before Commit() removes the temporary file. Its
+// the target's folder ("<target>.<n>-<n>-<n>.tmp"), which is synced and then
+// renamed over the target. Dropping the writer before Commit() removes the
+// temporary file. A commit also removes such files of earlier writes of the
+// same target that a killed process left behind (unwritten for 10 minutes). Its
 // failures name the target ("... 파일을 저장할 수 없습니다."); the detail line
 // keeps the system's number and the temporary file's path.
 class AtomicFileWriter {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "common/tests/BusyFile.h"
@@ -50,6 +51,32 @@ TEST_F(FileTest, AbandonedAtomicWriteLeavesTheTargetAlone) {
   }
   EXPECT_EQ(*ReadWholeFile(target, 1024), "keep me");
   EXPECT_EQ(FilesIn(), 1u);
+}
+
+TEST_F(FileTest, AtomicWriteRemovesWhatAKilledWriteOfTheSameTargetLeftBehind) {
+  const Path target = dir_ / "ORVEL.INI";
+  auto leftover = [&](const std::string& name, std::chrono::minutes age) {
+    const Path path = dir_ / name;
+    EXPECT_TRUE(WriteFileAtomically(path, Bytes("x")).ok());
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age);
+    return path;
+  };
+  // What a process ended in the middle of a write leaves ...
+  const Path stale = leftover("ORVEL.INI.123456-7-0.tmp", std::chrono::minutes(60));
+  // ... a write of the same target that is still going on elsewhere ...
+  const Path fresh = leftover("ORVEL.INI.123457-8-0.tmp", std::chrono::minutes(0));
+  // ... and files that only look alike.
+  const Path other = leftover("OTHER.INI.123456-7-0.tmp", std::chrono::minutes(60));
+  const Path mine = leftover("ORVEL.INI.backup.tmp", std::chrono::minutes(60));
+  const Path loose = leftover("ORVEL.INI.1-2.tmp", std::chrono::minutes(60));
+
+  ASSERT_TRUE(WriteFileAtomically(target, Bytes("[MISC]")).ok());
+  EXPECT_FALSE(FileExists(stale));
+  EXPECT_TRUE(FileExists(fresh));
+  EXPECT_TRUE(FileExists(other));
+  EXPECT_TRUE(FileExists(mine));
+  EXPECT_TRUE(FileExists(loose));
+  EXPECT_EQ(*ReadWholeFile(target, 1024), "[MISC]");
 }
 
 TEST_F(FileTest, AtomicWriteIntoAMissingFolderFails) {
