@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "common/ByteOrder.h"
 #include "frame-converter/Sc4Format.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace ramblet {
 namespace {
@@ -123,6 +128,50 @@ TEST_F(Sc4ConverterTest, UncreatableDestinationGivesTwo) {
   EXPECT_EQ(ConvertSc4ToWav(in, dir_ / "no-folder" / "out.wav"), ConvertResult::kDestinationNotCreated);
   EXPECT_EQ(ConvertSc4ToWav(in, dir_), ConvertResult::kDestinationNotCreated);  // a folder
 }
+
+TEST_F(Sc4ConverterTest, AStreamLongerThanTheRiffSizesAllowGivesFourAndKeepsTheDestination) {
+  // A sparse source: the signature, then a hole up to one byte more than a
+  // RIFF file can describe. Nothing of it is copied.
+  const Path in = dir_ / "huge.sc4";
+  {
+    auto file = common::File::OpenFile(in, common::File::Open::kWriteTruncate);
+    ASSERT_TRUE(file.ok());
+    const std::uint8_t signature[3] = {0x02, 0xB2, 0x2B};
+    ASSERT_TRUE(file->Write(signature).ok());
+    ASSERT_TRUE(file->Close().ok());
+  }
+  std::filesystem::resize_file(in, riff::kMaxStreamBytes + 1);
+  const Path out = Put("keep.wav", {'k'});
+  EXPECT_EQ(ConvertSc4ToWav(in, out), ConvertResult::kDestinationNotWritten);
+  EXPECT_EQ(Get(out), (std::vector<std::uint8_t>{'k'}));
+  const Path fresh = dir_ / "fresh.wav";
+  EXPECT_EQ(ConvertSc4ToWav(in, fresh), ConvertResult::kDestinationNotWritten);
+  EXPECT_FALSE(common::FileExists(fresh)) << "a destination that did not exist is not left behind";
+  EXPECT_EQ(FilesIn(), 2u);
+}
+
+#ifndef _WIN32
+// A write that fails half-way (here: the process may not write files
+// larger than 64 KiB) gives 4 and leaves the destination as it was.
+TEST_F(Sc4ConverterTest, AFailedWriteGivesFourAndKeepsTheDestination) {
+  auto src = Pattern(256 * 1024);
+  src[7] = 0x01; src[8] = 0x1B; src[9] = 0x1B;
+  const Path in = Put("in.sc4", src);
+  const Path out = Put("keep.wav", {'o', 'l', 'd'});
+  struct rlimit before {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = before;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const ConvertResult result = ConvertSc4ToWav(in, out);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(result, ConvertResult::kDestinationNotWritten);
+  EXPECT_EQ(Get(out), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(FilesIn(), 2u) << "no temporary file is left";
+}
+#endif
 
 }  // namespace
 }  // namespace ramblet

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "common/ByteOrder.h"
@@ -28,22 +29,35 @@ TEST(Sc4HeaderTest, OneChannel8000HzHeaderIsByteExact) {
             std::vector<std::uint8_t>(std::begin(expected), std::end(expected)));
 }
 
-TEST(Sc4HeaderTest, EverySignatureFillsItsRow) {
-  struct Row { std::uint16_t ch; std::uint32_t rate, avg; std::uint16_t extra; };
-  const Row rows[7] = {{2, 8000, 8275, 29},   {1, 8000, 4137, 58},   {2, 11025, 11405, 29},
-                       {1, 11025, 5702, 58},  {2, 16000, 16551, 29}, {1, 16000, 8275, 58},
-                       {1, 32000, 16551, 58}};
+// Every header byte for byte, for a stream of 1000 bytes: "RIFF", 1040,
+// "WAVE", "fmt ", 20, 0x0350, then channels, rate, bytes per second, 30, 0,
+// 2 and the extra value of the signature's row, "data", 1000.
+TEST(Sc4HeaderTest, EverySignaturesHeaderIsByteExact) {
+  const char* const expected[7] = {
+      "524946461004000057415645666d74201400000050030200401f0000532000001e00000002001d0064617461e8030000",
+      "524946461004000057415645666d74201400000050030100401f0000291000001e00000002003a0064617461e8030000",
+      "524946461004000057415645666d74201400000050030200112b00008d2c00001e00000002001d0064617461e8030000",
+      "524946461004000057415645666d74201400000050030100112b0000461600001e00000002003a0064617461e8030000",
+      "524946461004000057415645666d74201400000050030200803e0000a74000001e00000002001d0064617461e8030000",
+      "524946461004000057415645666d74201400000050030100803e0000532000001e00000002003a0064617461e8030000",
+      "524946461004000057415645666d74201400000050030100007d0000a74000001e00000002003a0064617461e8030000",
+  };
   for (std::size_t i = 0; i < 7; ++i) {
-    const Sc4RiffHeader h = BuildSc4RiffHeader(i, 0xFFFFFFFFu - 40);
-    EXPECT_EQ(common::LoadLE16(&h[riff::kChannels]), rows[i].ch) << i;
-    EXPECT_EQ(common::LoadLE32(&h[riff::kSampleRate]), rows[i].rate) << i;
-    EXPECT_EQ(common::LoadLE32(&h[riff::kAvgBytesPerSec]), rows[i].avg) << i;
-    EXPECT_EQ(common::LoadLE16(&h[riff::kExtraValue]), rows[i].extra) << i;
-    EXPECT_EQ(common::LoadLE32(&h[riff::kRiffSize]), 0xFFFFFFFFu) << i;  // largest stream that fits
-    EXPECT_EQ(common::LoadLE32(&h[riff::kDataSize]), 0xFFFFFFFFu - 40) << i;
-    EXPECT_EQ(common::LoadLE16(&h[riff::kFormatTag]), 0x0350) << i;
-    EXPECT_EQ(common::LoadLE16(&h[riff::kBlockAlign]), 30) << i;
+    const Sc4RiffHeader h = BuildSc4RiffHeader(i, 1000);
+    std::string hex;
+    for (std::uint8_t b : h) {
+      static constexpr char kDigits[] = "0123456789abcdef";
+      hex += kDigits[b >> 4];
+      hex += kDigits[b & 15];
+    }
+    EXPECT_EQ(hex, expected[i]) << "signature " << i;
   }
+}
+
+TEST(Sc4HeaderTest, TheLargestStreamThatFitsFillsBothSizes) {
+  const Sc4RiffHeader h = BuildSc4RiffHeader(6, 0xFFFFFFFFu - 40);
+  EXPECT_EQ(common::LoadLE32(&h[riff::kRiffSize]), 0xFFFFFFFFu);
+  EXPECT_EQ(common::LoadLE32(&h[riff::kDataSize]), 0xFFFFFFFFu - 40);
 }
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> v) {

@@ -1,13 +1,59 @@
 // libFuzzer target: the piecewise signature scan against a plain search of
-// the whole buffer, and the header of whatever is found.
+// the whole buffer, the header of whatever is found, and the file
+// conversion of the same bytes in pieces of the same size (the output must
+// be the header and the stream, or empty when there is no signature).
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "common/ByteOrder.h"
+#include "common/File.h"
+#include "frame-converter/Sc4Converter.h"
 #include "frame-converter/Sc4Format.h"
 
 using namespace ramblet;
+
+namespace {
+
+const std::filesystem::path& WorkFolder() {
+  static const std::filesystem::path folder = [] {
+    auto p = std::filesystem::temp_directory_path() / ("sc4-fuzz-" + std::to_string(getpid()));
+    std::filesystem::create_directories(p);
+    return p;
+  }();
+  return folder;
+}
+
+void CheckConversion(std::span<const std::uint8_t> stream, std::size_t piece,
+                     const std::optional<Sc4SignatureScanner::Match>& match) {
+  const auto in = WorkFolder() / "in.sc4";
+  const auto out = WorkFolder() / "out.wav";
+  std::error_code ignored;
+  std::filesystem::remove(out, ignored);
+  {
+    auto file = common::File::OpenFile(in, common::File::Open::kWriteTruncate);
+    if (!file || !file->Write(stream) || !file->Close()) std::abort();
+  }
+  const ConvertResult result = ConvertSc4ToWav(in, out, {piece});
+  auto written = common::ReadWholeFile(out, 1 << 24);
+  if (!written) std::abort();
+  if (!match) {
+    if (result != ConvertResult::kNoSignature || !written->empty()) std::abort();
+    return;
+  }
+  if (result != ConvertResult::kDone) std::abort();
+  const auto n = static_cast<std::uint32_t>(stream.size() - match->offset);
+  const Sc4RiffHeader h = BuildSc4RiffHeader(match->index, n);
+  if (written->size() != h.size() + n) std::abort();
+  if (std::memcmp(written->data(), h.data(), h.size()) != 0) std::abort();
+  if (n > 0 && std::memcmp(written->data() + h.size(), stream.data() + match->offset, n) != 0) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
@@ -36,5 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Sc4RiffHeader h = BuildSc4RiffHeader(found->index, n);
     if (common::LoadLE32(&h[riff::kDataSize]) != n) std::abort();
   }
+  CheckConversion(stream, piece, naive);
   return 0;
 }
