@@ -189,7 +189,7 @@ void TfrmUpDown::RemoveReplacedEntries() {
   const Replacing replacing = *replacing_;
   replacing_.reset();
   std::vector<DeviceEntry> entries;
-  device_.ReadDeviceDirectory(entries);
+  device_.ReadDirectoryEntries(entries);
   std::vector<const DeviceEntry*> same;
   for (const auto& entry : entries) {
     if (entry.name == replacing.name) same.push_back(&entry);
