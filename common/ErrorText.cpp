@@ -78,6 +78,7 @@ std::string_view FilePredicate(FileOp op) {
     case FileOp::kSave: return "파일을 저장할 수 없습니다.";
     case FileOp::kRemove: return "파일을 지울 수 없습니다.";
     case FileOp::kRename: return "파일을 바꿔 쓸 수 없습니다.";
+    case FileOp::kList: return "폴더를 열 수 없습니다.";
   }
   return "파일을 다룰 수 없습니다.";
 }

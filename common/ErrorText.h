@@ -53,7 +53,7 @@ enum class FileError {
 };
 
 // What a file operation was doing when it failed: the verb of the sentence.
-enum class FileOp { kOpen, kCreate, kRead, kWrite, kMeasure, kSeek, kSave, kRemove, kRename };
+enum class FileOp { kOpen, kCreate, kRead, kWrite, kMeasure, kSeek, kSave, kRemove, kRename, kList };
 
 // Failures of the text codec (common/TextCodec). Its Error.code stays the
 // input offset; these name what was wrong there.

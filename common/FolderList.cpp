@@ -1,10 +1,5 @@
 #include "common/FolderList.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "common/ErrorText.h"
-
 namespace common {
 
 namespace {
@@ -18,17 +13,6 @@ std::size_t CharLength(unsigned char lead) {
   if ((lead & 0xF0) == 0xE0) return 3;
   if ((lead & 0xF8) == 0xF0) return 4;
   return 1;
-}
-
-FileError Classify(const std::error_code& ec) {
-  if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) return FileError::kNotFound;
-  if (ec == std::errc::permission_denied) return FileError::kAccessDenied;
-  return FileError::kFailed;
-}
-
-std::string Utf8Name(const std::filesystem::path& path) {
-  const std::u8string name = path.filename().u8string();
-  return std::string(name.begin(), name.end());
 }
 
 }  // namespace
@@ -57,30 +41,6 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
-}
-
-Result<std::vector<FolderEntry>> ListFolder(const Path& folder) {
-  std::error_code ec;
-  std::filesystem::directory_iterator it(folder, std::filesystem::directory_options::skip_permission_denied, ec);
-  if (ec) {
-    return Error{static_cast<int>(Classify(ec)), "cannot list " + folder.string() + ": " + ec.message()};
-  }
-  std::vector<FolderEntry> entries;
-  for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    FolderEntry entry;
-    entry.name = Utf8Name(it->path());
-    std::error_code kindError;
-    entry.folder = it->is_directory(kindError);
-    if (!entry.folder) {
-      std::error_code sizeError;
-      const auto size = it->file_size(sizeError);
-      entry.size = sizeError ? 0 : size;
-    }
-    entries.push_back(std::move(entry));
-  }
-  if (ec) return Error{static_cast<int>(Classify(ec)), "cannot list " + folder.string() + ": " + ec.message()};
-  return entries;
 }
 
 }  // namespace common

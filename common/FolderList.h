@@ -17,13 +17,16 @@ namespace common {
 struct FolderEntry {
   std::string name;  // the entry's own name, without its folder
   bool folder = false;
+  bool hidden = false;     // Windows: hidden or system; Linux: the name begins with "."
   std::uint64_t size = 0;  // bytes; 0 for folders
 };
 
 // The entries of a folder in the order the file system gives them, "." and
-// ".." left out, hidden and system files included. An entry whose size
-// cannot be read is listed with size 0. A folder that cannot be read (or
-// is not there) is an error whose code is a FileError.
+// ".." left out, hidden and system files included; one pass of the
+// platform's listing (FindFirstFileExW, readdir), so a folder of many
+// thousand files lists quickly. An entry whose size cannot be read is
+// listed with size 0. A folder that cannot be read (or is not there) is an
+// error whose code is a FileError.
 Result<std::vector<FolderEntry>> ListFolder(const Path& folder);
 
 // Windows wildcards: "*" any run of characters, "?" exactly one; ASCII

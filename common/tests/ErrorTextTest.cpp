@@ -19,7 +19,7 @@ const FileError kFileErrors[] = {FileError::kNotFound, FileError::kAccessDenied,
                                  FileError::kDiskFull, FileError::kIsFolder,     FileError::kExists,
                                  FileError::kTooLarge, FileError::kFailed};
 const FileOp kFileOps[] = {FileOp::kOpen, FileOp::kCreate, FileOp::kRead, FileOp::kWrite,  FileOp::kMeasure,
-                           FileOp::kSeek, FileOp::kSave,   FileOp::kRemove, FileOp::kRename};
+                           FileOp::kSeek, FileOp::kSave,   FileOp::kRemove, FileOp::kRename, FileOp::kList};
 const PlayerError kPlayerErrors[] = {PlayerError::kNotConnected, PlayerError::kNoAnswer, PlayerError::kTransferCut,
                                      PlayerError::kNoRoom, PlayerError::kBadData};
 const RegistryError kRegistryErrors[] = {RegistryError::kAccessDenied, RegistryError::kFailed};

@@ -10,6 +10,10 @@
 #include "common/ErrorText.h"
 #include "common/FolderList.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace common {
 namespace {
 
@@ -57,6 +61,27 @@ TEST(FolderListTest, ListsFilesAndFoldersWithSizesAndReportsAMissingFolder) {
   EXPECT_FALSE(notFolder.ok());
   fs::remove_all(dir);
   EXPECT_FALSE(ListDrives().empty());
+}
+
+TEST(FolderListTest, HiddenEntriesAreMarked) {
+  const fs::path dir = fs::temp_directory_path() / ("folder-list-hidden-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "shown.mp3") << "x";
+#ifdef _WIN32
+  std::ofstream(dir / "secret.mp3") << "x";
+  ASSERT_TRUE(SetFileAttributesW((dir / "secret.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN));
+#else
+  std::ofstream(dir / ".secret.mp3") << "x";
+#endif
+  auto listed = ListFolder(dir);
+  ASSERT_TRUE(listed.ok());
+  ASSERT_EQ(listed->size(), 2u);
+  for (const auto& entry : *listed) EXPECT_EQ(entry.hidden, entry.name != "shown.mp3") << entry.name;
+#ifdef _WIN32
+  SetFileAttributesW((dir / "secret.mp3").c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+  fs::remove_all(dir);
 }
 
 }  // namespace
