@@ -1,35 +1,209 @@
 #include "tray-client/ExplorerForm.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "common/ErrorText.h"
+#include "common/File.h"
+#include "common/TextCodec.h"
 #include "platform/gui/Application.h"
 #include "tray-client/ConfForm.h"
+#include "tray-client/MainForm.h"
 #include "tray-client/OrvelEnvironment.h"
+#include "tray-client/UpDownForm.h"
 
 namespace orvel {
 
 TfrmExplorer* frmExplorer = nullptr;
 
+namespace {
+
+constexpr int kToolBarHeight = 30;
+constexpr int kStatusBarHeight = 20;
+constexpr int kSplitterSize = 4;
+constexpr int kMemoryBoxHeight = 46;
+constexpr int kCommandBarHeight = 30;
+
+std::string Utf8(const std::u16string& text) {
+  auto utf8 = common::Utf16ToUtf8(text);
+  return utf8 ? std::move(*utf8) : std::string();
+}
+
+// The number before the "k" of a size text; 0 when there is none.
+std::uint64_t NumberBeforeK(const std::string& text) {
+  const std::string digits = text.substr(0, text.find('k'));
+  if (digits.empty() || digits.size() > 18 || !std::all_of(digits.begin(), digits.end(), [](char c) {
+        return c >= '0' && c <= '9';
+      })) {
+    return 0;
+  }
+  return std::stoull(digits);
+}
+
+gui::ListView::ViewStyle NextStyle(gui::ListView::ViewStyle style) {
+  using Style = gui::ListView::ViewStyle;
+  switch (style) {
+    case Style::kIcon: return Style::kSmallIcon;
+    case Style::kSmallIcon: return Style::kList;
+    case Style::kList: return Style::kReport;
+    case Style::kReport: return Style::kIcon;
+  }
+  return Style::kIcon;
+}
+
+}  // namespace
+
+std::string ThousandsText(std::uint64_t bytes) { return std::to_string(bytes / 1000) + "k"; }
+
 TfrmExplorer::TfrmExplorer() {
   frmExplorer = this;
   SetCaption("My PC");
-  SetClientSize(640, 420);
+  SetClientSize(760, 540);
+  SetMinClientSize(550, 290);
   SetSizeable(true);
   SetPosition(Position::kScreenCenter);
+  SetFont("굴림", 9);
+
+  // Menus.
+  mmiFile.SetCaption("파일(&F)");
+  mmiUpdate.SetCaption("업데이트(&U)");
+  mmiUpdate.SetEnabled(false);  // the update download comes with the channel panel's work
+  N1.SetCaption("포맷하기");
+  N1.SetEnabled(false);
+  N1.OnClick = [this] { N1Click(); };
+  N2.SetCaption("-");
+  mmiExit.SetCaption("종료(&X)");
+  mmiExit.OnClick = [this] { mmiExitClick(); };
+  mmiTransfer.SetCaption("전송(&S)");
+  mmiDownload.SetCaption("파일다운로드(&D)");
+  mmiDownload.OnClick = [this] { aliDownloadExecute(); };
+  mmiUpload.SetCaption("파일업로드(&U)");
+  mmiUpload.OnClick = [this] { aliUploadExecute(); };
+  mmiConfig.SetCaption("설정(&O)");
+  mmiConfig.OnClick = [this] { mmiConfigClick(); };
+  mmiHelp.SetCaption("도움말(&H)");
+  mmiAbout.SetCaption("Orvel 정보");
+  mmiAbout.OnClick = [this] { mmiAboutClick(); };
+  N3.SetCaption("-");
+  mmiHomepage.SetCaption("홈페이지");
+  mmiHomepage.SetEnabled(false);  // the maker's web page comes with the channel panel's work
+  SetMenu(&mmMain);
+
+  pmivsIcon.SetCaption("큰 아이콘(&G)");
+  pmivsIcon.OnClick = [this] { ShellListView.SetViewStyle(gui::ListView::ViewStyle::kIcon); };
+  pmivsSmallIcon.SetCaption("작은 아이콘(&M)");
+  pmivsSmallIcon.OnClick = [this] { ShellListView.SetViewStyle(gui::ListView::ViewStyle::kSmallIcon); };
+  pmivsList.SetCaption("간단히(&L)");
+  pmivsList.OnClick = [this] { ShellListView.SetViewStyle(gui::ListView::ViewStyle::kList); };
+  pmivsReport.SetCaption("자세히(&D)");
+  pmivsReport.OnClick = [this] { ShellListView.SetViewStyle(gui::ListView::ViewStyle::kReport); };
+
+  // The PC panel: tool bar, tree, list.
+  tbtnUpDir.SetCaption("위로");
+  tbtnUpDir.SetHint("상위 폴더로 이동");
+  tbtnUpDir.OnClick = [this] { tbtnUpDirClick(); };
+  tbtnRefresh.SetCaption("새로 고침");
+  tbtnRefresh.SetHint("새로 고침");
+  tbtnRefresh.OnClick = [this] { tbtnRefreshClick(); };
+  tbtnSLVStyle.SetCaption("보기");
+  tbtnSLVStyle.SetHint("보기 (오른쪽 단추: 보기 선택)");
+  tbtnSLVStyle.OnClick = [this] { tbtnSLVStyleClick(); };
+  tbtnSLVStyle.SetContextMenu(&pupSLVStyle);
+  tbtnDelete.SetCaption("삭제");
+  tbtnDelete.SetHint("파일 삭제");
+  tbtnDelete.OnClick = [this] { tbtnDeleteClick(); };
+  tbtnNewDir.SetCaption("새 폴더");
+  tbtnNewDir.SetEnabled(false);
+  tbtnProp.SetCaption("속성");
+  tbtnProp.SetEnabled(false);
+  ShellListView.SetViewStyle(gui::ListView::ViewStyle::kReport);
+  ShellListView.OnChange = [this] { ShellListViewChange(); };
+  spTree.SetResized(&ShellTreeView);
+  spTree.SetMinSize(80);
+  spTree.OnMoved = [this](int) {
+    treeWidth_ = ShellTreeView.Width();
+    Layout();
+  };
+  spMain.SetOrientation(gui::Splitter::Orientation::kHorizontal);
+  spMain.SetResized(&pnlPC);
+  spMain.SetMinSize(60);
+  spMain.OnMoved = [this](int) {
+    topHeight_ = pnlPC.Height();
+    Layout();
+  };
+
+  // The player panel.
+  gbMyDevice.SetCaption("MP3 player");
+  lbTotMem.SetCaption("총 메모리");
+  lbTotMemSize.SetCaption("0k");
+  lbTotMemSize.SetAlignment(gui::Align::kRight);
+  lbFreeMem.SetCaption("남은 메모리");
+  lbFreeMemSize.SetCaption("0k");
+  lbFreeMemSize.SetAlignment(gui::Align::kRight);
+  imgMyDeviceOn.SetPicture(gui::Icon{kPictureDeviceOn});
+  imgMyDeviceOn.SetVisible(false);
+  imgMyDeviceOff.SetPicture(gui::Icon{kPictureDeviceOff});
+  imgMyDeviceOff.SetVisible(false);
+  imgMyDeviceStat.SetPicture(imgMyDeviceOff.Picture());
+  lbMyDeviceStat.SetCaption(kNoDevice);
+  btnWrite.SetCaption("보내기");
+  btnWrite.SetHint("플래쉬 메모리로 전송");
+  btnWrite.OnClick = [this] { aliDownloadExecute(); };
+  btnRead.SetCaption("받기");
+  btnRead.SetHint("컴퓨터로 전송");
+  btnRead.OnClick = [this] { aliUploadExecute(); };
+  btnDelete.SetCaption("삭제");
+  btnDelete.SetHint("삭제");
+  btnDelete.OnClick = [this] { aliDeleteExecute(); };
+  btnMoveUp.SetCaption("▲");
+  btnMoveUp.SetHint("파일 순서를 위로 이동");
+  btnMoveUp.SetEnabled(false);
+  btnMoveDN.SetCaption("▼");
+  btnMoveDN.SetHint("파일 순서를 아래로 이동");
+  btnMoveDN.SetEnabled(false);
+  btnRefresh.SetCaption("새로 고침");
+  btnRefresh.SetHint("새로 고침");
+  btnRefresh.OnClick = [this] { aliRefreshExecute(); };
+  lvMyDevice.SetViewStyle(gui::ListView::ViewStyle::kReport);
+  lvMyDevice.SetMultiSelect(true);
+  lvMyDevice.SetRowSelect(true);
+  lvMyDevice.SetColumnClick(false);
+  lvMyDevice.SetReadOnly(true);
+  lvMyDevice.AddColumn({"파일 이름", 100, gui::Align::kLeft});
+  lvMyDevice.AddColumn({"파일 크기", 70, gui::Align::kRight});
+  lvMyDevice.AddColumn({"상태", 50, gui::Align::kLeft});
+  lvMyDevice.OnKeyDown = [this](int& key) {
+    if (key == gui::keys::kDelete) aliDeleteExecute();
+  };
+  lvMyDevice.OnEditing = [](int, bool& allow) { allow = false; };
+  spBottom.SetResized(&pnlMyDevice);
+  spBottom.SetMinSize(200);
+  spBottom.OnMoved = [this](int) {
+    deviceWidth_ = pnlMyDevice.Width();
+    Layout();
+  };
+
+  // The channel panel.
   pnlSync.SetCaption("Tarnel채널");
-  pnlSync.SetBounds(8, 8, 624, 404);
   btnSync.SetCaption(" 싱크하기");
-  btnSync.SetBounds(12, 22, 90, 25);
   btnSync.OnClick = [this] { btnSyncClick(); };
-  lvSyncList.SetBounds(12, 54, 600, 340);
   lvSyncList.SetCheckBoxes(true);
   lvSyncList.SetReadOnly(true);
   lvSyncList.AddColumn({"파일 이름", 100, gui::Align::kLeft});
   lvSyncList.AddColumn({"위치", 50, gui::Align::kLeft});
   lvSyncList.AddColumn({"파일 크기", 70, gui::Align::kRight});
   lvSyncList.AddColumn({"파일 경로", 200, gui::Align::kLeft});
+
+  sbMain.SetPanels({{"", 100, gui::Align::kLeft}, {"", 100, gui::Align::kLeft}, {"", 50, gui::Align::kLeft}});
+  tmrMyDevice.SetInterval(kDevicePollMs);
+  tmrMyDevice.OnTimer = [this] { tmrMyDeviceTimer(); };
+
+  Layout();
   OnCreate = [this] { FormCreate(); };
+  OnShow = [this] { FormShow(); };
+  OnHide = [this] { FormHide(); };
+  OnResize = [this] { FormResize(); };
   Create();
 }
 
@@ -38,11 +212,345 @@ TfrmExplorer::~TfrmExplorer() {
   if (frmExplorer == this) frmExplorer = nullptr;
 }
 
+void TfrmExplorer::Layout() {
+  const int w = Width(), h = Height();
+  tbMain.SetBounds(0, 0, w, kToolBarHeight);
+  int x = 4;
+  auto tool = [&](gui::Control& c, int width) {
+    c.SetBounds(x, 3, width, 24);
+    x += width + 2;
+  };
+  tool(ShellComboBox, std::max(160, std::min(320, w - 360)));
+  x += 4;
+  tool(tbtnUpDir, 44);
+  tool(tbtnRefresh, 64);
+  tool(tbtnSLVStyle, 44);
+  tool(tbtnDelete, 44);
+  tool(tbtnNewDir, 56);
+  tool(tbtnProp, 44);
+
+  const int body = h - kToolBarHeight - kStatusBarHeight;
+  topHeight_ = std::clamp(topHeight_, 60, std::max(60, body - kSplitterSize - 100));
+  pnlPC.SetBounds(0, kToolBarHeight, w, topHeight_);
+  treeWidth_ = std::clamp(treeWidth_, 80, std::max(80, w - kSplitterSize - 120));
+  ShellTreeView.SetBounds(0, 0, treeWidth_, topHeight_);
+  spTree.SetBounds(treeWidth_, 0, kSplitterSize, topHeight_);
+  ShellListView.SetBounds(treeWidth_ + kSplitterSize, 0, w - treeWidth_ - kSplitterSize, topHeight_);
+  spMain.SetBounds(0, kToolBarHeight + topHeight_, w, kSplitterSize);
+
+  const int bottomTop = kToolBarHeight + topHeight_ + kSplitterSize;
+  const int bottomHeight = std::max(0, h - kStatusBarHeight - bottomTop);
+  pnlBottom.SetBounds(0, bottomTop, w, bottomHeight);
+  deviceWidth_ = std::clamp(deviceWidth_, 200, std::max(200, w - kSplitterSize - 120));
+  pnlMyDevice.SetBounds(0, 0, deviceWidth_, bottomHeight);
+  spBottom.SetBounds(deviceWidth_, 0, kSplitterSize, bottomHeight);
+  pnlSync.SetBounds(deviceWidth_ + kSplitterSize, 0, w - deviceWidth_ - kSplitterSize, bottomHeight);
+
+  const int dw = deviceWidth_;
+  gbMyDevice.SetBounds(2, 0, dw - 4, kMemoryBoxHeight);
+  lbTotMem.SetBounds(10, 20, 60, 16);
+  lbTotMemSize.SetBounds(70, 20, 80, 16);
+  lbFreeMem.SetBounds(std::max(160, dw / 2), 20, 70, 16);
+  lbFreeMemSize.SetBounds(std::max(160, dw / 2) + 70, 20, 80, 16);
+  cbMyDevice.SetBounds(2, kMemoryBoxHeight, dw - 4, kCommandBarHeight);
+  imgMyDeviceStat.SetBounds(4, 7, 16, 16);
+  const int buttons = 52 + 44 + 40 + 24 + 24 + 64 + 5 * 2;
+  const int stateWidth = std::max(60, dw - 4 - 32 - buttons - 8);
+  lbMyDeviceStat.SetBounds(24, 8, stateWidth, 16);
+  int bx = 24 + stateWidth + 4;
+  for (auto [button, width] : {std::pair<gui::Button*, int>{&btnWrite, 52}, {&btnRead, 44}, {&btnDelete, 40},
+                               {&btnMoveUp, 24}, {&btnMoveDN, 24}, {&btnRefresh, 64}}) {
+    button->SetBounds(bx, 3, width, 24);
+    bx += width + 2;
+  }
+  const int listTop = kMemoryBoxHeight + kCommandBarHeight;
+  lvMyDevice.SetBounds(2, listTop, dw - 4, std::max(0, bottomHeight - listTop - 2));
+
+  const int sw = pnlSync.Width();
+  btnSync.SetBounds(12, 20, 90, 25);
+  lvSyncList.SetBounds(8, 52, std::max(0, sw - 16), std::max(0, bottomHeight - 60));
+  sbMain.SetBounds(0, h - kStatusBarHeight, w, kStatusBarHeight);
+}
+
+void TfrmExplorer::FormResize() { Layout(); }
+
 void TfrmExplorer::FormCreate() {
   std::error_code error;
   std::filesystem::create_directories(Environment().programFolder / "LocalSync", error);
   if (frmConfig && frmConfig->cbLocalOnly.Checked()) Show();
 }
+
+// --- the PC panel ----------------------------------------------------------
+
+void TfrmExplorer::tbtnUpDirClick() { ShellListView.GoUp(); }
+
+void TfrmExplorer::tbtnRefreshClick() { ShellListView.Refresh(); }
+
+void TfrmExplorer::tbtnSLVStyleClick() { ShellListView.SetViewStyle(NextStyle(ShellListView.viewStyle())); }
+
+void TfrmExplorer::tbtnDeleteClick() {
+  const std::vector<int> selected = ShellListView.SelectedIndexes();
+  if (selected.empty()) return;
+  auto ask = [](const std::string& text) {
+    return gui::App().MessageBox(text, "파일 삭제 확인", gui::Buttons::kYesNo, gui::MsgIcon::kWarning) ==
+           gui::ModalResult::kYes;
+  };
+  // The platform's plain delete; what it cannot delete stays, as the list
+  // shows afterwards.
+  if (selected.size() == 1) {
+    const gui::ShellEntry& entry = ShellListView.Entry(selected.front());
+    if (!entry.path.empty() && ask(entry.path + " 파일을 삭제하시겠습니까?")) {
+      (void)common::RemoveFile(common::PathFromUtf8(entry.path));
+    }
+  } else if (ask("선택하신 파일들을 삭제하시겠습니까?")) {
+    for (int i : selected) {
+      const gui::ShellEntry& entry = ShellListView.Entry(i);
+      if (entry.kind == gui::ShellEntry::Kind::kFile) (void)common::RemoveFile(common::PathFromUtf8(entry.path));
+    }
+  }
+  ShellListView.Refresh();
+}
+
+void TfrmExplorer::ShellListViewChange() {
+  const int selected = ShellListView.SelectedCount();
+  sbMain.SetPanelText(0, selected > 0 ? std::to_string(selected) + " 개체가 선택됨"
+                                      : std::to_string(ShellListView.Count()) + " 개체");
+}
+
+// --- the player panel --------------------------------------------------------
+
+void TfrmExplorer::FormShow() {
+  if (ShellListView.DesktopFolder().empty()) {
+    ShellListView.SetDesktopFolder(common::PathToUtf8(Environment().desktopFolder));
+    if (!ShellListView.SetPlace(gui::ShellPlace::Folder(ShellListView.DesktopFolder()))) {
+      (void)ShellListView.SetPlace(gui::ShellPlace::Computer());
+    }
+    ShellTreeView.SetShellListView(&ShellListView);
+    ShellComboBox.SetShellListView(&ShellListView);
+  }
+  device_ = std::make_unique<TMyDevice>(Player ? *Player : playerlink::SystemDriver());
+  deviceState_ = kStateAbsent;
+  btnMoveUp.SetEnabled(false);
+  btnMoveDN.SetEnabled(false);
+  if (device_->DetectDevice()) DevicePresent();
+  else DeviceAbsent();
+  StartPoll();
+}
+
+void TfrmExplorer::FormHide() {
+  StopPoll();
+  device_.reset();
+}
+
+void TfrmExplorer::DevicePresent() {
+  imgMyDeviceStat.SetPicture(imgMyDeviceOn.Picture());
+  aliRefreshExecute();
+  lbMyDeviceStat.SetCaption(kDeviceWorking);
+  deviceState_ = kStateWorking;
+}
+
+void TfrmExplorer::DeviceAbsent() {
+  imgMyDeviceStat.SetPicture(imgMyDeviceOff.Picture());
+  lbMyDeviceStat.SetCaption(kNoDevice);
+  deviceState_ = kStateAbsent;
+  lbTotMemSize.SetCaption("0k");
+  lbFreeMemSize.SetCaption("0k");
+  FillPlayerList({});
+}
+
+void TfrmExplorer::tmrMyDeviceTimer() {
+  StopPoll();
+  if (!device_) return;
+  const bool present = device_->DetectDevice();
+  if (deviceState_ == kStateWorking) {
+    if (present) lbMyDeviceStat.SetCaption(kDeviceWorking);
+    else DeviceAbsent();
+  } else if (present) {
+    DevicePresent();
+  }
+  StartPoll();
+}
+
+void TfrmExplorer::ShowMemory() {
+  if (!device_) return;
+  lbTotMemSize.SetCaption(ThousandsText(device_->GetTotalMemory()));
+  // The player answers 1 when nothing is free.
+  const std::uint32_t free = device_->GetFreeMemory();
+  lbFreeMemSize.SetCaption(ThousandsText(free == playerlink::kAnswerNoFreeSpace ? 0 : free));
+}
+
+void TfrmExplorer::FillPlayerList(std::vector<DeviceEntry> entries) {
+  std::vector<gui::ListItem> rows;
+  rows.reserve(entries.size());
+  for (const DeviceEntry& entry : entries) rows.push_back({Utf8(entry.name), {ThousandsText(entry.size), ""}});
+  shown_ = std::move(entries);
+  lvMyDevice.SetItems(std::move(rows));
+}
+
+void TfrmExplorer::aliRefreshExecute() {
+  StopPoll();
+  if (device_) {
+    ShowMemory();
+    std::vector<DeviceEntry> entries;
+    device_->ReadDeviceDirectory(entries);
+    FillPlayerList(std::move(entries));
+  }
+  StartPoll();
+}
+
+bool TfrmExplorer::PlayerListStillHolds() {
+  std::vector<DeviceEntry> now;
+  device_->ReadDeviceDirectory(now);
+  if (now.size() != shown_.size()) return false;
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    if (now[i].name != shown_[i].name || now[i].size != shown_[i].size) return false;
+  }
+  return true;
+}
+
+void TfrmExplorer::aliDeleteExecute() {
+  StopPoll();
+  const std::vector<int> selected = lvMyDevice.SelectedIndexes();
+  const std::string title = "파일 삭제하기";
+  auto ask = [&](const std::string& text) {
+    return gui::App().MessageBox(text, title, gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) ==
+           gui::ModalResult::kOk;
+  };
+  auto stillHolds = [&] {
+    if (device_ && PlayerListStillHolds()) return true;
+    // The player was changed or swapped since the list was read: nothing is
+    // deleted by a row number that may now name another file.
+    aliRefreshExecute();
+    StopPoll();
+    gui::App().MessageBox("플레이어의 파일 목록이 바뀌어 목록을 다시 읽었습니다.\r\n지울 파일을 다시 선택해 주세요.",
+                          title, gui::Buttons::kOk, gui::MsgIcon::kWarning);
+    return false;
+  };
+  if (selected.size() == 1) {
+    const int row = selected.front();
+    if (ask(lvMyDevice.Item(row).caption + " 파일을 삭제하시겠습니까?") && stillHolds()) {
+      if (device_->DeleteEntry(std::to_string(row + 1))) {
+        lvMyDevice.DeleteItem(row);
+        shown_.erase(shown_.begin() + row);
+      } else {
+        gui::App().MessageBox("파일을 삭제하지 못했습니다.", title, gui::Buttons::kOk, gui::MsgIcon::kWarning);
+      }
+    }
+  } else if (selected.size() > 1) {
+    if (ask("선택하신 모든 파일들을 삭제하시겠습니까?") && stillHolds()) {
+      // The player closes the gap after each delete: a deleted row's place
+      // is taken by the next one, whose entry number is now the same.
+      for (int i = 0; i < lvMyDevice.Count();) {
+        if (!lvMyDevice.Item(i).selected) {
+          ++i;
+        } else if (device_->DeleteEntry(std::to_string(i + 1))) {
+          lvMyDevice.DeleteItem(i);
+          shown_.erase(shown_.begin() + i);
+        } else {
+          ++i;
+        }
+      }
+    }
+  }
+  ShowMemory();
+  StartPoll();
+}
+
+void TfrmExplorer::N1Click() {
+  StopPoll();
+  if (device_ && gui::App().MessageBox("플레이어의 모든 파일이 지워집니다.\r\n포맷하시겠습니까?", "포맷하기",
+                                       gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) == gui::ModalResult::kOk) {
+    const bool done = device_->FormatDevice();
+    gui::App().MessageBox(done ? "포맷이 완료되었습니다." : "포맷이 실패하였습니다.", gui::App().Title());
+    // What the player holds now, whatever the format did.
+    aliRefreshExecute();
+  }
+  StartPoll();
+}
+
+void TfrmExplorer::aliUploadExecute() {
+  StopPoll();
+  const std::string folder = ShellListView.Folder();
+  std::vector<std::string> lines;
+  for (int row : lvMyDevice.SelectedIndexes()) lines.push_back(std::to_string(row) + "/" + lvMyDevice.Item(row).caption);
+  if (lines.empty()) {
+    gui::App().MessageBox("PC로 가져올 파일을 플레이어 목록에서 선택해 주세요.", "파일 업로드", gui::Buttons::kOk,
+                          gui::MsgIcon::kInformation);
+  } else if (folder.empty()) {
+    gui::App().MessageBox("파일을 받을 폴더를 위쪽 목록에서 열어 주세요.", "파일 업로드", gui::Buttons::kOk,
+                          gui::MsgIcon::kInformation);
+  } else {
+    TfrmUpDown dialog(Player);
+    dialog.SetCaption(kCaptionUpload);
+    dialog.Direction = TfrmUpDown::kPlayerToPc;
+    dialog.TargetFolder = common::PathToUtf8(common::PathFromUtf8(folder) / "");
+    dialog.FileList = std::move(lines);
+    dialog.ShowModal();
+  }
+  StartPoll();
+  ShellListView.Refresh();
+}
+
+void TfrmExplorer::aliDownloadExecute() {
+  StopPoll();
+  std::vector<std::string> files;
+  std::uint64_t total = 0;
+  for (int i : ShellListView.SelectedIndexes()) {
+    const gui::ShellEntry& entry = ShellListView.Entry(i);
+    if (entry.kind != gui::ShellEntry::Kind::kFile) continue;
+    std::error_code error;
+    const std::uint64_t size = std::filesystem::file_size(common::PathFromUtf8(entry.path), error);
+    if (error) {
+      // The command ends, as the standard error report tells.
+      StartPoll();
+      aliRefreshExecute();
+      const common::FileError cause = error == std::errc::no_such_file_or_directory ? common::FileError::kNotFound
+                                      : error == std::errc::permission_denied         ? common::FileError::kAccessDenied
+                                                                                      : common::FileError::kFailed;
+      gui::App().ShowException(common::UserFacingError(
+          common::MakeFileError(common::FileOp::kMeasure, common::PathFromUtf8(entry.path), cause, error.message())
+              .message));
+      return;
+    }
+    files.push_back(entry.path);
+    total += size / 1000;
+  }
+  if (files.empty()) {
+    gui::App().MessageBox("플레이어로 보낼 파일을 위쪽 목록에서 선택해 주세요.", "파일 다운로드", gui::Buttons::kOk,
+                          gui::MsgIcon::kInformation);
+  } else if (NumberBeforeK(lbFreeMemSize.Caption()) < total) {
+    gui::App().MessageBox("선택한 파일의 용량이 남은 메모리보다 큽니다.", "파일 다운로드", gui::Buttons::kOk,
+                          gui::MsgIcon::kWarning);
+  } else {
+    TfrmUpDown dialog(Player);
+    dialog.SetCaption(kCaptionDownload);
+    dialog.Direction = TfrmUpDown::kPcToPlayer;
+    dialog.FileList = std::move(files);
+    for (const auto& row : lvMyDevice.Items()) dialog.PlayerFiles.push_back(row.caption);
+    dialog.ShowModal();
+  }
+  StartPoll();
+  aliRefreshExecute();
+}
+
+void TfrmExplorer::mmiConfigClick() {
+  if (!frmConfig) return;
+  frmConfig->Show();
+  frmConfig->BringToFront();
+}
+
+void TfrmExplorer::mmiExitClick() {
+  if (frmMain) frmMain->Close();
+}
+
+void TfrmExplorer::mmiAboutClick() {
+  // The next refresh, command or showing starts the poll again.
+  StopPoll();
+  gui::App().MessageBox("Orvel 1.0\r\nTarnel For Corvane", "Orvel 정보", gui::Buttons::kOk,
+                        gui::MsgIcon::kInformation);
+}
+
+// --- the channel panel ---------------------------------------------------------
 
 void TfrmExplorer::btnSyncClick() {
   bool any = false;

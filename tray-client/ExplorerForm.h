@@ -1,31 +1,177 @@
-// The "My PC" window. Here only what start-up and the tray menu need: it
-// creates LocalSync, shows itself at start when the user works without
-// login, and carries the channel list lvSyncList with its sync button.
-// The PC and player panels come with the window's own work.
+// The "My PC" window, the tray client's working window: a browser of the
+// PC's folders on top (place chooser, folder tree, folder list, rooted at
+// the desktop), below it the player panel (memory, state, the player's
+// files, delete, transfers in both directions through the transfer
+// dialog) beside the channel panel with the sync list. The device is
+// polled every 3000 ms while the window shows, except while a command or a
+// transfer uses the player. It is created at start-up and hidden, not
+// destroyed, when closed.
+//
+// Commands on the player list work on row numbers: row i is entry i + 1.
+// Before rows are deleted the directory is read again and held against
+// the rows shown, so a player that was swapped or changed meanwhile loses
+// nothing: the list is read again and the user chooses anew.
 #pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/gui/Button.h"
 #include "platform/gui/Form.h"
 #include "platform/gui/GroupBox.h"
+#include "platform/gui/Image.h"
+#include "platform/gui/Label.h"
 #include "platform/gui/ListView.h"
+#include "platform/gui/Menu.h"
+#include "platform/gui/Panel.h"
+#include "platform/gui/ShellComboBox.h"
+#include "platform/gui/ShellListView.h"
+#include "platform/gui/ShellTreeView.h"
+#include "platform/gui/Splitter.h"
+#include "platform/gui/StatusBar.h"
+#include "platform/gui/Timer.h"
+#include "player-link/Driver.h"
+#include "tray-client/DeviceUnit.h"
 
 namespace orvel {
+
+inline constexpr const char* kPictureDeviceOn = "DEVICEON";
+inline constexpr const char* kPictureDeviceOff = "DEVICEOFF";
+inline constexpr int kDevicePollMs = 3000;
+inline constexpr const char* kDeviceWorking = "정상 작동 중";
+inline constexpr const char* kNoDevice = "디바이스가 없습니다.";
 
 class TfrmExplorer : public gui::Form {
  public:
   TfrmExplorer();
   ~TfrmExplorer() override;
 
-  gui::GroupBox pnlSync{this};
+  // The way to the player (null: the system's driver); tests set their own
+  // before the window first shows.
+  playerlink::Driver* Player = nullptr;
+
+  gui::MainMenu mmMain{this};
+  gui::MenuItem mmiFile{&mmMain};
+  gui::MenuItem mmiUpdate{&mmiFile};
+  gui::MenuItem N1{&mmiFile};
+  gui::MenuItem N2{&mmiFile};
+  gui::MenuItem mmiExit{&mmiFile};
+  gui::MenuItem mmiTransfer{&mmMain};
+  gui::MenuItem mmiDownload{&mmiTransfer};
+  gui::MenuItem mmiUpload{&mmiTransfer};
+  gui::MenuItem mmiConfig{&mmMain};
+  gui::MenuItem mmiHelp{&mmMain};
+  gui::MenuItem mmiAbout{&mmiHelp};
+  gui::MenuItem N3{&mmiHelp};
+  gui::MenuItem mmiHomepage{&mmiHelp};
+  gui::PopupMenu pupSLVStyle{this};
+  gui::MenuItem pmivsIcon{&pupSLVStyle};
+  gui::MenuItem pmivsSmallIcon{&pupSLVStyle};
+  gui::MenuItem pmivsList{&pupSLVStyle};
+  gui::MenuItem pmivsReport{&pupSLVStyle};
+
+  // The PC panel.
+  gui::Panel tbMain{this};
+  gui::ShellComboBox ShellComboBox{&tbMain};
+  gui::Button tbtnUpDir{&tbMain};
+  gui::Button tbtnRefresh{&tbMain};
+  gui::Button tbtnSLVStyle{&tbMain};
+  gui::Button tbtnDelete{&tbMain};
+  gui::Button tbtnNewDir{&tbMain};
+  gui::Button tbtnProp{&tbMain};
+  gui::Panel pnlPC{this};
+  gui::ShellTreeView ShellTreeView{&pnlPC};
+  gui::Splitter spTree{&pnlPC};
+  gui::ShellListView ShellListView{&pnlPC};
+  gui::Splitter spMain{this};
+
+  // The player panel.
+  gui::Panel pnlBottom{this};
+  gui::Panel pnlMyDevice{&pnlBottom};
+  gui::GroupBox gbMyDevice{&pnlMyDevice};
+  gui::Label lbTotMem{&gbMyDevice};
+  gui::Label lbTotMemSize{&gbMyDevice};
+  gui::Label lbFreeMem{&gbMyDevice};
+  gui::Label lbFreeMemSize{&gbMyDevice};
+  gui::Panel cbMyDevice{&pnlMyDevice};
+  gui::Image imgMyDeviceStat{&cbMyDevice};
+  gui::Label lbMyDeviceStat{&cbMyDevice};
+  gui::Button btnWrite{&cbMyDevice};
+  gui::Button btnRead{&cbMyDevice};
+  gui::Button btnDelete{&cbMyDevice};
+  gui::Button btnMoveUp{&cbMyDevice};
+  gui::Button btnMoveDN{&cbMyDevice};
+  gui::Button btnRefresh{&cbMyDevice};
+  gui::ListView lvMyDevice{&pnlMyDevice};
+  gui::Image imgMyDeviceOn{&pnlMyDevice};
+  gui::Image imgMyDeviceOff{&pnlMyDevice};
+  gui::Splitter spBottom{&pnlBottom};
+
+  // The channel panel.
+  gui::GroupBox pnlSync{&pnlBottom};
   gui::Button btnSync{&pnlSync};
   gui::ListView lvSyncList{&pnlSync};
 
+  gui::StatusBar sbMain{this};
+  gui::Timer tmrMyDevice{this};
+
+  // Device states.
+  static constexpr int kStateAbsent = 1;
+  static constexpr int kStateWorking = 2;
+  int DeviceState() const { return deviceState_; }
+  TMyDevice* Device() const { return device_.get(); }
+
   void FormCreate();
+  void FormShow();
+  void FormHide();
+  void FormResize();
+
+  void tbtnUpDirClick();
+  void tbtnRefreshClick();
+  void tbtnSLVStyleClick();
+  void tbtnDeleteClick();
+  void ShellListViewChange();
+
+  void tmrMyDeviceTimer();
+  void aliRefreshExecute();
+  void aliDeleteExecute();
+  void aliUploadExecute();
+  void aliDownloadExecute();
+  void N1Click();
+  void mmiConfigClick();
+  void mmiExitClick();
+  void mmiAboutClick();
+
   // The sync road, as far as it goes without the service: with no ticked
   // row the user is asked to choose files.
   void btnSyncClick();
+
+ private:
+  void Layout();
+  void DevicePresent();
+  void DeviceAbsent();
+  void ShowMemory();
+  // The rows as the last directory read gave them, row i = entry i + 1.
+  void FillPlayerList(std::vector<DeviceEntry> entries);
+  // Reads the directory again; true when it still matches the rows shown.
+  bool PlayerListStillHolds();
+  void StopPoll() { tmrMyDevice.SetEnabled(false); }
+  void StartPoll() { tmrMyDevice.SetEnabled(true); }
+
+  std::unique_ptr<TMyDevice> device_;
+  int deviceState_ = kStateAbsent;
+  std::vector<DeviceEntry> shown_;  // the entries behind lvMyDevice's rows
+  // Sizes the user gave the panes with the splitters.
+  int treeWidth_ = 200;
+  int topHeight_ = 220;
+  int deviceWidth_ = 380;
 };
 
 extern TfrmExplorer* frmExplorer;
+
+// Memory and sizes as "My PC" shows them: thousands of bytes and "k".
+std::string ThousandsText(std::uint64_t bytes);
 
 }  // namespace orvel

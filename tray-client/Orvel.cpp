@@ -32,11 +32,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData))) {
     userIni = std::filesystem::path(appData) / "Orvel" / orvel::kIniFileName;
   }
+  wchar_t desktop[MAX_PATH] = {};
+  std::filesystem::path desktopFolder;
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop))) {
+    desktopFolder = desktop;
+  }
   auto registry = platform::CreateSystemRegistry();
   const std::filesystem::path program(module);
   orvel::Environment() = orvel::OrvelEnvironment{program, program.parent_path(),
                                                  std::filesystem::path(windows) / orvel::kIniFileName, registry.get(),
-                                                 userIni};
+                                                 userIni, desktopFolder};
 
   gui::Application app(gui::win32::CreateWin32Backend(instance));
   orvel::CreateStartupForms(app);

@@ -1,7 +1,8 @@
 // Where the tray client finds its program file, its settings file and the
-// registry. The Windows program fills it from the system (the program's own
-// path, ORVEL.INI in the Windows directory, the real registry); tests fill
-// it with a folder of their own and an in-memory registry.
+// registry, and where the user's desktop is. The Windows program fills it
+// from the system (the program's own path, ORVEL.INI in the Windows
+// directory, the real registry, the shell's desktop folder); tests fill it
+// with a folder of their own and an in-memory registry.
 #pragma once
 
 #include "common/File.h"
@@ -18,6 +19,9 @@ struct OrvelEnvironment {
   // settings go when the Windows directory cannot be written, and read
   // first once it exists. Empty: none.
   common::Path userIniPath;
+  // The user's desktop, the root of "My PC"'s folders. Empty: the PC's
+  // drives are the root.
+  common::Path desktopFolder;
 };
 
 OrvelEnvironment& Environment();

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Draws the tray client's icons (16 x 16, 16 colours) and writes them as
-.ico files beside this script: LOGON and LOGOUT (logged in / out) and the
-seven frames ANIM1..ANIM7 of the sync animation. Run it again after a change
+.ico files beside this script: LOGON and LOGOUT (logged in / out), the
+seven frames ANIM1..ANIM7 of the sync animation, and DEVICEON and DEVICEOFF
+("My PC": the player connected or not). Run it again after a change
 of the drawing; the .ico files are kept in the repository."""
 import math
 import os
@@ -11,7 +12,7 @@ import struct
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
            (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
            (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-BLACK, DARK_GRAY, GRAY, WHITE, GREEN, LIME, NAVY, BLUE, YELLOW = 0, 8, 7, 15, 2, 10, 4, 12, 11
+BLACK, DARK_GRAY, GRAY, WHITE, GREEN, LIME, NAVY, BLUE, YELLOW, RED = 0, 8, 7, 15, 2, 10, 4, 12, 11, 9
 
 # A note glyph: a stem with a flag over a round head.
 NOTE = ["......##", "......###", "......#.##", "......#..#", "......#", "......#", "...####", "..#####",
@@ -49,6 +50,29 @@ def frame(step):
     return pixels
 
 
+def player(connected):
+    """A small player seen from the front: body, display, one round key."""
+    pixels = [[None] * 16 for _ in range(16)]
+    body = GRAY if connected else DARK_GRAY
+    for y in range(1, 15):
+        for x in range(4, 12):
+            edge = y in (1, 14) or x in (4, 11)
+            pixels[y][x] = BLACK if edge else body
+    for y in range(3, 8):
+        for x in range(6, 10):
+            pixels[y][x] = LIME if connected else BLACK
+    for y in range(10, 13):
+        for x in range(6, 10):
+            if math.hypot(x - 7.5, y - 11) <= 1.6:
+                pixels[y][x] = NAVY if connected else GRAY
+    if not connected:
+        for i in range(12):
+            for x in (2 + i, 3 + i):
+                if x < 16:
+                    pixels[2 + i][x] = RED
+    return pixels
+
+
 def ico(pixels):
     xor = b""
     mask = b""
@@ -71,6 +95,8 @@ def main():
     icons = {"logon": note(disc(GREEN, LIME), WHITE), "logout": note(disc(DARK_GRAY, GRAY), WHITE)}
     for i in range(7):
         icons["anim%d" % (i + 1)] = frame(i)
+    icons["deviceon"] = player(True)
+    icons["deviceoff"] = player(False)
     for name, pixels in icons.items():
         with open(os.path.join(here, name + ".ico"), "wb") as f:
             f.write(ico(pixels))

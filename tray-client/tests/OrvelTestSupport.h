@@ -25,9 +25,10 @@ class OrvelTest : public ::testing::Test {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "Program");
     std::filesystem::create_directories(root_ / "Windows");
+    std::filesystem::create_directories(root_ / "Desktop");
     Environment() = OrvelEnvironment{root_ / "Program" / "Orvel.exe", root_ / "Program",
                                      root_ / "Windows" / "ORVEL.INI", &registry_,
-                                     root_ / "AppData" / "Orvel" / "ORVEL.INI"};
+                                     root_ / "AppData" / "Orvel" / "ORVEL.INI", root_ / "Desktop"};
     auto backend = std::make_unique<gui::headless::HeadlessBackend>();
     backend_ = backend.get();
     app_ = std::make_unique<gui::Application>(std::move(backend));
