@@ -15,11 +15,21 @@
 //                                        drops the files on the form of that caption at a
 //                                        client point, as the shell does (WM_DROPFILES to
 //                                        the window there that takes files)
+//   ui-driver wait-gone <caption> <ms>   waits until no visible form of that caption exists
+//   ui-driver list-rows <caption> <column> [<ms>]
+//                                        prints the row captions (UTF-8, one a line) of the
+//                                        list view on that form that has a column of that
+//                                        header text; with <ms>, first waits until it has rows
+//   ui-driver list-select <caption> <column> <row>...
+//                                        selects exactly the rows of those captions in that
+//                                        list view, as the user would
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -178,6 +188,122 @@ bool DropFiles(HWND form, POINT at, const std::vector<std::wstring>& paths) {
   return written && PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
 }
 
+// A block of memory in another process, for the messages of the common
+// controls that carry pointers (list views and headers marshal nothing
+// across processes).
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, std::size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  bool ok() const { return address_ != nullptr; }
+  std::uint8_t* at(std::size_t offset) const { return static_cast<std::uint8_t*>(address_) + offset; }
+  bool Write(std::size_t offset, const void* data, std::size_t n) const {
+    return offset + n <= size_ && WriteProcessMemory(process_, at(offset), data, n, nullptr);
+  }
+  bool Read(std::size_t offset, void* data, std::size_t n) const {
+    return offset + n <= size_ && ReadProcessMemory(process_, at(offset), data, n, nullptr);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  std::size_t size_;
+};
+
+constexpr std::size_t kTextChars = 512;
+
+std::wstring ItemText(HWND list, int row, const RemoteMemory& memory) {
+  LVITEMW item{};
+  item.iSubItem = 0;
+  item.cchTextMax = static_cast<int>(kTextChars);
+  item.pszText = reinterpret_cast<wchar_t*>(memory.at(sizeof(item)));
+  std::vector<wchar_t> text(kTextChars, L'\0');
+  if (!memory.Write(0, &item, sizeof(item)) || !memory.Write(sizeof(item), text.data(), text.size() * sizeof(wchar_t))) {
+    return {};
+  }
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.at(0)));
+  memory.Read(sizeof(item), text.data(), text.size() * sizeof(wchar_t));
+  text.back() = L'\0';
+  return text.data();
+}
+
+std::vector<std::wstring> HeaderTexts(HWND list) {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  std::vector<std::wstring> texts;
+  if (!header) return texts;
+  RemoteMemory memory(header, sizeof(HDITEMW) + kTextChars * sizeof(wchar_t));
+  if (!memory.ok()) return texts;
+  const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.cchTextMax = static_cast<int>(kTextChars);
+    item.pszText = reinterpret_cast<wchar_t*>(memory.at(sizeof(item)));
+    std::vector<wchar_t> text(kTextChars, L'\0');
+    memory.Write(0, &item, sizeof(item));
+    memory.Write(sizeof(item), text.data(), text.size() * sizeof(wchar_t));
+    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(memory.at(0)));
+    memory.Read(sizeof(item), text.data(), text.size() * sizeof(wchar_t));
+    text.back() = L'\0';
+    texts.push_back(text.data());
+  }
+  return texts;
+}
+
+struct ListSearch {
+  const wchar_t* column;
+  HWND found;
+};
+
+BOOL CALLBACK MatchList(HWND child, LPARAM data) {
+  auto* s = reinterpret_cast<ListSearch*>(data);
+  wchar_t cls[32] = {};
+  GetClassNameW(child, cls, 32);
+  if (_wcsicmp(cls, WC_LISTVIEWW) != 0) return TRUE;
+  for (const auto& text : HeaderTexts(child)) {
+    if (text == s->column) {
+      s->found = child;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+// The list view of the form with a column of that header text.
+HWND FindList(HWND form, const wchar_t* column) {
+  ListSearch search{column, nullptr};
+  EnumChildWindows(form, MatchList, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::vector<std::wstring> RowCaptions(HWND list) {
+  std::vector<std::wstring> rows;
+  RemoteMemory memory(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+  if (!memory.ok()) return rows;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) rows.push_back(ItemText(list, i, memory));
+  return rows;
+}
+
+bool SetRowState(HWND list, int row, bool selected, const RemoteMemory& memory) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | (selected ? LVIS_FOCUSED : 0);
+  item.state = selected ? (LVIS_SELECTED | LVIS_FOCUSED) : 0;
+  return memory.Write(0, &item, sizeof(item)) &&
+         SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.at(0)));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -227,6 +353,37 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(200);
     PostMessageW(menu, WM_CHAR, static_cast<WPARAM>(towlower(argv[2][0])), 0);
     return WaitFor(ms, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); }) ? 0 : 1;
+  }
+  if (command == L"wait-gone" && argc >= 4) {
+    return WaitFor(static_cast<DWORD>(_wtoi(argv[3])), [&] { return FindForm(argv[2], true) == nullptr; }) ? 0 : 1;
+  }
+  if (command == L"list-rows" && argc >= 4) {
+    HWND form = FindForm(argv[2], true);
+    HWND list = form ? FindList(form, argv[3]) : nullptr;
+    if (!list) return 1;
+    if (argc >= 5 && !WaitFor(static_cast<DWORD>(_wtoi(argv[4])), [&] {
+          return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0;
+        })) {
+      return 1;
+    }
+    for (const auto& row : RowCaptions(list)) PrintUtf8(row + L"\n");
+    return 0;
+  }
+  if (command == L"list-select" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    HWND list = form ? FindList(form, argv[3]) : nullptr;
+    if (!list) return 1;
+    const std::vector<std::wstring> wanted(argv + 4, argv + argc);
+    const std::vector<std::wstring> rows = RowCaptions(list);
+    RemoteMemory memory(list, sizeof(LVITEMW));
+    if (!memory.ok()) return 1;
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const bool select = std::find(wanted.begin(), wanted.end(), rows[i]) != wanted.end();
+      found += select;
+      SetRowState(list, static_cast<int>(i), select, memory);
+    }
+    return found == wanted.size() ? 0 : 1;
   }
   if (command == L"drop" && argc >= 6) {
     HWND form = nullptr;
