@@ -10,6 +10,8 @@
 
 namespace gui {
 
+using common::FolderEntry;
+
 namespace {
 
 constexpr int kBackspace = 8;
@@ -108,21 +110,38 @@ common::Result<std::vector<ShellEntry>> ShellListView::List(const ShellPlace& pl
   }
   auto listed = common::ListFolder(P(place.path));
   if (!listed) return listed.error();
-  std::vector<ShellEntry> folders, files;
-  const common::Path folder = P(place.path);
+  // Sorted as CaptionLess orders names (ASCII letters without case, then
+  // bytes), on keys folded once.
+  struct Keyed {
+    std::string key;
+    FolderEntry* entry;
+  };
+  std::vector<Keyed> folders, files;
   for (auto& entry : *listed) {
     if (entry.hidden) continue;
-    const std::string path = common::PathToUtf8(folder / P(entry.name));
-    auto& into = entry.folder ? folders : files;
-    into.push_back({entry.folder ? ShellEntry::Kind::kFolder : ShellEntry::Kind::kFile, std::move(entry.name), path,
-                    entry.size});
+    std::string key = entry.name;
+    for (char& c : key) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    }
+    (entry.folder ? folders : files).push_back({std::move(key), &entry});
   }
-  auto byName = [](const ShellEntry& a, const ShellEntry& b) { return CaptionLess(a.name, b.name); };
-  std::sort(folders.begin(), folders.end(), byName);
-  std::sort(files.begin(), files.end(), byName);
+  auto byKey = [](const Keyed& a, const Keyed& b) { return a.key < b.key; };
+  std::stable_sort(folders.begin(), folders.end(), byKey);
+  std::stable_sort(files.begin(), files.end(), byKey);
+  std::string base = place.path;
+  if (!base.empty() && base.back() != '/' && base.back() != static_cast<char>(common::Path::preferred_separator)) {
+    base += static_cast<char>(common::Path::preferred_separator);
+  }
+  out.reserve(folders.size() + files.size() + 1);
   if (SameFolder(place.path, desktop_)) out.push_back({ShellEntry::Kind::kComputer, kComputerName, {}, 0});
-  out.insert(out.end(), std::make_move_iterator(folders.begin()), std::make_move_iterator(folders.end()));
-  out.insert(out.end(), std::make_move_iterator(files.begin()), std::make_move_iterator(files.end()));
+  for (auto* group : {&folders, &files}) {
+    for (Keyed& k : *group) {
+      FolderEntry& e = *k.entry;
+      std::string path = base + e.name;
+      out.push_back({e.folder ? ShellEntry::Kind::kFolder : ShellEntry::Kind::kFile, std::move(e.name), std::move(path),
+                     e.size});
+    }
+  }
   return out;
 }
 

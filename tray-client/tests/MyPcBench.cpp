@@ -1,0 +1,136 @@
+// "My PC"'s two lists against their bare data sources, in the same run:
+// a PC folder of 10,000 files listed until the first screen of rows has
+// its texts and pictures (the shell list on the headless backend), against
+// a bare readdir loop over the same folder; and a player directory of 255
+// entries read and shown in the player list, against the raw directory
+// read alone.
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/File.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/ShellListView.h"
+#include "platform/gui/headless/HeadlessBackend.h"
+#include "player-link/Directory.h"
+#include "player-link/Link.h"
+#include "player-link/SimulatedPlayer.h"
+#include "tray-client/ExplorerForm.h"
+#include "tray-client/OrvelEnvironment.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kFiles = 10000;
+constexpr int kRowsOnScreen = 30;
+constexpr int kEntries = 255;
+
+const fs::path& Folder() {
+  static const fs::path folder = [] {
+    const fs::path dir = fs::temp_directory_path() / "mypc-bench-10000";
+    if (!fs::exists(dir / "done")) {
+      fs::remove_all(dir);
+      fs::create_directories(dir);
+      char name[32];
+      for (int i = 0; i < kFiles; ++i) {
+        std::snprintf(name, sizeof name, "track%05d.mp3", i);
+        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
+        if (f) {
+          std::fputs("ID3", f);
+          std::fclose(f);
+        }
+      }
+      std::FILE* done = std::fopen((dir / "done").c_str(), "wb");
+      if (done) std::fclose(done);
+    }
+    return dir;
+  }();
+  return folder;
+}
+
+gui::Application& App() {
+  static gui::Application app(std::make_unique<gui::headless::HeadlessBackend>());
+  return app;
+}
+
+void BM_BareReaddirLoop(benchmark::State& state) {
+  const std::string folder = Folder().string();
+  for (auto _ : state) {
+    int n = 0;
+    DIR* dir = ::opendir(folder.c_str());
+    while (const dirent* e = ::readdir(dir)) n += e->d_name[0] != '.';
+    ::closedir(dir);
+    if (n != kFiles + 1) state.SkipWithError("the folder is not complete");
+    benchmark::DoNotOptimize(n);
+  }
+}
+
+void BM_ShellListUntilFirstScreen(benchmark::State& state) {
+  App();
+  gui::Form form;
+  gui::ShellListView list(&form);
+  list.SetDesktopFolder(common::PathToUtf8(Folder().parent_path()));
+  form.Create();
+  for (auto _ : state) {
+    if (!list.SetPlace(gui::ShellPlace::Folder(common::PathToUtf8(Folder())))) state.SkipWithError("not listed");
+    // What the first paint asks of the rows it draws.
+    for (int i = 0; i < kRowsOnScreen; ++i) {
+      benchmark::DoNotOptimize(gui::ListView::ColumnText(list.Item(i), 1));
+      benchmark::DoNotOptimize(list.ImageOf(i));
+    }
+    if (list.Count() != kFiles + 1) state.SkipWithError("rows missing");
+  }
+}
+
+std::shared_ptr<playerlink::sim::SimulatedPlayer> FullPlayer() {
+  static const auto player = [] {
+    auto p = std::make_shared<playerlink::sim::SimulatedPlayer>();
+    for (int i = 0; i < kEntries; ++i) {
+      const std::u16string name = u"C:\\음악\\노래 " + std::u16string(1, static_cast<char16_t>(u'가' + i)) + u".mp3";
+      (void)p->Store(playerlink::sim::MediumId::kInternal, name, std::vector<std::uint8_t>(1000 + i, 1));
+    }
+    return p;
+  }();
+  return player;
+}
+
+void BM_RawDirectoryRead(benchmark::State& state) {
+  playerlink::sim::SimulatedDriver driver(FullPlayer());
+  for (auto _ : state) {
+    playerlink::Link link(driver);
+    (void)link.Open();
+    const auto directory = playerlink::ReadDirectory(link, playerlink::kInternalMemoryBase);
+    link.Close();
+    if (directory.entries.size() != kEntries) state.SkipWithError("entries missing");
+  }
+}
+
+void BM_PlayerListReadAndShown(benchmark::State& state) {
+  App();
+  const fs::path root = fs::temp_directory_path() / "mypc-bench-program";
+  fs::create_directories(root);
+  orvel::Environment().programFolder = root;
+  playerlink::sim::SimulatedDriver driver(FullPlayer());
+  orvel::TfrmExplorer explorer;
+  explorer.Player = &driver;
+  explorer.Show();
+  for (auto _ : state) {
+    explorer.aliRefreshExecute();
+    if (explorer.lvMyDevice.Count() != kEntries) state.SkipWithError("rows missing");
+  }
+  explorer.Hide();
+}
+
+BENCHMARK(BM_BareReaddirLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShellListUntilFirstScreen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
