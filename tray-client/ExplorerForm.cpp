@@ -25,11 +25,6 @@ constexpr int kSplitterSize = 4;
 constexpr int kMemoryBoxHeight = 46;
 constexpr int kCommandBarHeight = 30;
 
-std::string Utf8(const std::u16string& text) {
-  auto utf8 = common::Utf16ToUtf8(text);
-  return utf8 ? std::move(*utf8) : std::string();
-}
-
 // The number before the "k" of a size text; 0 when there is none.
 std::uint64_t NumberBeforeK(const std::string& text) {
   const std::string digits = text.substr(0, text.find('k'));
@@ -53,8 +48,6 @@ gui::ListView::ViewStyle NextStyle(gui::ListView::ViewStyle style) {
 }
 
 }  // namespace
-
-std::string ThousandsText(std::uint64_t bytes) { return std::to_string(bytes / 1000) + "k"; }
 
 TfrmExplorer::TfrmExplorer() {
   frmExplorer = this;
@@ -373,16 +366,20 @@ void TfrmExplorer::tmrMyDeviceTimer() {
 
 void TfrmExplorer::ShowMemory() {
   if (!device_) return;
-  lbTotMemSize.SetCaption(ThousandsText(device_->GetTotalMemory()));
-  // The player answers 1 when nothing is free.
-  const std::uint32_t free = device_->GetFreeMemory();
-  lbFreeMemSize.SetCaption(ThousandsText(free == playerlink::kAnswerNoFreeSpace ? 0 : free));
+  lbTotMemSize.SetCaption(std::to_string(device_->GetTotalMemory()) + "k");
+  lbFreeMemSize.SetCaption(std::to_string(device_->GetFreeMemory()) + "k");
 }
 
 void TfrmExplorer::FillPlayerList(std::vector<DeviceEntry> entries) {
   std::vector<gui::ListItem> rows;
   rows.reserve(entries.size());
-  for (const DeviceEntry& entry : entries) rows.push_back({Utf8(entry.name), {ThousandsText(entry.size), ""}});
+  for (const DeviceEntry& entry : entries) {
+    // The directory line "<name>/<size>k": the caption before the first
+    // "/", the size after it.
+    const std::string line = DirectoryLine(entry);
+    const auto slash = line.find('/');
+    rows.push_back({line.substr(0, slash), {slash == std::string::npos ? "" : line.substr(slash + 1), ""}});
+  }
   shown_ = std::move(entries);
   lvMyDevice.SetItems(std::move(rows));
 }
@@ -392,7 +389,7 @@ void TfrmExplorer::aliRefreshExecute() {
   if (device_) {
     ShowMemory();
     std::vector<DeviceEntry> entries;
-    device_->ReadDeviceDirectory(entries);
+    device_->ReadDirectoryEntries(entries);
     FillPlayerList(std::move(entries));
   }
   StartPoll();
@@ -400,7 +397,7 @@ void TfrmExplorer::aliRefreshExecute() {
 
 bool TfrmExplorer::PlayerListStillHolds() {
   std::vector<DeviceEntry> now;
-  device_->ReadDeviceDirectory(now);
+  device_->ReadDirectoryEntries(now);
   if (now.size() != shown_.size()) return false;
   for (std::size_t i = 0; i < now.size(); ++i) {
     if (now[i].name != shown_[i].name || now[i].size != shown_[i].size) return false;

@@ -171,7 +171,4 @@ class TfrmExplorer : public gui::Form {
 
 extern TfrmExplorer* frmExplorer;
 
-// Memory and sizes as "My PC" shows them: thousands of bytes and "k".
-std::string ThousandsText(std::uint64_t bytes);
-
 }  // namespace orvel

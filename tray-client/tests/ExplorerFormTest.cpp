@@ -165,7 +165,7 @@ TEST_F(ExplorerFormTest, MemoryLabelsAndRowsInThousandsOfBytes) {
   StoreOnPlayer("short.mp3", 999);
   ShowMyPc();
   EXPECT_EQ(my().lbTotMemSize.Caption(), "10000k");
-  EXPECT_EQ(my().lbFreeMemSize.Caption(), ThousandsText(player().FreeBytes(MediumId::kInternal)));
+  EXPECT_EQ(my().lbFreeMemSize.Caption(), std::to_string(Thousands(player().FreeBytes(MediumId::kInternal))) + "k");
   EXPECT_EQ(Rows(), (std::vector<std::string>{"첫 노래.mp3/4123k", "short.mp3/0k"}));
   EXPECT_EQ(my().lvMyDevice.Item(0).subItems, (std::vector<std::string>{"4123k", ""}));
   EXPECT_FALSE(my().btnMoveUp.Enabled());
@@ -233,7 +233,7 @@ TEST_F(ExplorerFormTest, DeleteWithNothingSelectedOnlyRefreshesTheMemory) {
   int del = gui::keys::kDelete;
   ASSERT_TRUE(my().lvMyDevice.UserKeyDown(del));
   EXPECT_TRUE(backend().MessageBoxes().empty());
-  EXPECT_EQ(my().lbFreeMemSize.Caption(), ThousandsText(player().FreeBytes(MediumId::kInternal)));
+  EXPECT_EQ(my().lbFreeMemSize.Caption(), std::to_string(Thousands(player().FreeBytes(MediumId::kInternal))) + "k");
   EXPECT_TRUE(Rows().empty()) << "the list is not read again";
 }
 
