@@ -53,6 +53,7 @@ std::string ScrambleString(std::string_view text, std::uint16_t key) {
 }
 
 std::optional<std::string> UnscrambleString(std::string_view hex, std::uint16_t key) {
+  if (hex.size() % 2 != 0) return std::nullopt;
   auto bytes = HexDecode(hex);
   if (!bytes) return std::nullopt;
   std::string out;

@@ -26,7 +26,10 @@ std::string HexEncode(std::string_view bytes);
 std::optional<std::string> HexDecode(std::string_view hex);
 
 std::string ScrambleString(std::string_view text, std::uint16_t key);
-// Nothing when the text is not valid hexadecimal.
+// Nothing when the text is not valid hexadecimal, an odd number of digits
+// included: a stored password always has two digits per byte, so an odd
+// one means the value is damaged, and dropping the last digit would give a
+// password that was never stored.
 std::optional<std::string> UnscrambleString(std::string_view hex, std::uint16_t key);
 
 }  // namespace orvel

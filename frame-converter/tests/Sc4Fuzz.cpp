@@ -2,7 +2,10 @@
 // the whole buffer, the header of whatever is found, and the file
 // conversion of the same bytes in pieces of the same size (the output must
 // be the header and the stream, or empty when there is no signature).
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,10 +22,26 @@ using namespace ramblet;
 
 namespace {
 
+// libFuzzer ends without running exit handlers: the folders of earlier
+// runs whose process has ended are removed by the next run.
+void RemoveFoldersOfEndedRuns(const std::filesystem::path& parent, const std::string& prefix) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      std::error_code ignored;
+      std::filesystem::remove_all(entry.path(), ignored);
+    }
+  }
+}
+
 const std::filesystem::path& WorkFolder() {
   static const std::filesystem::path folder = [] {
     auto p = std::filesystem::temp_directory_path() / ("sc4-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(p);
+    RemoveFoldersOfEndedRuns(p.parent_path(), "sc4-fuzz-");
     return p;
   }();
   return folder;

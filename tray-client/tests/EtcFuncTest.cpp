@@ -26,6 +26,8 @@ TEST(EtcFuncTest, ScrambleIsTheStoredFormat) {
   EXPECT_EQ(ScrambleString("", kScrambleKey), "");
   EXPECT_EQ(UnscrambleString("", kScrambleKey), std::optional(""s));
   EXPECT_EQ(UnscrambleString("10X5", kScrambleKey), std::nullopt);
+  // A damaged value with an odd digit count is refused, not read short.
+  EXPECT_EQ(UnscrambleString("10C5191D0EC", kScrambleKey), std::nullopt);
 }
 
 TEST(EtcFuncTest, EveryByteDependsOnTheBytesBeforeIt) {
