@@ -26,6 +26,7 @@ import sys
 import time
 
 INSIDE = "ORVEL_SETTINGS_TEST_INSIDE"
+SKIPPED = 77
 
 
 def wine(*args, timeout=60, check=True):
@@ -137,7 +138,13 @@ def main():
         inside(args)
     else:
         # A mount namespace of our own, so the read-only mount and the Wine
-        # server that opens the files in it are seen by nobody else.
+        # server that opens the files in it are seen by nobody else. Where
+        # the machine allows none, root cannot be kept from writing: the
+        # test is skipped (ctest shows it so).
+        probe = subprocess.run(["unshare", "-m", "true"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if probe.returncode != 0:
+            print("orvel_settings_wine_test: no mount namespace for root here; skipped")
+            return SKIPPED
         env = dict(os.environ, **{INSIDE: "1", "WINEPREFIX": args.prefix})
         result = subprocess.run(["unshare", "-m", "--propagation", "private", sys.executable, *sys.argv],
                                 env=env, timeout=600)
