@@ -11,7 +11,7 @@ user without administrator rights:
   orvel_settings_wine_test.py --orvel Orvel.exe --driver ui-driver.exe
                               --prefix DIR --source-dir DIR
 
-The Wine prefix is made afresh in DIR. Its Windows directory is made
+The Wine prefix is made afresh in DIR and removed again after a success. Its Windows directory is made
 read-only for the test: with a read-only bind mount in a mount namespace
 of the test's own when the test runs as root (whom file permissions do not
 stop), else by taking away the write permission. Run beside the fake
@@ -20,6 +20,7 @@ service (with_fake_service.py), which answers the zone list.
 import argparse
 import glob
 import os
+import shutil
 import stat
 import subprocess
 import sys
@@ -148,7 +149,11 @@ def main():
         env = dict(os.environ, **{INSIDE: "1", "WINEPREFIX": args.prefix})
         result = subprocess.run(["unshare", "-m", "--propagation", "private", sys.executable, *sys.argv],
                                 env=env, timeout=600)
+        if result.returncode == 0:
+            shutil.rmtree(args.prefix, ignore_errors=True)  # a prefix is large; kept only after a failure
         return result.returncode
+    if not os.environ.get(INSIDE):
+        shutil.rmtree(args.prefix, ignore_errors=True)
     print("orvel_settings_wine_test: ok")
     return 0
 
