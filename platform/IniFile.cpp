@@ -156,6 +156,11 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  // A value is one line: a line break in it (a zone name from the service,
+  // say) would end the line there and start lines of its own, sections and
+  // keys that the next read takes for real ones. What follows the break
+  // could never be read back as this value anyway.
+  value = value.substr(0, value.find_first_of("\r\n"));
   const std::string newLine = std::string(key) + "=" + std::string(value);
   bool inSection = false;
   std::optional<std::size_t> sectionLine;

@@ -9,7 +9,8 @@
 //   occurrence of a key wins.
 // - Writing a key replaces its line in place, or adds it after the last key
 //   of its section, or adds the section at the end of the file. Lines end
-//   with "\r\n".
+//   with "\r\n"; a value written is cut at its first line break, so it
+//   never adds lines of its own.
 //
 // Texts are the file's bytes (the ANSI code page). The parser is bounded:
 // a file over kMaxBytes is refused, never truncated silently.

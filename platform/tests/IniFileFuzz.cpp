@@ -14,5 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ini.WriteString("USERINFO", "USERID", "fuzz");
   auto again = platform::IniFile::Parse(ini.Serialize());
   if (again.ReadString("USERINFO", "USERID", "") != "fuzz") __builtin_trap();
+  // A value from outside (the input's tail) changes its own key only.
+  const auto autoLogin = again.Read("STARTOPTION", "AUTOLOGIN");
+  const auto password = again.Read("USERINFO", "PASSWD");
+  again.WriteString("SERVERINFO", "SERVERNAME", bytes.substr(bytes.size() / 2));
+  auto written = platform::IniFile::Parse(again.Serialize());
+  if (written.Read("STARTOPTION", "AUTOLOGIN") != autoLogin || written.Read("USERINFO", "PASSWD") != password) {
+    __builtin_trap();
+  }
   return 0;
 }

@@ -42,6 +42,18 @@ TEST(IniFileTest, WritesInPlaceAtTheSectionEndOrInANewSection) {
   EXPECT_EQ(ini.Read("C", "y"), std::optional<std::string>(""));
 }
 
+TEST(IniFileTest, AValueWithALineBreakAddsNoSectionsOrKeys) {
+  auto ini = IniFile::Parse("[SERVERINFO]\r\nSERVERNAME=old\r\n[STARTOPTION]\r\nAUTOSTART=0\r\n");
+  ini.WriteString("SERVERINFO", "SERVERNAME", "zone\r\n[STARTOPTION]\r\nAUTOSTART=1");
+  ini.WriteString("USERINFO", "USERID", "id\nPASSWD=00");
+  auto again = IniFile::Parse(ini.Serialize());
+  EXPECT_EQ(again.ReadString("SERVERINFO", "SERVERNAME", "?"), "zone");
+  EXPECT_FALSE(again.ReadBool("STARTOPTION", "AUTOSTART", true)) << "no section came in with the value";
+  EXPECT_EQ(again.ReadString("USERINFO", "USERID", "?"), "id");
+  EXPECT_EQ(again.Read("USERINFO", "PASSWD"), std::nullopt);
+  EXPECT_EQ(again.Serialize(), ini.Serialize());
+}
+
 TEST(IniFileTest, SavesAtomicallyAndAMissingFileIsEmpty) {
   const auto dir = std::filesystem::path(::testing::TempDir()) / "ini_file_test";
   std::filesystem::remove_all(dir);
