@@ -51,9 +51,16 @@ int CPlaybackControl::EngineState() const {
   return e ? e->State() : kStateStopped;
 }
 
-void CPlaybackControl::PlayFile(const std::string& path) {
+void CPlaybackControl::PlayFile(const std::string& path) { PlayPath(path, true); }
+
+void CPlaybackControl::PlayChosen() {
+  if (auto path = playlist_.StartPath()) PlayPath(*path, false);
+  else view_.OpenFiles();
+}
+
+void CPlaybackControl::PlayPath(const std::string& path, bool resumePaused) {
   CPlayerEngine* engine = Engine();
-  if (EngineState() == kStatePaused) {
+  if (resumePaused && EngineState() == kStatePaused) {
     if (engine) engine->Send(kCmdPlay);
     return;
   }
@@ -163,7 +170,7 @@ void CPlaybackControl::PlayCommandLine(const std::string& commandLine) {
   if (!file) return;
   playlist_.Clear();
   playlist_.AddFile(*file);
-  PlayCurrent();
+  PlayChosen();
 }
 
 void CPlaybackControl::ShowPosition(std::uint32_t offset, std::uint32_t range) {

@@ -65,6 +65,11 @@ class CPlaybackControl : public PlayerEngineOwner {
   void SetEngine(CPlayerEngine* engine) { engine_ = engine; }
 
   void PlayFile(const std::string& path);
+  // The user put something else in place of what plays (a new playlist, a
+  // file handed over, an entry chosen in the list): the current entry
+  // starts (the first marked one, else the first); a paused file is
+  // stopped, never resumed in its place.
+  void PlayChosen();
   void StopPlayback();
   void TogglePause();
   void PlayCurrent();
@@ -90,6 +95,7 @@ class CPlaybackControl : public PlayerEngineOwner {
 
  private:
   CPlayerEngine* Engine() const { return engine_ ? engine_ : TheEngine(); }
+  void PlayPath(const std::string& path, bool resumePaused);
   int EngineState() const;
 
   CPlaylist& playlist_;

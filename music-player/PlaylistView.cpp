@@ -10,9 +10,10 @@ void CPlaylistView::SetStyle(const PlaylistStyle& style) {
   style_ = style;
   font_ = gui::FontSpec{AnsiToUtf8(style.face), style.height,
                         style.charWidth};
-  fontHeight_ = style.height;
-  // A font height the skin gives as zero or negative still leaves rows.
-  lineHeight_ = std::max(1, style.height + 4);
+  // A negative height names the characters' height (without the internal
+  // leading), as the font's creation takes it: the rows need its size.
+  fontHeight_ = style.height < 0 ? -style.height : style.height;
+  lineHeight_ = std::max(1, fontHeight_ + 4);
   SetBounds(left_, top_, left_ + width_, top_ + height_);
 }
 

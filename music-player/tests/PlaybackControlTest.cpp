@@ -115,6 +115,28 @@ TEST_F(PlaybackTest, PlayOpensThenPlaysAndPlayWhilePausedOnlyResumes) {
   EXPECT_TRUE(engine_.sent.empty());
 }
 
+TEST_F(PlaybackTest, FileChosenWhilePausedStartsInsteadOfTheOldOne) {
+  const std::string other = xaudio_test::TestFile("mono22k.mp3");
+  playlist_.AddFile(good_);
+  control_.PlayCurrent();
+  engine_.SetState(kStatePaused);
+  engine_.sent.clear();
+  engine_.paths.clear();
+  // Handed over by a second start (the playlist becomes that file).
+  control_.PlayCommandLine("\"" + other + "\"");
+  EXPECT_EQ(engine_.Codes(), (std::vector<int>{kCmdStop, kCmdInputClose, kCmdInputOpen, kCmdPlay}));
+  EXPECT_EQ(engine_.paths, std::vector<std::string>{other});
+  EXPECT_EQ(control_.CurrentFile(), other);
+  // An entry chosen in the list while paused.
+  playlist_.AddFile(good_);
+  playlist_.SelectOnly(1);
+  engine_.SetState(kStatePaused);
+  engine_.paths.clear();
+  control_.PlayChosen();
+  EXPECT_EQ(engine_.paths, std::vector<std::string>{good_});
+  EXPECT_EQ(playlist_.Current(), 1);
+}
+
 TEST_F(PlaybackTest, FiveUnplayableFilesAreSkippedTheSixthStops) {
   for (int i = 0; i < 10; ++i) playlist_.AddFile(i < 6 ? bad_ : good_);
   control_.PlayCurrent();

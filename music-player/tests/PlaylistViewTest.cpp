@@ -68,18 +68,19 @@ TEST_F(PlaylistViewTest, DrawsRowsInTheirStyles) {
   view_.SelectAt(0, view_.RowAt(0, 0));  // ignored
 }
 
-TEST_F(PlaylistViewTest, NothingIsDrawnBeforeAStyleAndABadFontHeightKeepsRows) {
+TEST_F(PlaylistViewTest, NothingIsDrawnBeforeAStyleAndACharacterHeightKeepsRows) {
   CPlaylistView plain(playlist_);
   plain.SetBounds(0, 0, 50, 50);
   gui::PixelCanvas canvas(50, 50);
   canvas.FillRect({0, 0, 50, 50}, gui::Rgb(1, 2, 3));
   plain.DrawList(canvas);
   EXPECT_EQ(canvas.Pixel(10, 10), gui::Rgb(1, 2, 3));
-  auto bad = Style();
-  bad.height = -20;
-  plain.SetStyle(bad);
-  EXPECT_EQ(plain.LineHeight(), 1);
-  EXPECT_EQ(plain.RowAt(0, 3), 3);
+  // A negative height is the characters' height: rows as tall as for 12.
+  auto negative = Style();
+  negative.height = -12;
+  plain.SetStyle(negative);
+  EXPECT_EQ(plain.LineHeight(), 16);
+  EXPECT_EQ(plain.RowAt(0, 17), 1);
   plain.SetBounds(0, 50, 50, 0);  // upside down
   EXPECT_EQ(plain.VisibleRows(), 0);
 }

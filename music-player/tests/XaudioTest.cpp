@@ -274,6 +274,18 @@ TEST(XaudioApi, MessagesAndErrors) {
   EXPECT_NE(player_new(&player, &none), 0);
 }
 
+TEST(Decoder, EachInputKeepsItsOwnRateAndChannels) {
+  Decoder decoder;
+  ASSERT_EQ(decoder.OpenFile(common::PathFromAnsi(TestFile("tone3s.mp3"))), kXaSuccess);
+  EXPECT_EQ(decoder.Info().sampleRate, 44100);
+  EXPECT_EQ(decoder.Info().channels, 2);
+  ASSERT_EQ(decoder.OpenFile(common::PathFromAnsi(TestFile("mono22k.mp3"))), kXaSuccess);
+  EXPECT_EQ(decoder.Info().sampleRate, 22050);
+  EXPECT_EQ(decoder.Info().channels, 1);
+  ASSERT_EQ(decoder.OpenFile(common::PathFromAnsi(TestFile("tone3s.mp3"))), kXaSuccess);
+  EXPECT_EQ(decoder.Info().sampleRate, 44100);
+}
+
 TEST(Decoder, BandFactors) {
   EXPECT_DOUBLE_EQ(Decoder::BandFactor(0), 1.0);
   EXPECT_NEAR(20 * std::log10(Decoder::BandFactor(-128)), -12.0, 1e-9);

@@ -102,6 +102,19 @@ struct MemorySource : Decoder::Source {
 
 }  // namespace
 
+namespace {
+
+// Signed 16-bit only, at every rate, mono or stereo.
+void AllowEveryRate(mpg123_handle* h) {
+  mpg123_format_none(h);
+  const long* rates = nullptr;
+  size_t count = 0;
+  mpg123_rates(&rates, &count);
+  for (size_t i = 0; i < count; ++i) mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+}
+
+}  // namespace
+
 Decoder::Decoder() {
   InitLibraryOnce();
   int err = MPG123_OK;
@@ -109,12 +122,7 @@ Decoder::Decoder() {
   if (!h) return;
   mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
   mpg123_param(h, MPG123_RESYNC_LIMIT, 65536, 0);
-  // Signed 16-bit only, at every rate, mono or stereo.
-  mpg123_format_none(h);
-  const long* rates = nullptr;
-  size_t count = 0;
-  mpg123_rates(&rates, &count);
-  for (size_t i = 0; i < count; ++i) mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+  AllowEveryRate(h);
   handle_ = h;
 }
 
@@ -144,6 +152,8 @@ int Decoder::OpenSource(std::unique_ptr<Source> source) {
   Close();
   if (!handle_) return kXaOutOfMemory;
   mpg123_handle* h = H(handle_);
+  // The last input kept its own format: each input takes its own again.
+  AllowEveryRate(h);
   if (mpg123_replace_reader_handle(h, &Source::ReadCallback, &Source::SeekCallback, nullptr) != MPG123_OK)
     return kXaFailure;
   if (mpg123_open_handle(h, source.get()) != MPG123_OK) return kXaOpenFailed;

@@ -116,6 +116,10 @@ void CustomWindow::UserCaptureLost() {
   if (!Destroyed()) Fire(OnCaptureLost);
 }
 
+void CustomWindow::UserSystemMenuItem(int id) {
+  if (!Destroyed()) Fire(OnSystemMenuItem, id);
+}
+
 void CustomWindow::PaintFace(Canvas& canvas) {
   if (!Destroyed()) Fire(OnPaint, canvas);
 }

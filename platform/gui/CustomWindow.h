@@ -22,6 +22,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Form.h"
@@ -75,6 +77,14 @@ class CustomWindow : public Form {
   void SetOwner(Form* owner) { owner_ = owner; }
   Form* Owner() const { return owner_; }
   void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
+  // Before Create(): items appended (behind a separator) to the system menu
+  // of a top-level window without owner; choosing one runs OnSystemMenuItem.
+  struct SystemMenuItem {
+    int id = 0;  // 16-0xEFFF, a multiple of 16
+    std::string caption;
+  };
+  void AddSystemMenuItem(int id, std::string caption) { systemMenu_.push_back({id, std::move(caption)}); }
+  const std::vector<SystemMenuItem>& SystemMenuItems() const { return systemMenu_; }
   bool DoubleBuffered() const { return doubleBuffered_; }
 
   Rect WindowRect() const { return Bounds(); }
@@ -118,6 +128,7 @@ class CustomWindow : public Form {
   std::function<void(Point screen)> OnContextMenu;
   std::function<void()> OnFocusLost;
   std::function<void()> OnCaptureLost;
+  std::function<void(int id)> OnSystemMenuItem;
 
   // What the user did (refused while the window is hidden or disabled).
   void UserMouseDown(const MouseEvent& event);
@@ -131,6 +142,8 @@ class CustomWindow : public Form {
   void UserFocusGained();
   void UserFocusLost();
   void UserCaptureLost();
+  // Chose one of the items added to the system menu.
+  void UserSystemMenuItem(int id);
 
   // For backends: paints the face with OnPaint.
   void PaintFace(Canvas& canvas);
@@ -144,6 +157,7 @@ class CustomWindow : public Form {
   bool doubleBuffered_ = true;
   bool activateOnShow_ = true;
   bool minimized_ = false;
+  std::vector<SystemMenuItem> systemMenu_;
   static CustomWindow* captured_;
   static CustomWindow* focused_;
 };

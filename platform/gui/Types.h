@@ -51,6 +51,8 @@ enum class MsgIcon { kNone, kError, kQuestion, kWarning, kInformation };
 namespace keys {
 inline constexpr int kReturn = 13;
 inline constexpr int kEscape = 27;
+inline constexpr int kUp = 38;
+inline constexpr int kDown = 40;
 inline constexpr int kDelete = 46;
 }  // namespace keys
 

@@ -30,6 +30,7 @@ class Win32CustomPeer : public CustomWindowPeer {
       cls.lpfnWndProc = Proc;
       cls.hInstance = instance;
       cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+      cls.hIcon = LoadIconW(instance, L"MAINICON");  // the program's icon, when it has one
       cls.lpszClassName = kCustomClass;
       return RegisterClassExW(&cls) != 0;
     }();
@@ -48,6 +49,13 @@ class Win32CustomPeer : public CustomWindowPeer {
                             r.height, parentOrOwner, nullptr, instance, this);
     if (hwnd_ && !window.Enabled()) EnableWindow(hwnd_, FALSE);
     if (hwnd_ && window.AcceptFiles()) DragAcceptFiles(hwnd_, TRUE);
+    if (hwnd_ && !window.SystemMenuItems().empty()) {
+      if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        for (const auto& item : window.SystemMenuItems())
+          AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.caption).c_str());
+      }
+    }
   }
   ~Win32CustomPeer() override {
     if (hwnd_) {
@@ -167,6 +175,14 @@ class Win32CustomPeer : public CustomWindowPeer {
       case WM_KILLFOCUS: window_.UserFocusLost(); return 0;
       case WM_KEYDOWN: window_.UserKeyDown(static_cast<int>(wParam)); break;
       case WM_COPYDATA: return DeliverCopyData(window_, lParam);
+      case WM_SYSCOMMAND:
+        for (const auto& item : window_.SystemMenuItems()) {
+          if (static_cast<int>(wParam & 0xFFF0) == item.id) {
+            window_.UserSystemMenuItem(item.id);
+            return 0;
+          }
+        }
+        break;
       case WM_DROPFILES: DropFiles(window_, hwnd_, reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_CLOSE:
         if (window_.HasMessageHandler(message)) return window_.Dispatch(message, wParam, lParam);
