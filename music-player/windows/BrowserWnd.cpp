@@ -86,8 +86,8 @@ gui::Rect CBrowserWnd::OpenButtonRect() const {
   if (showsPage_ || !piece) return {};
   const SkinRect& c = piece->rect;
   const int width = std::min(150, std::max(0, c.Width() - 16));
-  const int height = std::min(22, std::max(0, c.bottom - (c.top + 44)));
-  return gui::Rect{c.left + 8, c.top + 44, width, height};
+  const int height = std::min(20, std::max(0, c.bottom - 2 - (c.top + 38)));
+  return gui::Rect{c.left + 8, c.top + 38, width, height};
 }
 
 void CBrowserWnd::DrawElements(gui::Canvas& canvas) {
@@ -99,14 +99,14 @@ void CBrowserWnd::DrawElements(gui::Canvas& canvas) {
   canvas.SetFont(&kFallbackFont);
   canvas.SetTextColor(kFallbackText);
   canvas.SetBackgroundMode(gui::BackgroundMode::kTransparent);
-  canvas.DrawText(gui::Rect{c.left + 8, c.top + 6, width, 16}, kBrowserFallbackText);
-  canvas.DrawText(gui::Rect{c.left + 8, c.top + 24, width, 16}, address_);
+  canvas.DrawText(gui::Rect{c.left + 8, c.top + 3, width, 16}, kBrowserFallbackText);
+  canvas.DrawText(gui::Rect{c.left + 8, c.top + 19, width, 16}, address_);
   const gui::Rect button = OpenButtonRect();
   if (button.width <= 2 || button.height <= 2) return;
   canvas.FillRect(button, kButtonEdge);
   canvas.FillRect(gui::Rect{button.left + 1, button.top + 1, button.width - 2, button.height - 2},
                   buttonPressed_ ? kButtonPressedFace : kButtonFace);
-  canvas.DrawText(gui::Rect{button.left + 8, button.top + 4, button.width - 16, button.height - 6}, kOpenInBrowserText);
+  canvas.DrawText(gui::Rect{button.left + 8, button.top + 3, button.width - 16, button.height - 4}, kOpenInBrowserText);
 }
 
 }  // namespace vantu

@@ -3,6 +3,7 @@
 // backend until it closes, then the exit that saves them.
 #include <windows.h>
 #include <ole2.h>
+#undef MessageBox
 
 #include <memory>
 #include <string>

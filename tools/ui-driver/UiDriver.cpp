@@ -23,6 +23,9 @@
 //   ui-driver list-select <caption> <column> <row>...
 //                                        selects exactly the rows of those captions in that
 //                                        list view, as the user would
+//   ui-driver click-at <caption> <x> <y> presses and releases the left button at a client
+//                                        point of the form of that caption
+//   ui-driver rect <caption>             prints the form's screen rectangle: left top right bottom
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
 #include <commctrl.h>
@@ -384,6 +387,22 @@ int wmain(int argc, wchar_t** argv) {
       SetRowState(list, static_cast<int>(i), select, memory);
     }
     return found == wanted.size() ? 0 : 1;
+  }
+  if (command == L"click-at" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    if (!form) return 1;
+    const LPARAM at = MAKELPARAM(_wtoi(argv[3]), _wtoi(argv[4]));
+    PostMessageW(form, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(form, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  if (command == L"rect" && argc >= 3) {
+    HWND form = FindForm(argv[2], true);
+    RECT r{};
+    if (!form || !GetWindowRect(form, &r)) return 1;
+    PrintUtf8(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+              std::to_wstring(r.bottom));
+    return 0;
   }
   if (command == L"drop" && argc >= 6) {
     HWND form = nullptr;
