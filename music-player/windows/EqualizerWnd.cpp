@@ -23,8 +23,7 @@ CEqualizerWnd::CEqualizerWnd(CVantuPlayerDlg& main) : CSkinnedDialog(main.Settin
 CEqualizerWnd::~CEqualizerWnd() { Destroy(); }
 
 int CEqualizerWnd::GetFrameIndex() {
-  const int variant = settings_[SettingsWord::kWindowStyle];
-  return variant >= 0 && variant <= 2 ? 3 + variant : 0;
+  return VariantFrame(settings_, 3);
 }
 
 SkinRect CEqualizerWnd::GetInitialRect() {

@@ -87,8 +87,7 @@ CPlaylistWnd::CPlaylistWnd(CVantuPlayerDlg& main)
 CPlaylistWnd::~CPlaylistWnd() { Destroy(); }
 
 int CPlaylistWnd::GetFrameIndex() {
-  const int variant = settings_[SettingsWord::kWindowStyle];
-  return variant >= 0 && variant <= 2 ? 6 + variant : 0;
+  return VariantFrame(settings_, 6);
 }
 
 SkinRect CPlaylistWnd::GetInitialRect() {

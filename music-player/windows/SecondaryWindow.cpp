@@ -21,4 +21,9 @@ SkinRect SecondaryInitialRect(CSkinnedDialog& window, SettingsRect rect, Setting
   return placed;
 }
 
+int VariantFrame(const PlayerSettings& settings, int first) {
+  const int variant = settings[SettingsWord::kWindowStyle];
+  return variant >= 0 && variant <= 2 ? first + variant : 0;
+}
+
 }  // namespace vantu

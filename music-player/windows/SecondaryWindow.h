@@ -12,4 +12,8 @@ namespace vantu {
 // screen first.
 SkinRect SecondaryInitialRect(CSkinnedDialog& window, SettingsRect rect, SettingsWord openFlag);
 
+// The skin frame slot of a window with style variants: `first` + the
+// window style variant (0-2), or 0 for any other variant.
+int VariantFrame(const PlayerSettings& settings, int first);
+
 }  // namespace vantu

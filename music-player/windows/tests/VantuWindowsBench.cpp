@@ -1,12 +1,11 @@
 // Figures of the player's windows, on the headless backend with our skin
 // and the real engine over the counting sink:
 // - the start up to the first painted main window (the application's start
-//   in a fresh program folder, the skin, the engine, the four windows),
-//   against reading the skin file alone;
+//   in a fresh program folder, the skin, the engine, the four windows);
 // - the longest time the GUI thread spends on the messages pending at once
 //   while a file plays (the engine's position, time and stream
-//   notifications with the displays they redraw), against one full paint of
-//   the main window. The goal is well under 16 ms, so drawing never stutters.
+//   notifications with the displays they redraw).
+// Both against one full paint of the main window, the baseline. The goal is well under 16 ms, so drawing never stutters.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,9 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "common/File.h"
 #include "music-player/VantuApp.h"
-#include "music-player/skin/Skin.h"
 #include "music-player/windows/VantuPlayerDlg.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/headless/HeadlessBackend.h"
@@ -82,15 +79,6 @@ struct Player {
   NoShell shell;
   std::unique_ptr<vantu::CVantuPlayerDlg> dialog;
 };
-
-void BM_ReadSkinFileOnly(benchmark::State& state) {
-  for (auto _ : state) {
-    auto bytes = common::ReadWholeFile(DRUSK_SKIN_FILE, vantu::CSkin::kMaxFileBytes);
-    if (!bytes) state.SkipWithError("no skin file");
-    benchmark::DoNotOptimize(bytes);
-  }
-}
-BENCHMARK(BM_ReadSkinFileOnly)->Unit(benchmark::kMicrosecond);
 
 void BM_StartToFirstPaintedMainWindow(benchmark::State& state) {
   Folder folder;
