@@ -23,8 +23,24 @@
 //                values (UTF-8, the password left out), whether the
 //                session cookie came along and the client's port (a new
 //                one for every connection)
-//   /fake/reset  clears the log, the faults, the sessions and the users
-//                registered with "reguser"
+//   /fake/content-fault?mode=M[&file=NAME][&count=N][&text=T]
+//                spoils the content side's next N answers (0: all until
+//                changed; default 1) that concern NAME (default: any file):
+//                short (the file cut short, with a matching length), long
+//                (bytes past the announced size), badhash (the manifest
+//                announces a wrong SHA-256), stall (half the file, then a
+//                pause of --stall-seconds), reset (half the file, then the
+//                connection closes), 404 (the file is not found), message
+//                (the manifest is the server message T), badname (the
+//                manifest also lists a file of the raw name T, default
+//                "..\evil.sa3"); none clears it
+//   /fake/reset  clears the log, the faults, the sessions, the users
+//                registered with "reguser" and the prepared files
+//
+// The content side (/OrvelContent/manifest, /OrvelContent/file, see
+// tray-client/ContentProtocol.h) serves the files that the user's last
+// acknowledged "syncreq" asked for; a zone whose content port is "{port}"
+// points at it.
 #include <httplib.h>
 
 #include <atomic>
@@ -33,6 +49,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <initializer_list>
 #include <iostream>
 #include <mutex>
 #include <random>
@@ -41,7 +59,9 @@
 
 #include "common/File.h"
 #include "common/TextCodec.h"
+#include "tools/fake-service/FakeContent.h"
 #include "tools/fake-service/FakeServiceData.h"
+#include "tray-client/ContentProtocol.h"
 #include "tray-client/ServiceProtocol.h"
 
 namespace {
@@ -49,6 +69,7 @@ namespace {
 using orvel::service::EncodeServiceReply;
 
 enum class Fault { kNone, kNotService, kBlank, kEmpty, kHttp500, kStall, kTrickle, kLowerCase, kUserMissing };
+enum class ContentFault { kNone, kShort, kLong, kBadHash, kStall, kReset, kNotFound, kMessage, kBadName };
 
 struct Options {
   std::string dataFile;
@@ -65,10 +86,11 @@ class FakeService {
   FakeService(fake_service::ServiceData data, int stallSeconds, int trickleMs)
       : initial_(std::move(data)), data_(initial_), stallSeconds_(stallSeconds), trickleMs_(trickleMs) {}
 
-  void SetSelf(const std::string& self) {
+  void SetSelf(const std::string& self, int port) {
     for (auto* zones : {&initial_.zones, &data_.zones}) {
       for (auto& zone : *zones) {
         if (zone.host == "{self}") zone.host = self;
+        if (zone.contentPort == "{port}") zone.contentPort = std::to_string(port);
       }
     }
   }
@@ -98,6 +120,29 @@ class FakeService {
       res.status = 400;
       res.set_content("unknown mode\n", "text/plain");
     });
+    server.Get(std::string(orvel::content::kManifestPath),
+               [this](const httplib::Request& req, httplib::Response& res) { Manifest(req, res); });
+    server.Get(std::string(orvel::content::kFilePath),
+               [this](const httplib::Request& req, httplib::Response& res) { ContentFile(req, res); });
+    server.Get("/fake/content-fault", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      static const std::pair<const char*, ContentFault> kModes[] = {
+          {"none", ContentFault::kNone},       {"short", ContentFault::kShort},   {"long", ContentFault::kLong},
+          {"badhash", ContentFault::kBadHash}, {"stall", ContentFault::kStall},   {"reset", ContentFault::kReset},
+          {"404", ContentFault::kNotFound},    {"message", ContentFault::kMessage}, {"badname", ContentFault::kBadName}};
+      for (const auto& [name, fault] : kModes) {
+        if (req.get_param_value("mode") == name) {
+          contentFault_ = fault;
+          contentFaultFile_ = req.get_param_value("file");
+          contentFaultCount_ = req.has_param("count") ? std::atoi(req.get_param_value("count").c_str()) : 1;
+          contentFaultText_ = req.get_param_value("text");
+          res.set_content("ok\n", "text/plain");
+          return;
+        }
+      }
+      res.status = 400;
+      res.set_content("unknown mode\n", "text/plain");
+    });
     server.Get("/fake/log", [this](const httplib::Request&, httplib::Response& res) {
       std::lock_guard lock(mutex_);
       res.set_content(log_, "text/plain; charset=utf-8");
@@ -107,8 +152,10 @@ class FakeService {
       data_ = initial_;
       log_.clear();
       sessions_.clear();
+      prepared_.clear();
       fault_ = Fault::kNone;
       faultCount_ = 0;
+      contentFault_ = ContentFault::kNone;
       res.set_content("ok\n", "text/plain");
     });
   }
@@ -172,7 +219,7 @@ class FakeService {
 
   void Log(const httplib::Request& req) {
     std::string line = req.path;
-    for (const char* key : {"command", "commend", "userid", "sync", "down"}) {
+    for (const char* key : {"command", "commend", "userid", "sync", "down", "name"}) {
       if (req.has_param(key)) {
         line += std::string(" ") + key + "=" + common::Cp949ToUtf8Lossy(req.get_param_value(key));
       }
@@ -230,9 +277,93 @@ class FakeService {
     }
     if (command == "syncreq" || command == "fldned") {
       const std::string list = req.get_param_value(command == "syncreq" ? "sync" : "down");
-      return {upper, session && !list.empty() ? "ACK" : "NAK", ""};
+      const bool ack = session && !list.empty();
+      // What the user asked for is what the content side serves next.
+      if (ack && command == "syncreq") prepared_[id] = fake_service::MatchSyncList(user->second, data_, list);
+      return {upper, ack ? "ACK" : "NAK", ""};
     }
     return {upper.empty() ? "UNKNOWN" : upper, "NAK", ""};
+  }
+
+  // The content fault for a request about `file` among `modes`, used up
+  // by one.
+  ContentFault TakeContentFault(std::initializer_list<ContentFault> modes, const std::string& file) {
+    if (contentFault_ == ContentFault::kNone) return ContentFault::kNone;
+    if (std::find(modes.begin(), modes.end(), contentFault_) == modes.end()) return ContentFault::kNone;
+    if (!file.empty() && !contentFaultFile_.empty() && file != contentFaultFile_) return ContentFault::kNone;
+    const ContentFault fault = contentFault_;
+    if (contentFaultCount_ > 0 && --contentFaultCount_ == 0) contentFault_ = ContentFault::kNone;
+    return fault;
+  }
+
+  const common::Sha256::Digest& Digest(const fake_service::PreparedFile& file) {
+    const std::string key = file.name + "/" + std::to_string(file.size);
+    auto it = digests_.find(key);
+    if (it == digests_.end()) it = digests_.emplace(key, fake_service::ContentDigest(file.name, file.size)).first;
+    return it->second;
+  }
+
+  void Manifest(const httplib::Request& req, httplib::Response& res) {
+    std::lock_guard lock(mutex_);
+    Log(req);
+    const std::string id = req.get_param_value("userid");
+    if (TakeContentFault({ContentFault::kMessage}, "") == ContentFault::kMessage) {
+      auto text = common::Utf8ToCp949(contentFaultText_.empty() ? "서버 점검 중입니다." : contentFaultText_);
+      res.set_content(orvel::content::EncodeManifestMessage(text ? *text : "?"), "text/plain; charset=euc-kr");
+      return;
+    }
+    std::vector<orvel::content::ManifestFile> files;
+    if (TakeContentFault({ContentFault::kBadName}, "") == ContentFault::kBadName) {
+      const std::string name = contentFaultText_.empty() ? "..\\evil.sa3" : contentFaultText_;
+      files.push_back({name, 10, fake_service::ContentDigest(name, 10)});
+    }
+    for (const auto& file : prepared_[id]) {
+      orvel::content::ManifestFile entry{file.name, static_cast<std::uint32_t>(file.size), Digest(file)};
+      if (TakeContentFault({ContentFault::kBadHash}, file.name) == ContentFault::kBadHash) entry.sha256[0] ^= 0xFF;
+      files.push_back(std::move(entry));
+    }
+    res.set_content(orvel::content::EncodeManifest(files), "text/plain; charset=euc-kr");
+  }
+
+  void ContentFile(const httplib::Request& req, httplib::Response& res) {
+    ContentFault fault;
+    std::uint64_t size = 0;
+    const std::string name = req.get_param_value("name");
+    {
+      std::lock_guard lock(mutex_);
+      Log(req);
+      const auto& files = prepared_[req.get_param_value("userid")];
+      auto it = std::find_if(files.begin(), files.end(), [&](const auto& f) { return f.name == name; });
+      fault = TakeContentFault({ContentFault::kShort, ContentFault::kLong, ContentFault::kStall, ContentFault::kReset,
+                                ContentFault::kNotFound}, name);
+      if (it == files.end() || fault == ContentFault::kNotFound) {
+        res.status = 404;
+        res.set_content("not prepared\n", "text/plain");
+        return;
+      }
+      size = it->size;
+    }
+    const std::uint64_t half = size / 2;
+    const std::uint64_t length = fault == ContentFault::kShort ? half : fault == ContentFault::kLong ? size + 100 : size;
+    const int stallSeconds = stallSeconds_;
+    res.set_content_provider(
+        static_cast<std::size_t>(length), "application/octet-stream",
+        [name, fault, half, stallSeconds, stalled = std::make_shared<bool>(false)](
+            std::size_t offset, std::size_t remaining, httplib::DataSink& sink) {
+          std::vector<std::uint8_t> buffer(std::min<std::size_t>(remaining, 64 * 1024));
+          std::size_t n = buffer.size();
+          const bool halves = fault == ContentFault::kStall || fault == ContentFault::kReset;
+          if (halves && offset < half) n = std::min<std::size_t>(n, static_cast<std::size_t>(half - offset));
+          if (halves && offset >= half && n > 0) {
+            if (fault == ContentFault::kReset) return false;  // the connection closes mid-file
+            if (!*stalled) {
+              *stalled = true;
+              std::this_thread::sleep_for(std::chrono::seconds(stallSeconds));
+            }
+          }
+          fake_service::FillContent(name, offset, std::span(buffer).first(n));
+          return sink.write(reinterpret_cast<const char*>(buffer.data()), n);
+        });
   }
 
   std::string NewToken() {
@@ -251,6 +382,12 @@ class FakeService {
   std::map<std::string, std::string> sessions_;  // token -> user id
   Fault fault_ = Fault::kNone;
   int faultCount_ = 0;
+  std::map<std::string, std::vector<fake_service::PreparedFile>> prepared_;  // user id -> the last syncreq's files
+  std::map<std::string, common::Sha256::Digest> digests_;
+  ContentFault contentFault_ = ContentFault::kNone;
+  std::string contentFaultFile_;
+  int contentFaultCount_ = 0;
+  std::string contentFaultText_;
   std::mt19937 random_{std::random_device{}()};
 };
 
@@ -307,7 +444,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   FakeService service(std::move(*data), options.stallSeconds, options.trickleMs);
-  service.SetSelf("127.0.0.1:" + std::to_string(port));
+  service.SetSelf("127.0.0.1:" + std::to_string(port), port);
   service.Install(*server);
   server->set_keep_alive_max_count(1);
 

@@ -51,6 +51,11 @@ common::Result<ServiceData> ParseServiceData(std::string_view utf8Text) {
       using orvel::service::NumberOrZero;
       it->second.channels.push_back({NumberOrZero(f[2]), f[3], NumberOrZero(f[4]), f[5], NumberOrZero(f[6]), f[7],
                                      f[8], NumberOrZero(f[9]), f[10], f[11]});
+    } else if (f[0] == "file") {
+      if (f.size() != 3 || f[1].empty()) return bad("a file has a name and a size");
+      const std::int32_t bytes = orvel::service::NumberOrZero(f[2]);
+      if (bytes < 0 || (bytes == 0 && f[2] != "0")) return bad("a file size is a number of bytes");
+      data.fileSizes[f[1]] = static_cast<std::uint64_t>(bytes);
     } else {
       return bad("unknown record kind");
     }

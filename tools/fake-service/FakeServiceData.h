@@ -6,12 +6,18 @@
 //   zone|<number>|<name>|<host>|<content address>|<content port>
 //   user|<id>|<password>[|<login answer>]
 //   channel|<user id>|<content type>|<name>|<sequence>|<file>|<size>|<date>|<previous file>|<previous size>|<received at>|<purchase number>
+//   file|<name>|<bytes>
 //
-// A zone host of "{self}" stands for the fake service's own address. The
+// A zone host of "{self}" stands for the fake service's own address and a
+// content port of "{port}" for its port (it serves the content side too). The
 // optional login answer (1, 2 or 3) makes every login of that user answer
-// with that code. Everything is held in code page 949 once loaded.
+// with that code. A channel's file is served from the content side under
+// its name with the extension ".sa3"; it holds <size> x 1024 bytes unless a
+// "file" record gives that name its exact length. Everything is held in
+// code page 949 once loaded.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -31,6 +37,7 @@ struct User {
 struct ServiceData {
   std::vector<orvel::service::ZoneRecord> zones;
   std::map<std::string, User> users;  // by id (code page 949)
+  std::map<std::string, std::uint64_t> fileSizes;  // by served name
 };
 
 common::Result<ServiceData> ParseServiceData(std::string_view utf8Text);

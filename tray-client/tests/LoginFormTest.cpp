@@ -169,7 +169,7 @@ TEST_F(LoginFormTest, StartFetchesZonesSelectsTheStoredOneAndShowsTheForm) {
   EXPECT_EQ(config_->cbSelServer.ItemIndex(), 0);
   EXPECT_EQ(config_->LoginURL, Base() + "/OrvelServer/login.cgi?commend=");
   EXPECT_EQ(config_->ContentServerAddress, "127.0.0.1");
-  EXPECT_EQ(config_->ContentServerPort, "9686");
+  EXPECT_EQ(config_->ContentServerPort, std::to_string(port_));  // the fake serves the content too
   EXPECT_EQ(form.lbZoneName.Caption(), "Tarnel 서울 로그인");
   EXPECT_EQ(form.memoHTML.Text().rfind("@ZONEINFO/ACK/", 0), 0u);
   EXPECT_TRUE(form.Visible());
