@@ -105,10 +105,12 @@ void BridgeServer::Serve(Connection& c) {
         break;
       }
       case bridge::Op::kWrite:
+        if (blockDelay_.count() > 0) std::this_thread::sleep_for(blockDelay_);
         result = session->Write(in);
         if (result) result = std::min(*result, in.size());
         break;
       case bridge::Op::kRead:
+        if (blockDelay_.count() > 0) std::this_thread::sleep_for(blockDelay_);
         result = session->Read(std::span(answer).first(h->parameter));
         if (result) result = replyBytes = std::min<std::size_t>(*result, h->parameter);
         break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -26,6 +27,8 @@ class BridgeServer {
   common::Result<std::uint16_t> Start(std::uint16_t port);
   // Ends every connection and waits for their threads.
   void Stop();
+  // Each block read or written on a pipe is answered this much later.
+  void SetBlockDelay(std::chrono::milliseconds delay) { blockDelay_ = delay; }
 
  private:
   struct Connection {
@@ -39,6 +42,7 @@ class BridgeServer {
   void ReapFinished();
 
   playerlink::Driver& driver_;
+  std::chrono::milliseconds blockDelay_{0};
   std::unique_ptr<platform::net::Listener> listener_;
   std::atomic<bool> stopping_{false};
   std::thread acceptThread_;

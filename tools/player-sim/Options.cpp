@@ -135,6 +135,10 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
       auto n = needNumber(7 * 24 * 3600);
       if (!n || *n == 0) return Bad("--lifetime needs 1 to 604800 seconds");
       o.lifetimeSeconds = static_cast<unsigned>(*n);
+    } else if (a == "--block-delay-ms") {
+      auto n = needNumber(10000);
+      if (!n) return Bad("--block-delay-ms needs 0 to 10000 milliseconds");
+      o.blockDelayMs = static_cast<unsigned>(*n);
     } else if (a == "--identifier") {
       auto n = needNumber(0xFFFFFFFFu, 16);
       if (!n) return n.error();

@@ -23,6 +23,8 @@ struct Options {
   std::uint16_t port = 0;
   std::string portFile;
   unsigned lifetimeSeconds = 3600;
+  // A pause before each block on a pipe is answered (a slow player).
+  unsigned blockDelayMs = 0;
   std::optional<std::uint32_t> identifier;
   playerlink::sim::PlayerSettings player;
   playerlink::sim::Faults faults;

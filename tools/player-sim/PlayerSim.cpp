@@ -10,6 +10,7 @@
 //   --port N              the port to listen on; 0 (the default) takes a free one
 //   --port-file FILE      writes the port there (as decimal text) once listening
 //   --lifetime SECONDS    ends after this long (default 3600; at most 604800)
+//   --block-delay-ms N    answers each block on a pipe N ms late (a slow player; default 0)
 //   --identifier HEX      the player's identifier (else the one kept in DIR, else random)
 //   --model XXYY          model bytes 9 and 8 in hexadecimal (default F012)
 //   --firmware N          firmware version times ten (default 14)
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   playersim::BridgeServer server(driver);
+  server.SetBlockDelay(std::chrono::milliseconds(options->blockDelayMs));
   const auto port = server.Start(options->port);
   if (!port) return Fail(port.error().message);
   if (!options->portFile.empty()) {

@@ -17,9 +17,10 @@ TEST(OptionsTest, StorageIsRequiredAndDefaultsHold) {
 TEST(OptionsTest, PlayerSettings) {
   const auto o = ParseOptions({"--storage", "d", "--port", "5000", "--identifier", "DEADBEEF", "--model", "F010",
                                "--no-card", "--unformatted", "internal", "--internal-bytes", "1000000",
-                               "--lifetime", "20"});
+                               "--lifetime", "20", "--block-delay-ms", "15"});
   ASSERT_TRUE(o) << o.error().message;
   EXPECT_EQ(o->port, 5000);
+  EXPECT_EQ(o->blockDelayMs, 15u);
   EXPECT_EQ(*o->identifier, 0xDEADBEEFu);
   EXPECT_EQ(o->player.modelHigh, 0xF0);
   EXPECT_EQ(o->player.modelLow, 0x10);
