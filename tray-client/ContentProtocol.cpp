@@ -176,31 +176,42 @@ std::string LowerExtension(std::string_view name) {
   return dot == std::string_view::npos ? std::string() : LowerAscii(name.substr(dot));
 }
 
-common::Result<std::u16string> CheckFileName(std::string_view nameCp949) {
+common::Result<void> CheckFileName(std::u16string_view name) {
   auto refuse = [](const char* why) { return common::Error{0, std::string("unusable file name: ") + why}; };
-  if (nameCp949.empty()) return refuse("empty");
-  auto name = common::Cp949ToUtf16(nameCp949);
-  if (!name) return refuse("not code page 949");
-  if (*name == u"." || *name == u"..") return refuse("a folder reference");
-  if (name->size() > kMaxNameUnits) return refuse("too long");
-  for (char16_t c : *name) {
+  if (name.empty()) return refuse("empty");
+  if (name == u"." || name == u"..") return refuse("a folder reference");
+  if (name.size() > kMaxNameUnits) return refuse("too long");
+  for (char16_t c : name) {
     if (c == u'/' || c == u'\\') return refuse("a folder separator");
     if (c == u':') return refuse("a drive or stream colon");
     if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*') {
       return refuse("a character Windows refuses");
     }
   }
-  if (name->back() == u'.' || name->back() == u' ') return refuse("a trailing dot or blank");
-  if (IsReservedDeviceName(*name)) return refuse("a device name");
+  if (name.back() == u'.' || name.back() == u' ') return refuse("a trailing dot or blank");
+  if (IsReservedDeviceName(name)) return refuse("a device name");
+  return common::Ok();
+}
+
+common::Result<std::u16string> CheckFileName(std::string_view nameCp949) {
+  if (nameCp949.empty()) return common::Error{0, "unusable file name: empty"};
+  auto name = common::Cp949ToUtf16(nameCp949);
+  if (!name) return common::Error{0, "unusable file name: not code page 949"};
+  if (auto ok = CheckFileName(std::u16string_view(*name)); !ok) return ok.error();
   return std::move(*name);
+}
+
+common::Result<common::Path> LocalSyncFilePath(const common::Path& localSync, std::u16string_view name) {
+  if (auto ok = CheckFileName(name); !ok) return ok.error();
+  common::Path path = localSync / common::Path(std::u16string(name));
+  if (path.u16string().size() > kMaxPathUnits) return common::Error{0, "unusable file name: the path is too long"};
+  return path;
 }
 
 common::Result<common::Path> LocalSyncFilePath(const common::Path& localSync, std::string_view nameCp949) {
   auto name = CheckFileName(nameCp949);
   if (!name) return name.error();
-  common::Path path = localSync / common::Path(*name);
-  if (path.u16string().size() > kMaxPathUnits) return common::Error{0, "unusable file name: the path is too long"};
-  return path;
+  return LocalSyncFilePath(localSync, std::u16string_view(*name));
 }
 
 }  // namespace orvel::content

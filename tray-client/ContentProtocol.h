@@ -100,9 +100,11 @@ inline constexpr std::string_view kChannelFileExtension = ".sa3";
 // LPT1-9, with or without an extension), longer than kMaxNameUnits, or not
 // code page 949 at all.
 common::Result<std::u16string> CheckFileName(std::string_view nameCp949);
+common::Result<void> CheckFileName(std::u16string_view name);
 
 // The path LocalSync + name, or why it may not be made (the name as above,
 // or the whole path longer than kMaxPathUnits).
 common::Result<common::Path> LocalSyncFilePath(const common::Path& localSync, std::string_view nameCp949);
+common::Result<common::Path> LocalSyncFilePath(const common::Path& localSync, std::u16string_view name);
 
 }  // namespace orvel::content

@@ -9,8 +9,11 @@
 #include "common/TextCodec.h"
 #include "platform/gui/Application.h"
 #include "tray-client/ConfForm.h"
+#include "tray-client/ContentProtocol.h"
+#include "tray-client/LoginForm.h"
 #include "tray-client/MainForm.h"
 #include "tray-client/OrvelEnvironment.h"
+#include "tray-client/SyncListUnit.h"
 #include "tray-client/UpDownForm.h"
 
 namespace orvel {
@@ -181,6 +184,13 @@ TfrmExplorer::TfrmExplorer() {
   pnlSync.SetCaption("Tarnel채널");
   btnSync.SetCaption(" 싱크하기");
   btnSync.OnClick = [this] { btnSyncClick(); };
+  btnSyncRefresh.SetCaption(" 새로 고침");
+  btnSyncRefresh.OnClick = [this] { btnSyncRefreshClick(); };
+  lbSelFileSizeCaption.SetCaption("선택한 파일 용량");
+  lbSelFileSize.SetCaption("0k");
+  lbSelFileSize.SetAlignment(gui::Align::kRight);
+  lvSyncList.OnItemChecked = [this](int) { aliSyncRefreshExecute(); };
+  lvSyncList.OnClick = [this] { aliSyncRefreshExecute(); };
   lvSyncList.SetCheckBoxes(true);
   lvSyncList.SetReadOnly(true);
   lvSyncList.AddColumn({"파일 이름", 100, gui::Align::kLeft});
@@ -261,6 +271,9 @@ void TfrmExplorer::Layout() {
 
   const int sw = pnlSync.Width();
   btnSync.SetBounds(12, 20, 90, 25);
+  btnSyncRefresh.SetBounds(106, 20, 90, 25);
+  lbSelFileSizeCaption.SetBounds(204, 25, 100, 16);
+  lbSelFileSize.SetBounds(304, 25, std::max(40, sw - 316), 16);
   lvSyncList.SetBounds(8, 52, std::max(0, sw - 16), std::max(0, bottomHeight - 60));
   sbMain.SetBounds(0, h - kStatusBarHeight, w, kStatusBarHeight);
 }
@@ -328,6 +341,7 @@ void TfrmExplorer::FormShow() {
   if (device_->DetectDevice()) DevicePresent();
   else DeviceAbsent();
   StartPoll();
+  btnSyncRefreshClick();
 }
 
 void TfrmExplorer::FormHide() {
@@ -549,12 +563,96 @@ void TfrmExplorer::mmiAboutClick() {
 
 // --- the channel panel ---------------------------------------------------------
 
+void TfrmExplorer::btnSyncRefreshClick() {
+  btnSyncRefresh.SetEnabled(false);
+  lvSyncList.Clear();
+  if (frmLogin && frmLogin->LoginState == 1 && SyncComponent) {
+    // A failed request is reported; the Local rows are listed all the same.
+    bool listed = false;
+    gui::App().Guard([&] { listed = frmLogin->acGetTarnelChannelList(); });
+    const TSyncList& items = SyncComponent->Items();
+    for (int i = 0; listed && i < items.Count(); ++i) {
+      const TSyncItem& item = items.Items(i);
+      if (item.DnFileName == "No file") continue;
+      lvSyncList.AddItem({item.DnFileName, {kRowRemote, std::to_string(item.DnFileSize) + "k", ""}});
+    }
+  }
+  AddLocalRows(Environment().programFolder / "LocalSync");
+  aliSyncRefreshExecute();
+  btnSyncRefresh.SetEnabled(true);
+}
+
+void TfrmExplorer::AddLocalRows(const common::Path& folder) {
+  std::error_code error;
+  std::vector<common::Path> folders;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const common::Path path = it->path();
+    if (it->is_directory(error)) {
+      folders.push_back(path);
+      continue;
+    }
+    const std::string name = common::PathToUtf8(path.filename());
+    if (content::LowerExtension(name) != content::kChannelFileExtension) continue;
+    const std::uintmax_t bytes = it->file_size(error);
+    if (error) {
+      error.clear();
+      continue;
+    }
+    lvSyncList.AddItem({name, {kRowLocal, std::to_string((bytes + 1023) / 1024) + "k", common::PathToUtf8(path)}});
+  }
+  // Sub-folders after the folder's own files, depth first.
+  for (const auto& sub : folders) AddLocalRows(sub);
+}
+
+void TfrmExplorer::aliSyncRefreshExecute() {
+  std::uint64_t total = 0;
+  for (const auto& row : lvSyncList.Items()) {
+    if (row.checked && row.subItems.size() > 1) total += NumberBeforeK(row.subItems[1]);
+  }
+  if (SyncComponent) {
+    TSyncList& items = SyncComponent->Items();
+    for (const auto& row : lvSyncList.Items()) {
+      for (int i = 0; i < items.Count(); ++i) {
+        if (items.Items(i).DnFileName == row.caption) items.Items(i).IsSelected = row.checked;
+      }
+    }
+  }
+  lbSelFileSize.SetCaption(std::to_string(total) + "k");
+}
+
 void TfrmExplorer::btnSyncClick() {
+  // Rows ticked by code (the tray's "&Tarnel") count as well as the user's.
+  aliSyncRefreshExecute();
+  std::uint64_t total = 0;
   bool any = false;
-  for (const auto& row : lvSyncList.Items()) any = any || row.checked;
+  for (const auto& row : lvSyncList.Items()) {
+    if (!row.checked) continue;
+    any = true;
+    if (row.subItems.size() > 1) total += NumberBeforeK(row.subItems[1]);
+  }
   if (!any) {
     gui::App().MessageBox("싱크하실 파일을 선택해 주세요.", "파일 선택", gui::Buttons::kOk, gui::MsgIcon::kError);
   }
+  if (NumberBeforeK(lbFreeMemSize.Caption()) < total &&
+      gui::App().MessageBox("선택한 파일들의 용량이 MyDevice의\r\n남은 공간보다 더 큽니다.\r\n다시 선택하시겠습니까?",
+                            "용량초과", gui::Buttons::kYesNo, gui::MsgIcon::kError) == gui::ModalResult::kYes) {
+    return;
+  }
+  if (total == 0 || ActiveSyncDialog || !frmLogin || !frmLogin->acSetTarnelChannelList()) return;
+
+  Hide();
+  TfrmSyncStatus::Services services = SyncServices;
+  if (!services.player) services.player = Player;
+  {
+    auto dialog = std::make_unique<TfrmSyncStatus>(syncRows_, services);
+    ActiveSyncDialog = dialog.get();
+    // Cleared also when the dialog ends by an error.
+    struct Clear {
+      ~Clear() { ActiveSyncDialog = nullptr; }
+    } clear;
+    dialog->ShowModal();
+  }
+  Show();
 }
 
 }  // namespace orvel

@@ -2,7 +2,9 @@
 // PC's folders on top (place chooser, folder tree, folder list, rooted at
 // the desktop), below it the player panel (memory, state, the player's
 // files, delete, transfers in both directions through the transfer
-// dialog) beside the channel panel with the sync list. The device is
+// dialog) beside the channel panel with the sync list (Local rows from
+// LocalSync, Remote rows from the channel list) and the sync road, which
+// asks the service to prepare the sync and runs the sync dialog. The device is
 // polled every 3000 ms while the window shows, except while a command or a
 // transfer uses the player. It is created at start-up and hidden, not
 // destroyed, when closed.
@@ -34,6 +36,7 @@
 #include "platform/gui/Timer.h"
 #include "player-link/Driver.h"
 #include "tray-client/DeviceUnit.h"
+#include "tray-client/TarnelForm.h"
 
 namespace orvel {
 
@@ -111,8 +114,15 @@ class TfrmExplorer : public gui::Form {
 
   // The channel panel.
   gui::GroupBox pnlSync{&pnlBottom};
+  gui::Label lbSelFileSizeCaption{&pnlSync};
+  gui::Label lbSelFileSize{&pnlSync};
   gui::Button btnSync{&pnlSync};
+  gui::Button btnSyncRefresh{&pnlSync};
   gui::ListView lvSyncList{&pnlSync};
+
+  // What the sync dialog it opens uses for the fetch (tests set their own);
+  // its player is this window's unless SyncServices names one.
+  TfrmSyncStatus::Services SyncServices;
 
   gui::StatusBar sbMain{this};
   gui::Timer tmrMyDevice{this};
@@ -144,8 +154,14 @@ class TfrmExplorer : public gui::Form {
   void mmiExitClick();
   void mmiAboutClick();
 
-  // The sync road, as far as it goes without the service: with no ticked
-  // row the user is asked to choose files.
+  // Rebuilds the channel list: Remote rows (when logged in, after
+  // "dnlists"), then the Local rows of LocalSync.
+  void btnSyncRefreshClick();
+  // The ticked total and the channel items' IsSelected.
+  void aliSyncRefreshExecute();
+  // The sync road: nothing ticked asks the user to choose; more than the
+  // player's free memory asks whether to choose again; then "syncreq" and,
+  // when the service agrees, the sync dialog.
   void btnSyncClick();
 
  private:
@@ -157,12 +173,14 @@ class TfrmExplorer : public gui::Form {
   void FillPlayerList(std::vector<DeviceEntry> entries);
   // Reads the directory again; true when it still matches the rows shown.
   bool PlayerListStillHolds();
+  void AddLocalRows(const common::Path& folder);
   void StopPoll() { tmrMyDevice.SetEnabled(false); }
   void StartPoll() { tmrMyDevice.SetEnabled(true); }
 
   std::unique_ptr<TMyDevice> device_;
   int deviceState_ = kStateAbsent;
   std::vector<DeviceEntry> shown_;  // the entries behind lvMyDevice's rows
+  ListViewSyncRows syncRows_{lvSyncList};
   // Sizes the user gave the panes with the splitters.
   int treeWidth_ = 200;
   int topHeight_ = 220;

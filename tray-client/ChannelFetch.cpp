@@ -1,0 +1,283 @@
+#include "tray-client/ChannelFetch.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+#include "common/Sha256.h"
+#include "common/TextCodec.h"
+#include "tray-client/ContentProtocol.h"
+
+namespace orvel {
+
+using platform::http::HttpError;
+
+struct FetchState {
+  std::mutex mutex;
+  std::condition_variable_any handled;
+  std::size_t inFlight = 0;  // data bytes posted but not yet handled
+  bool detached = false;     // the fetch object is gone: events are dropped
+  bool running = false;
+  DownloadEventHandler handler;
+};
+
+namespace {
+
+std::vector<std::uint8_t> TextBytes(const std::string& text) {
+  std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+std::string Utf8FromCp949(const std::string& cp949) {
+  auto text = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(cp949));
+  return text ? std::move(*text) : std::string();
+}
+
+FetchError FromHttp(const common::Error& error) {
+  switch (static_cast<HttpError>(error.code)) {
+    case HttpError::kBadUrl:
+    case HttpError::kConnect:
+    case HttpError::kTls: return FetchError::kConnect;
+    case HttpError::kTimeout: return FetchError::kTimeout;
+    case HttpError::kStatus: return FetchError::kStatus;
+    case HttpError::kTooLarge: return FetchError::kManifest;
+    default: return FetchError::kTransfer;
+  }
+}
+
+// One fetch, on the worker thread. Every event goes through Post, which
+// queues it for the GUI thread in order.
+class FetchRun {
+ public:
+  FetchRun(std::shared_ptr<FetchState> shared, ChannelFetch::Poster post, const FetchOptions& options,
+           std::unique_ptr<platform::http::HttpClient> client, std::stop_token stop)
+      : shared_(std::move(shared)), post_(std::move(post)), options_(options), client_(std::move(client)),
+        stop_(std::move(stop)) {}
+
+  void Run(const common::Path& localSync, const std::string& address, int port, const std::string& userId);
+
+ private:
+  bool Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, std::vector<std::uint8_t> bytes);
+  bool Event(int kind, std::int32_t count = 0) { return Post(kind, count, 0, 0, {}); }
+  void End(FetchError error) {
+    if (stop_.stop_requested()) {
+      Event(kFetchCancelled);
+    } else {
+      Post(kFetchError, 0, 0, static_cast<std::int32_t>(error), {});
+    }
+  }
+  // Hands `bytes` over as event 5 once there is room for them.
+  bool Data(std::vector<std::uint8_t> bytes);
+  // false: the fetch ended (its last event is posted).
+  bool FetchFile(const std::string& base, const std::string& userId, const content::ManifestFile& file);
+
+  std::shared_ptr<FetchState> shared_;
+  ChannelFetch::Poster post_;
+  FetchOptions options_;
+  std::unique_ptr<platform::http::HttpClient> client_;
+  std::stop_token stop_;
+  bool guiGone_ = false;
+};
+
+bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code,
+                    std::vector<std::uint8_t> bytes) {
+  if (guiGone_) return false;
+  const std::size_t size = kind == kFetchData ? bytes.size() : 0;
+  auto shared = shared_;
+  const bool posted = post_([shared, kind, count, length, code, size, bytes = std::move(bytes)]() mutable {
+    struct Release {
+      FetchState& s;
+      std::size_t n;
+      ~Release() {
+        if (n == 0) return;
+        std::lock_guard lock(s.mutex);
+        s.inFlight -= n;
+        s.handled.notify_all();
+      }
+    } release{*shared, size};
+    DownloadEventHandler handler;
+    {
+      std::lock_guard lock(shared->mutex);
+      if (shared->detached) return;
+      handler = shared->handler;
+    }
+    if (!handler) return;
+    ChannelEvent event{count, bytes.empty() ? nullptr : bytes.data(), length, code};
+    handler(kind, event);
+  });
+  if (!posted) guiGone_ = true;
+  return posted;
+}
+
+bool FetchRun::Data(std::vector<std::uint8_t> bytes) {
+  const std::size_t n = bytes.size();
+  {
+    std::unique_lock lock(shared_->mutex);
+    const bool room = shared_->handled.wait(lock, stop_, [&] {
+      return shared_->detached || shared_->inFlight == 0 || shared_->inFlight + n <= options_.inFlightBytes;
+    });
+    if (!room || shared_->detached) return false;
+    shared_->inFlight += n;
+  }
+  if (Post(kFetchData, 0, static_cast<std::int32_t>(n), 0, std::move(bytes))) return true;
+  std::lock_guard lock(shared_->mutex);
+  shared_->inFlight -= n;
+  return false;
+}
+
+bool FetchRun::FetchFile(const std::string& base, const std::string& userId, const content::ManifestFile& file) {
+  if (!Post(kFetchFileBegins, 0, static_cast<std::int32_t>(file.size), 0, TextBytes(Utf8FromCp949(file.name)))) {
+    return false;
+  }
+  common::Sha256 hash;
+  std::uint64_t received = 0;
+  bool tooLong = false;
+  bool handedOver = true;
+  std::vector<std::uint8_t> pending;
+  const std::size_t chunk = std::max<std::size_t>(1, options_.chunkBytes);
+  pending.reserve(chunk);
+  auto flush = [&] {
+    if (pending.empty()) return true;
+    std::vector<std::uint8_t> out;
+    out.reserve(chunk);
+    out.swap(pending);
+    handedOver = Data(std::move(out));
+    return handedOver;
+  };
+  const platform::http::BodySink sink = [&](std::string_view piece) {
+    if (piece.size() > file.size - received) {
+      tooLong = true;
+      return false;
+    }
+    received += piece.size();
+    hash.Update(piece);
+    while (!piece.empty()) {
+      const std::size_t take = std::min(chunk - pending.size(), piece.size());
+      pending.insert(pending.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(take));
+      piece.remove_prefix(take);
+      if (pending.size() == chunk && !flush()) return false;
+    }
+    return true;
+  };
+  const auto allowed = options_.fileTimeBase +
+                       std::chrono::milliseconds(std::uint64_t{file.size} * 1000 /
+                                                 std::max<std::uint32_t>(1, options_.minBytesPerSecond));
+  auto done = client_->GetStream(content::FileUrl(base, userId, file.name), sink, stop_, allowed);
+  if (stop_.stop_requested() || !handedOver) {
+    End(FetchError::kTransfer);
+    return false;
+  }
+  if (tooLong) {
+    End(FetchError::kTooLong);
+    return false;
+  }
+  if (!done) {
+    End(FromHttp(done.error()));
+    return false;
+  }
+  if (!flush()) {
+    End(FetchError::kTransfer);
+    return false;
+  }
+  if (received != file.size) {
+    End(FetchError::kShort);
+    return false;
+  }
+  if (hash.Finish() != file.sha256) {
+    End(FetchError::kDigest);
+    return false;
+  }
+  return true;
+}
+
+void FetchRun::Run(const common::Path& localSync, const std::string& address, int port, const std::string& userId) {
+  auto id = common::Utf8ToCp949(userId);
+  if (!id) return End(FetchError::kUserId);
+  const std::string base = content::BaseUrl(address, port);
+  auto body = client_->Get(content::ManifestUrl(base, *id), stop_);
+  if (!body) return End(FromHttp(body.error()));
+  if (!Event(kFetchConnected)) return;
+  auto manifest = content::ParseManifest(*body);
+  if (!manifest) return End(FetchError::kManifest);
+  if (!Event(kFetchServerInfo)) return;
+  if (manifest->message) {
+    const std::string text = Utf8FromCp949(*manifest->message);
+    Post(kFetchMessage, 0, static_cast<std::int32_t>(text.size()), 0, TextBytes(text));
+    return;
+  }
+  for (const auto& file : manifest->files) {
+    if (!content::LocalSyncFilePath(localSync, file.name)) return End(FetchError::kFileName);
+  }
+  if (!Event(kFetchFileCount, static_cast<std::int32_t>(manifest->files.size()))) return;
+  for (const auto& file : manifest->files) {
+    if (stop_.stop_requested()) return End(FetchError::kTransfer);
+    if (!FetchFile(base, *id, file)) return;
+  }
+  if (stop_.stop_requested()) return End(FetchError::kTransfer);
+  Event(kFetchFinished);
+}
+
+}  // namespace
+
+ChannelFetch::ChannelFetch(Poster post, FetchOptions options, ClientFactory clients)
+    : post_(std::move(post)), options_(options), clients_(std::move(clients)), shared_(std::make_shared<FetchState>()) {
+  if (!clients_) clients_ = [](const platform::http::HttpOptions& o) { return platform::http::CreateHttpClient(o); };
+}
+
+ChannelFetch::~ChannelFetch() {
+  {
+    std::lock_guard lock(shared_->mutex);
+    shared_->detached = true;
+    shared_->handler = nullptr;
+  }
+  shared_->handled.notify_all();
+  Stop();
+}
+
+void ChannelFetch::Stop() {
+  if (worker_.joinable()) {
+    worker_.request_stop();
+    worker_.join();
+  }
+}
+
+bool ChannelFetch::StartFetch(const common::Path& localSync, DownloadEventHandler handler, const std::string& address,
+                              int port, const std::string& userId) {
+  {
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->running) return false;
+    shared_->running = true;
+    shared_->handler = std::move(handler);
+  }
+  if (worker_.joinable()) worker_.join();  // the last fetch has ended: only its thread is left
+
+  platform::http::HttpOptions http;
+  http.connectTimeout = options_.connectTimeout;
+  http.readTimeout = options_.readTimeout;
+  http.totalTimeout = options_.manifestTimeout;
+  http.maxBodyBytes = content::kMaxManifestBytes;
+  auto client = clients_(http);
+  worker_ = std::jthread([shared = shared_, post = post_, options = options_, client = std::move(client), localSync,
+                          address, port, userId](std::stop_token stop) mutable {
+    FetchRun run(shared, std::move(post), options, std::move(client), stop);
+    run.Run(localSync, address, port, userId);
+    std::lock_guard lock(shared->mutex);
+    shared->running = false;
+  });
+  return true;
+}
+
+void ChannelFetch::CancelFetch() {
+  if (worker_.joinable()) worker_.request_stop();
+  shared_->handled.notify_all();
+}
+
+bool ChannelFetch::Running() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->running;
+}
+
+}  // namespace orvel

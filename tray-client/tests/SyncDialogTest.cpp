@@ -1,0 +1,370 @@
+// The channel sync dialog end to end on the headless backend: the program's
+// forms logged in to the fake service, the real fetch over HTTP from its
+// content side, the in-process simulated player.
+#include <gtest/gtest.h>
+
+#include "common/TextCodec.h"
+#include "player-link/SimulatedPlayer.h"
+#include "tools/fake-service/FakeServiceForTests.h"
+#include "tray-client/ConfForm.h"
+#include "tray-client/ContentProtocol.h"
+#include "tray-client/ExplorerForm.h"
+#include "tray-client/LoginForm.h"
+#include "tray-client/MainForm.h"
+#include "tray-client/Startup.h"
+#include "tray-client/SyncListUnit.h"
+#include "tray-client/TarnelForm.h"
+#include "tray-client/tests/OrvelTestSupport.h"
+
+namespace orvel {
+namespace {
+
+using namespace std::chrono_literals;
+using playerlink::sim::Faults;
+using playerlink::sim::MediumId;
+namespace fs = std::filesystem;
+
+std::string Cp(const std::string& utf8) { return *common::Utf8ToCp949(utf8); }
+
+class SyncDialogTest : public testing::OrvelTest {
+ protected:
+  static void SetUpTestSuite() {
+    auto port = fake_service::FakeServicePort(SYNC_SERVICE_DATA);
+    ASSERT_TRUE(port.ok()) << port.error().message;
+    port_ = *port;
+  }
+
+  SyncDialogTest() : player_(std::make_shared<playerlink::sim::SimulatedPlayer>()), driver_(player_) {
+    control_ = platform::http::CreateHttpClient({});
+  }
+  ~SyncDialogTest() override { ActiveSyncDialog = nullptr; }
+
+  void SetUp() override { ASSERT_TRUE(control_->Get(Base() + "/fake/reset").ok()); }
+
+  static std::string Base() { return "http://127.0.0.1:" + std::to_string(port_); }
+  void ContentFault(const std::string& query) {
+    ASSERT_TRUE(control_->Get(Base() + "/fake/content-fault?" + query).ok());
+  }
+  std::string Log() {
+    auto log = control_->Get(Base() + "/fake/log");
+    return log ? *log : std::string();
+  }
+  std::string Served(const std::string& name) {
+    auto body = control_->Get(content::FileUrl(Base(), "sync", name));
+    return body ? *body : std::string("?");
+  }
+
+  TfrmSyncStatus::Services Services() {
+    TfrmSyncStatus::Services services;
+    services.player = &driver_;
+    services.fetch.connectTimeout = 2s;
+    services.fetch.readTimeout = 600ms;
+    return services;
+  }
+
+  // The program's forms as start-up makes them, logged in as the sync user;
+  // "My PC" shows the channel list.
+  void StartLoggedIn() {
+    WriteIni(Cp("[SERVERINFO]\r\nSERVERNAME=Tarnel 서울\r\n"));
+    TfrmLogin::Services login;
+    login.zoneDirectory = Base();
+    login.http.connectTimeout = 2s;
+    login.http.readTimeout = 2s;
+    CreateStartupForms(app(), std::move(login));
+    frmExplorer->SyncServices = Services();
+    frmLogin->edtUserID.SetText("sync");
+    frmLogin->edtPassWD.SetText("sync1234");
+    ASSERT_TRUE(frmLogin->btnLogin.UserClick());
+    ASSERT_EQ(frmLogin->LoginState, 1);
+    ASSERT_TRUE(frmExplorer->Visible());
+    backend().ClearMessageBoxes();
+  }
+
+  void Tick(const std::string& caption) {
+    gui::ListView& list = frmExplorer->lvSyncList;
+    for (int i = 0; i < list.Count(); ++i) {
+      if (list.Item(i).caption == caption) {
+        ASSERT_TRUE(list.UserSetChecked(i, true));
+        return;
+      }
+    }
+    FAIL() << "no row " << caption;
+  }
+
+  // Runs the sync road of "My PC". `during` runs whenever the loop has
+  // nothing else to do while the dialog is open; a dialog waiting on "확인"
+  // is closed with it, and its status kept in finalStatus_.
+  void Sync(const std::function<void(TfrmSyncStatus&)>& during = {}) {
+    backend().OnIdle = [this, during] {
+      auto* dialog = dynamic_cast<TfrmSyncStatus*>(ActiveSyncDialog);
+      if (!dialog) return false;
+      sawTrayAnimated_ = sawTrayAnimated_ || frmMain->tiMain.Animated();
+      sawGifAnimated_ = sawGifAnimated_ || dialog->RxGIFAnimator.Animated();
+      if (during) during(*dialog);
+      if (dialog->btnCancel.Caption() == "확인" && dialog->btnCancel.Usable()) {
+        finalStatus_ = dialog->lbStatus.Caption();
+        return dialog->btnCancel.UserClick();
+      }
+      return false;
+    };
+    ASSERT_TRUE(frmExplorer->btnSync.UserClick());
+    backend().OnIdle = nullptr;
+    EXPECT_EQ(ActiveSyncDialog, nullptr);
+    EXPECT_TRUE(frmExplorer->Visible()) << "My PC shows again";
+    EXPECT_FALSE(frmMain->tiMain.Animated());
+  }
+
+  std::vector<std::string> PlayerNames() {
+    std::vector<std::string> names;
+    for (const auto& e : player_->Entries(MediumId::kInternal)) {
+      auto header = playerlink::ParseFileHeader(e.header);
+      names.push_back(header ? *common::Utf16ToUtf8(playerlink::FileNamePart(header->name)) : "?");
+    }
+    return names;
+  }
+  std::string PlayerData(std::size_t index) {
+    auto data = player_->EntryData(MediumId::kInternal, index);
+    return data ? std::string(data->begin(), data->end()) : std::string("?");
+  }
+  std::vector<std::string> LocalSyncFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Environment().programFolder / "LocalSync")) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  const TSyncItem& Item(const std::string& dnFileName) {
+    TSyncList& items = SyncComponent->Items();
+    for (int i = 0; i < items.Count(); ++i) {
+      if (items.Items(i).DnFileName == dnFileName) return items.Items(i);
+    }
+    throw std::runtime_error("no item " + dnFileName);
+  }
+  std::string DoneList() {
+    const std::string log = Log();
+    const auto at = log.find("commend=fldned");
+    if (at == std::string::npos) return "(no fldned)";
+    const auto down = log.find("down=", at);
+    return log.substr(down + 5, log.find(" cookie=", down) - down - 5);
+  }
+
+  static int port_;
+  std::unique_ptr<platform::http::HttpClient> control_;
+  std::shared_ptr<playerlink::sim::SimulatedPlayer> player_;
+  playerlink::sim::SimulatedDriver driver_;
+  std::string finalStatus_;
+  bool sawTrayAnimated_ = false;
+  bool sawGifAnimated_ = false;
+};
+
+int SyncDialogTest::port_ = 0;
+
+TEST_F(SyncDialogTest, RemoteRowsAreFetchedCheckedWrittenToThePlayerAndReported) {
+  StartLoggedIn();
+  ASSERT_EQ(frmExplorer->lvSyncList.Count(), 4) << "one row per channel with a file today";
+  Tick("news012.sa3");
+  Tick("talk007.mp3");
+  Tick("empty.sa3");
+  EXPECT_EQ(frmExplorer->lbSelFileSize.Caption(), "57k");
+  Sync();
+
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_TRUE(sawTrayAnimated_);
+  EXPECT_TRUE(sawGifAnimated_);
+  EXPECT_NE(Log().find("sync=아침 뉴스/12/영어 회화/7/빈 채널/3/ "), std::string::npos) << Log();
+  EXPECT_EQ(DoneList(), "P-1001/아침 뉴스/12/P-1003/영어 회화/7/P-1004/빈 채널/3/");
+  // Written under their names with ".mp3", byte for byte, in row order.
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3", "talk007.mp3", "empty.mp3"}));
+  EXPECT_EQ(PlayerData(0), Served("news012.sa3"));
+  EXPECT_EQ(PlayerData(1), Served("talk007.sa3"));
+  EXPECT_EQ(PlayerData(2), "");
+  EXPECT_TRUE(LocalSyncFiles().empty()) << "a channel file written to the player leaves LocalSync";
+  for (const char* name : {"news012.sa3", "talk007.mp3", "empty.sa3"}) {
+    EXPECT_TRUE(Item(name).IsDownEnd) << name;
+    EXPECT_TRUE(Item(name).IsSyncEnd) << name;
+  }
+  EXPECT_FALSE(Item("weather0101.sa3").IsDownEnd);
+  EXPECT_FALSE(Item("weather0101.sa3").IsSyncEnd);
+}
+
+TEST_F(SyncDialogTest, OnlyLocalRowsSkipTheFetchAndCloseAfterTheLastRow) {
+  StartLoggedIn();
+  const fs::path localSync = Environment().programFolder / "LocalSync";
+  fs::create_directories(localSync / "old");
+  ASSERT_TRUE(common::WriteFileAtomically(localSync / "mine.sa3", std::vector<std::uint8_t>(3000, 7)));
+  ASSERT_TRUE(common::WriteFileAtomically(localSync / "old" / "older.sa3", std::vector<std::uint8_t>(20000, 9)));
+
+  gui::Form host;
+  gui::ListView rows(&host);
+  host.Create();
+  rows.AddItem({"mine.sa3", {kRowLocal, "3k", (localSync / "mine.sa3").string()}, true});
+  rows.AddItem({"gone.sa3", {kRowLocal, "1k", (localSync / "gone.sa3").string()}, true});
+  rows.AddItem({"skip.sa3", {kRowLocal, "1k", (localSync / "mine.sa3").string()}, false});
+  rows.AddItem({"older.sa3", {kRowLocal, "20k", (localSync / "old" / "older.sa3").string()}, true});
+  ListViewSyncRows source(rows);
+  TfrmSyncStatus dialog(source, Services());
+  ActiveSyncDialog = &dialog;
+  EXPECT_EQ(dialog.ShowModal(), gui::ModalResult::kOk);
+
+  EXPECT_EQ(Log().find("OrvelContent"), std::string::npos) << "no fetch without Remote rows";
+  EXPECT_EQ(Log().find("fldned"), std::string::npos);
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"mine.mp3", "older.mp3"})) << "the missing file is passed over";
+  EXPECT_EQ(PlayerData(1), std::string(20000, '\x09'));
+  EXPECT_FALSE(fs::exists(localSync / "mine.sa3"));
+  EXPECT_FALSE(rows.Item(0).checked) << "each row is unticked as it is taken";
+}
+
+// The service's ".mp3" name: its ".sa3" file marks it fetched, the player
+// write under the ".mp3" name marks it synced.
+TEST_F(SyncDialogTest, AnMp3NameIsFetchedAsSa3AndWrittenAsMp3) {
+  StartLoggedIn();
+  Tick("talk007.mp3");
+  Sync();
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"talk007.mp3"}));
+  EXPECT_TRUE(Item("talk007.mp3").IsDownEnd);
+  EXPECT_TRUE(Item("talk007.mp3").IsSyncEnd);
+  EXPECT_EQ(PlayerData(0), Served("talk007.sa3"));
+}
+
+// A fetch error keeps what arrived whole before it: that file still goes to
+// the player; the Remote row whose file never came is passed over.
+TEST_F(SyncDialogTest, AFetchErrorStillWritesTheFilesFetchedBeforeIt) {
+  StartLoggedIn();
+  Tick("news012.sa3");
+  Tick("weather0101.sa3");
+  ContentFault("mode=short&file=weather0101.sa3");
+  Sync();
+  EXPECT_EQ(DoneList(), "P-1001/아침 뉴스/12/");
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3"}));
+  EXPECT_FALSE(Item("weather0101.sa3").IsDownEnd);
+  EXPECT_TRUE(LocalSyncFiles().empty()) << "no partial file is left, under any name";
+}
+
+// Every fault of the content server leaves LocalSync without a partial or
+// unchecked file, keeps an older good copy, writes nothing unchecked to the
+// player and ends with a usable "확인".
+TEST_F(SyncDialogTest, EveryContentFaultLeavesNoPartialFileAndAnOlderCopyIntact) {
+  StartLoggedIn();
+  const fs::path older = Environment().programFolder / "LocalSync" / "weather0101.sa3";
+  for (const char* fault : {"mode=short", "mode=long", "mode=badhash", "mode=stall", "mode=reset", "mode=404",
+                            "mode=badname", "mode=message&text=%EC%A0%90%EA%B2%80"}) {
+    SCOPED_TRACE(fault);
+    ASSERT_TRUE(common::WriteFileAtomically(older, std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    ASSERT_TRUE(control_->Get(Base() + "/fake/reset").ok());
+    frmExplorer->btnSyncRefreshClick();
+    Tick("weather0101.sa3");
+    ContentFault(fault);
+    finalStatus_.clear();
+    Sync();
+    EXPECT_EQ(PlayerNames(), std::vector<std::string>{});
+    EXPECT_EQ(LocalSyncFiles(), std::vector<std::string>{"weather0101.sa3"});
+    auto kept = common::ReadWholeFile(older, 100);
+    EXPECT_EQ(kept ? *kept : "", "old");
+    EXPECT_FALSE(Item("weather0101.sa3").IsDownEnd);
+    const bool message = std::string(fault).find("message") != std::string::npos;
+    EXPECT_EQ(finalStatus_, message ? "점검" : "다운로드가 취소되었습니다. 확인 버튼을 눌러주십시요.");
+  }
+}
+
+TEST_F(SyncDialogTest, CancelDuringTheFetchKeepsTheFilesBeforeItForThePlayer) {
+  StartLoggedIn();
+  Tick("news012.sa3");
+  Tick("weather0101.sa3");
+  ContentFault("mode=stall&file=weather0101.sa3");
+  bool cancelled = false;
+  Sync([&](TfrmSyncStatus& dialog) {
+    if (!cancelled && dialog.lbStatus.Caption().rfind("weather0101.sa3 다운로드중", 0) == 0) {
+      EXPECT_EQ(dialog.gaCurrentFile.Position(), 50);
+      EXPECT_EQ(dialog.gaTotalFile.Position(), 75) << "one file of two, and half the second";
+      cancelled = dialog.btnCancel.UserClick();
+    }
+  });
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3"}));
+  EXPECT_EQ(DoneList(), "P-1001/아침 뉴스/12/");
+  EXPECT_TRUE(LocalSyncFiles().empty());
+}
+
+TEST_F(SyncDialogTest, NoUserIdAsksForTheSettings) {
+  StartLoggedIn();
+  Tick("news012.sa3");
+  ASSERT_TRUE(frmLogin->acSetTarnelChannelList());
+  frmLogin->edtUserID.SetText("");
+  ListViewSyncRows source(frmExplorer->lvSyncList);
+  TfrmSyncStatus dialog(source, Services());
+  ActiveSyncDialog = &dialog;
+  backend().OnIdle = [&] { return dialog.btnCancel.UserClick(); };
+  EXPECT_EQ(dialog.ShowModal(), gui::ModalResult::kOk);
+  EXPECT_EQ(dialog.lbStatus.Caption(), "설정창에서 UserID와 PassWD를 확인하시고\r\n다시 싱크를 해주십시요.");
+  EXPECT_EQ(Log().find("OrvelContent"), std::string::npos);
+}
+
+// Free memory is compared in units of 1000 bytes and must be greater: a
+// file exactly as large is not written, and the dialog waits for "확인".
+TEST_F(SyncDialogTest, AFileExactlyAsLargeAsTheFreeMemoryIsNotWritten) {
+  StartLoggedIn();
+  Faults faults;
+  faults.commands.push_back({9, std::nullopt, false, {40999, 0}, -1});  // 40 thousand bytes free
+  player_->SetFaults(faults);
+  Tick("news012.sa3");  // 40,000 bytes: 40 thousand
+  Sync();
+  EXPECT_EQ(finalStatus_, "디바이스의 공간이 부족해서 다운로드하지 않았습니다.");
+  EXPECT_TRUE(PlayerNames().empty());
+  EXPECT_EQ(LocalSyncFiles(), std::vector<std::string>{"news012.sa3"}) << "kept for a later sync";
+
+  faults.commands[0].answer.result = 41000;
+  player_->SetFaults(faults);
+  frmExplorer->btnSyncRefreshClick();
+  Tick("news012.sa3");
+  Sync();
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3"}));
+}
+
+TEST_F(SyncDialogTest, APlayerThatCannotBeOpenedIsReportedAndTheDialogCloses) {
+  StartLoggedIn();
+  Faults faults;
+  faults.failOpen[0] = true;
+  player_->SetFaults(faults);
+  Tick("news012.sa3");
+  Sync();
+  ASSERT_EQ(backend().MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend().MessageBoxes()[0].request.text, "디바이스가 연결되지 않았거나\n다른 어플리케이션이 사용중 입니다.");
+  EXPECT_EQ(LocalSyncFiles(), std::vector<std::string>{"news012.sa3"});
+}
+
+TEST_F(SyncDialogTest, AFailedPlayerWriteStopsThereAndWaitsForOk) {
+  StartLoggedIn();
+  Faults faults;
+  faults.commands.push_back({1, std::nullopt, false, {0, 0}, -1});  // no room for any file
+  player_->SetFaults(faults);
+  Tick("news012.sa3");
+  Tick("talk007.mp3");
+  Sync();
+  EXPECT_EQ(finalStatus_, "news012.mp3을(를) 디바이스로 보내지 못했습니다. 확인 버튼을 눌러주십시요.");
+  EXPECT_TRUE(PlayerNames().empty());
+  EXPECT_FALSE(Item("news012.sa3").IsSyncEnd);
+  EXPECT_EQ(LocalSyncFiles(), (std::vector<std::string>{"news012.sa3", "talk007.sa3"}));
+}
+
+TEST_F(SyncDialogTest, EventsOutsideTheTableOnlyClearTheStatus) {
+  gui::Form host;
+  gui::ListView rows(&host);
+  host.Create();
+  ListViewSyncRows source(rows);
+  TfrmSyncStatus dialog(source, Services());
+  dialog.lbStatus.SetCaption("before");
+  ChannelEvent event;
+  for (int kind : {0, 10, -1}) {
+    EXPECT_EQ(dialog.DownloadEvent(kind, event), 0);
+    EXPECT_EQ(dialog.lbStatus.Caption(), "");
+    dialog.lbStatus.SetCaption("before");
+  }
+  EXPECT_EQ(dialog.Caption(), "싱크");
+  EXPECT_FALSE(dialog.BorderIcons());
+  EXPECT_EQ(dialog.btnCancel.Caption(), "Cancel");
+  EXPECT_EQ(dialog.ContentServerPort(), 9686) << "no configuration form: the default port";
+}
+
+}  // namespace
+}  // namespace orvel
