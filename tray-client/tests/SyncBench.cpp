@@ -1,0 +1,193 @@
+// A channel sync of 20 files of 4 MiB from the fake service, in the same
+// run as a plain libcurl download of the same files: the fetch into
+// LocalSync through the sync dialog (headless GUI thread, files written and
+// checked), against the plain download into files; and the whole sync to
+// the in-process simulated player with the longest time the GUI thread was
+// not free to run a waiting call (a probe from another thread, every
+// millisecond), an upper bound of the longest handler.
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "common/TextCodec.h"
+#include "platform/Registry.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/headless/HeadlessBackend.h"
+#include "player-link/SimulatedPlayer.h"
+#include "tools/fake-service/ServiceProcess.h"
+#include "tray-client/ConfForm.h"
+#include "tray-client/ContentProtocol.h"
+#include "tray-client/ExplorerForm.h"
+#include "tray-client/LoginForm.h"
+#include "tray-client/MainForm.h"
+#include "tray-client/OrvelEnvironment.h"
+#include "tray-client/Startup.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+constexpr int kFiles = 20;
+constexpr std::uint64_t kFileBytes = 4u << 20;
+
+struct Bench {
+  fs::path root;
+  fake_service::ServiceProcess service;
+  int port = 0;
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port); }
+};
+
+Bench& TheBench() {
+  static Bench* bench = [] {
+    auto* b = new Bench;
+    b->root = fs::temp_directory_path() / ("sync-bench-" + std::to_string(::getpid()));
+    fs::create_directories(b->root);
+    std::ofstream data(b->root / "service.txt");
+    data << "zone|1|Tarnel 서울|{self}|127.0.0.1|{port}\nuser|bench|bench\n";
+    for (int i = 0; i < kFiles; ++i) {
+      data << "channel|bench|0|채널 " << i << "|" << i << "|ch" << i << ".sa3|4096|20260101||0||P-" << i << "\n";
+      data << "file|ch" << i << ".sa3|" << kFileBytes << "\n";
+    }
+    data.close();
+    auto started = fake_service::ServiceProcess::Start(
+        {FAKE_SERVICE_PATH, "--data", (b->root / "service.txt").string(), "--lifetime", "600"});
+    if (started) {
+      b->service = std::move(*started);
+      b->port = b->service.port();
+    }
+    return b;
+  }();
+  return *bench;
+}
+
+// The program's forms, logged in, every channel ticked in "My PC".
+class SyncRun {
+ public:
+  explicit SyncRun(playerlink::Driver& player) {
+    const fs::path program = TheBench().root / "Program";
+    fs::remove_all(program);
+    fs::create_directories(program);
+    orvel::Environment() = orvel::OrvelEnvironment{program / "Orvel.exe", program, program / "ORVEL.INI", &registry_};
+    const std::string ini = *common::Utf8ToCp949("[SERVERINFO]\r\nSERVERNAME=Tarnel 서울\r\n");
+    (void)common::WriteFileAtomically(program / "ORVEL.INI",
+                                      std::span(reinterpret_cast<const std::uint8_t*>(ini.data()), ini.size()));
+    auto backend = std::make_unique<gui::headless::HeadlessBackend>();
+    app_ = std::make_unique<gui::Application>(std::move(backend));
+    orvel::TfrmLogin::Services login;
+    login.zoneDirectory = TheBench().Base();
+    orvel::CreateStartupForms(*app_, std::move(login));
+    orvel::frmExplorer->SyncServices.player = &player;
+    orvel::frmLogin->edtUserID.SetText("bench");
+    orvel::frmLogin->edtPassWD.SetText("bench");
+    orvel::frmLogin->btnLoginClick();
+    for (int i = 0; i < orvel::frmExplorer->lvSyncList.Count(); ++i) orvel::frmExplorer->lvSyncList.SetChecked(i, true);
+  }
+  ~SyncRun() { app_.reset(); }
+
+  bool Ready() const { return orvel::frmExplorer->lvSyncList.Count() == kFiles; }
+  void Sync() { orvel::frmExplorer->btnSyncClick(); }
+  gui::Application& app() { return *app_; }
+
+ private:
+  platform::MemoryRegistry registry_;
+  std::unique_ptr<gui::Application> app_;
+};
+
+void BM_PlainLibcurlDownload(benchmark::State& state) {
+  Bench& bench = TheBench();
+  const fs::path folder = bench.root / "plain";
+  fs::create_directories(folder);
+  // The files must be prepared by a sync request of the user first.
+  { playerlink::sim::SimulatedDriver none; SyncRun prepare(none); }
+  std::uint64_t bytes = 0;
+  for (auto _ : state) {
+    CURL* curl = curl_easy_init();
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "ch" + std::to_string(i) + ".sa3";
+      FILE* out = std::fopen((folder / name).c_str(), "wb");
+      curl_easy_setopt(curl, CURLOPT_URL, orvel::content::FileUrl(bench.Base(), "bench", name).c_str());
+      curl_easy_setopt(curl, CURLOPT_WRITEDATA, out);
+      const CURLcode code = curl_easy_perform(curl);
+      std::fclose(out);
+      if (code != CURLE_OK) state.SkipWithError("the plain download failed");
+      bytes += fs::file_size(folder / name);
+    }
+    curl_easy_cleanup(curl);
+  }
+  if (bytes != state.iterations() * kFiles * kFileBytes) state.SkipWithError("the files are not whole");
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+  fs::remove_all(folder);
+}
+
+// The fetch phase alone: no player is plugged in, so the dialog closes
+// once the files are in LocalSync.
+void BM_FetchIntoLocalSyncThroughTheDialog(benchmark::State& state) {
+  playerlink::sim::SimulatedDriver none;
+  std::uint64_t bytes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    SyncRun run(none);
+    if (!run.Ready()) state.SkipWithError("the channel list did not come");
+    state.ResumeTiming();
+    run.Sync();
+    state.PauseTiming();
+    for (const auto& entry : fs::directory_iterator(orvel::Environment().programFolder / "LocalSync")) {
+      bytes += entry.file_size();
+    }
+    state.ResumeTiming();
+  }
+  if (bytes != state.iterations() * kFiles * kFileBytes) state.SkipWithError("LocalSync does not hold the files whole");
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+
+void BM_WholeSyncToThePlayer(benchmark::State& state) {
+  double longest = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    playerlink::sim::PlayerSettings settings;
+    settings.media[0].capacity = 256u << 20;
+    playerlink::sim::SimulatedDriver driver(std::make_shared<playerlink::sim::SimulatedPlayer>(settings));
+    SyncRun run(driver);
+    auto queue = run.app().WorkerQueue();
+    std::atomic<bool> running{true}, probeDone{false};
+    std::thread probe([&] {
+      while (running) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!queue->Call([] {})) break;
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        longest = std::max(longest, ms);
+        std::this_thread::sleep_for(1ms);
+      }
+      probeDone = true;
+    });
+    state.ResumeTiming();
+    run.Sync();
+    state.PauseTiming();
+    running = false;
+    // The probe's last call waits for this thread, which no longer loops.
+    while (!probeDone) {
+      run.app().DrainWorkerCalls();
+      std::this_thread::sleep_for(1ms);
+    }
+    probe.join();
+    if (driver.player()->Entries(playerlink::sim::MediumId::kInternal).size() != kFiles) {
+      state.SkipWithError("the player did not receive every file");
+    }
+    state.ResumeTiming();
+  }
+  state.counters["longest_gui_ms"] = longest;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFiles * kFileBytes));
+}
+
+BENCHMARK(BM_PlainLibcurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FetchIntoLocalSyncThroughTheDialog)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WholeSyncToThePlayer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();
