@@ -416,6 +416,9 @@ std::intptr_t TfrmSyncStatus::PlayerProgress(std::uintptr_t wParam, std::intptr_
 }
 
 void TfrmSyncStatus::btnCancelClick() {
+  // A file on its way to the player is written to its end first: the dialog
+  // goes on to the next row or closes by itself afterwards.
+  if (threadActive_) return;
   if (btnCancel.Caption() == kOkCaption) {
     SetModalResult(gui::ModalResult::kOk);
     return;

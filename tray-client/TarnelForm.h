@@ -108,6 +108,8 @@ class TfrmSyncStatus : public gui::Form {
   int ContentServerPort() const { return contentPort_; }
   const common::Path& LocalSyncPath() const { return localSync_; }
   bool PlayerTransferRunning() const { return playerTransferRunning_ != 0; }
+  // A file is being written to the player: the dialog does not close.
+  bool PlayerWriteActive() const { return threadActive_; }
 
  private:
   std::intptr_t NextRow();

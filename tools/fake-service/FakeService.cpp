@@ -346,6 +346,10 @@ class FakeService {
     const std::uint64_t half = size / 2;
     const std::uint64_t length = fault == ContentFault::kShort ? half : fault == ContentFault::kLong ? size + 100 : size;
     const int stallSeconds = stallSeconds_;
+    if (length == 0) {
+      res.set_content("", "application/octet-stream");  // a provider of nothing would never answer
+      return;
+    }
     res.set_content_provider(
         static_cast<std::size_t>(length), "application/octet-stream",
         [name, fault, half, stallSeconds, stalled = std::make_shared<bool>(false)](
