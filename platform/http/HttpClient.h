@@ -53,6 +53,10 @@ struct HttpOptions {
 // table of user-facing error texts (common/ErrorText.h).
 using HttpError = common::HttpError;
 
+// What a backend hands each piece of a reply body to, as it arrives; false
+// stops the transfer.
+using BodySink = std::function<bool(std::string_view piece)>;
+
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
@@ -64,11 +68,16 @@ class HttpClient {
   // A stop requested on `cancel` ends the request with kCancelled.
   virtual common::Result<std::string> Get(const std::string& url, std::stop_token cancel) = 0;
   common::Result<std::string> Get(const std::string& url) { return Get(url, std::stop_token{}); }
-};
 
-// What a backend hands each piece of a reply body to, as it arrives; false
-// stops the transfer.
-using BodySink = std::function<bool(std::string_view piece)>;
+  // GET `url` with the body handed to `sink` piece by piece as it arrives,
+  // on the calling thread, so memory stays as small as the sink keeps it
+  // (no maxBodyBytes). Only the body of a reply with a status below 400
+  // reaches the sink. Ends like Get, with `totalTimeout` for the whole
+  // request in place of the options' one (a large file takes longer than a
+  // command); a sink that answers false ends it with kTransfer.
+  virtual common::Result<void> GetStream(const std::string& url, const BodySink& sink, std::stop_token cancel,
+                                         std::chrono::milliseconds totalTimeout) = 0;
+};
 
 // Runs `transfer` with a sink that gathers the body; a body longer than
 // `maxBytes` stops the transfer and fails with kTooLarge.

@@ -45,6 +45,27 @@ class CurlHttpClient final : public HttpClient {
                        [&](const BodySink& sink) { return Transfer(url, cancel, deadline, sink); });
   }
 
+  common::Result<void> GetStream(const std::string& url, const BodySink& sink, std::stop_token cancel,
+                                 std::chrono::milliseconds totalTimeout) override {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
+    const auto deadline = Clock::now() + totalTimeout;
+    // libcurl hands over the body of an error status too: it never reaches
+    // the caller's sink, and the transfer ends with the status's error.
+    bool checked = false;
+    bool errorStatus = false;
+    const BodySink filtered = [&](std::string_view piece) {
+      if (!checked) {
+        long status = 0;
+        curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
+        errorStatus = status >= 400;
+        checked = true;
+      }
+      return errorStatus || sink(piece);
+    };
+    return Transfer(url, cancel, deadline, filtered);
+  }
+
  private:
   struct TransferState {
     CURL* handle = nullptr;

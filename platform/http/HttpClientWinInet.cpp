@@ -176,6 +176,15 @@ class WinInetHttpClient final : public HttpClient {
                        [&](const BodySink& sink) { return Transfer(url, cancel, deadline, sink); });
   }
 
+  // The status is read before the body, so an error status never reaches
+  // the sink.
+  common::Result<void> GetStream(const std::string& url, const BodySink& sink, std::stop_token cancel,
+                                 std::chrono::milliseconds totalTimeout) override {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
+    return Transfer(url, cancel, std::chrono::steady_clock::now() + totalTimeout, sink);
+  }
+
  private:
   // GET `url`, the body handed to `sink` piece by piece as it arrives; ends
   // with kTimeout at `deadline` and with kCancelled once `cancel` is

@@ -31,4 +31,12 @@ common::Result<std::string> PumpingHttpClient::Get(const std::string& url, std::
   return std::move(*request->result);
 }
 
+common::Result<void> PumpingHttpClient::GetStream(const std::string& url, const BodySink& sink,
+                                                  std::stop_token cancel, std::chrono::milliseconds totalTimeout) {
+  if (busy_.exchange(true)) return MakeHttpError(HttpError::kBusy, url, "");
+  auto done = inner_->GetStream(url, sink, std::move(cancel), totalTimeout);
+  busy_ = false;
+  return done;
+}
+
 }  // namespace platform::http

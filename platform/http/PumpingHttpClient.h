@@ -29,6 +29,11 @@ class PumpingHttpClient final : public HttpClient {
 
   using HttpClient::Get;
   common::Result<std::string> Get(const std::string& url, std::stop_token cancel) override;
+  // A stream's sink belongs to its caller, so a stream is not left to end
+  // by itself: it runs on the calling thread, which handles no messages
+  // meanwhile. Streams are for worker threads (the channel fetch has one).
+  common::Result<void> GetStream(const std::string& url, const BodySink& sink, std::stop_token cancel,
+                                 std::chrono::milliseconds totalTimeout) override;
   bool busy() const { return busy_.load(); }
 
  private:

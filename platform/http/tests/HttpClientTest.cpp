@@ -208,6 +208,43 @@ TEST_F(HttpClientTest, StopFromAnotherThreadCancelsTheRunningRequest) {
   }
 }
 
+TEST_F(HttpClientTest, StreamHandsOverTheBodyOfAGoodReplyOnly) {
+  auto client = CreateHttpClient(QuickOptions());
+  const std::string url = Base() + "/OrvelServer/zone.cgi?command=zoneinfo";
+  const auto whole = client->Get(url);
+  ASSERT_TRUE(whole.ok());
+  std::string streamed;
+  ASSERT_TRUE(client->GetStream(url, [&](std::string_view piece) {
+    streamed += piece;
+    return true;
+  }, {}, std::chrono::seconds(10)).ok());
+  EXPECT_EQ(streamed, *whole);
+
+  // The body of an error status never reaches the sink.
+  Fault("http500");
+  bool reached = false;
+  auto failed = client->GetStream(url, [&](std::string_view) { return reached = true; }, {}, std::chrono::seconds(10));
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.error().code, static_cast<int>(HttpError::kStatus));
+  EXPECT_FALSE(reached);
+
+  // A sink that refuses ends the transfer.
+  auto refused = client->GetStream(url, [](std::string_view) { return false; }, {}, std::chrono::seconds(10));
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().code, static_cast<int>(HttpError::kTransfer));
+
+  // The stream's own deadline holds, whatever the options' one.
+  Fault("trickle");
+  std::size_t bytes = 0;
+  auto slow = client->GetStream(url, [&](std::string_view piece) {
+    bytes += piece.size();
+    return true;
+  }, {}, std::chrono::milliseconds(1200));
+  ASSERT_FALSE(slow.ok());
+  EXPECT_EQ(slow.error().code, static_cast<int>(HttpError::kTimeout)) << slow.error().message;
+  EXPECT_GT(bytes, 0u) << "the pieces that came were handed over as they came";
+}
+
 // Runs the work on a thread of its own and calls `pump` until it ends, the
 // way the GUI layer keeps handling messages meanwhile.
 PumpingHttpClient::Runner PumpingRunner(std::function<void()> pump) {
