@@ -1,9 +1,11 @@
 #include "tray-client/ChannelFetch.h"
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <stop_token>
+#include <thread>
 #include <vector>
 
 #include "common/Sha256.h"
@@ -25,11 +27,78 @@ struct FetchState {
 
 namespace {
 
-std::vector<std::uint8_t> TextBytes(const std::string& text) {
-  std::vector<std::uint8_t> bytes(text.begin(), text.end());
-  bytes.push_back(0);
+// The bytes of an event, shared by the event on its way to the GUI thread
+// and the hash of the file.
+using Bytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+Bytes TextBytes(const std::string& text) {
+  auto bytes = std::make_shared<std::vector<std::uint8_t>>(text.begin(), text.end());
+  bytes->push_back(0);
   return bytes;
 }
+
+// Hashes a file's pieces in order on a thread of its own, so that hashing
+// and receiving go on side by side. At most maxQueued bytes wait for it.
+class PipelinedHash {
+ public:
+  explicit PipelinedHash(std::size_t maxQueued) : maxQueued_(maxQueued), thread_([this] { Run(); }) {}
+  ~PipelinedHash() {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  PipelinedHash(const PipelinedHash&) = delete;
+  PipelinedHash& operator=(const PipelinedHash&) = delete;
+
+  // Waits while the queue is full; false when `stop` came first.
+  bool Add(Bytes piece, std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait(lock, stop, [&] { return queuedBytes_ == 0 || queuedBytes_ + piece->size() <= maxQueued_; })) {
+      return false;
+    }
+    queuedBytes_ += piece->size();
+    queue_.push_back(std::move(piece));
+    changed_.notify_all();
+    return true;
+  }
+  // The digest of every piece added since the last Finish.
+  common::Sha256::Digest Finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return queue_.empty() && !hashing_; });
+    return hash_.Finish();
+  }
+
+ private:
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return quit_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      Bytes piece = std::move(queue_.front());
+      queue_.pop_front();
+      hashing_ = true;
+      lock.unlock();
+      hash_.Update(*piece);
+      lock.lock();
+      hashing_ = false;
+      queuedBytes_ -= piece->size();
+      changed_.notify_all();
+    }
+  }
+
+  std::size_t maxQueued_;
+  std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::deque<Bytes> queue_;
+  std::size_t queuedBytes_ = 0;
+  bool hashing_ = false;
+  bool quit_ = false;
+  common::Sha256 hash_;  // touched by the thread only while hashing_
+  std::thread thread_;
+};
 
 std::string Utf8FromCp949(const std::string& cp949) {
   auto text = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(cp949));
@@ -60,17 +129,22 @@ class FetchRun {
   void Run(const common::Path& localSync, const std::string& address, int port, const std::string& userId);
 
  private:
-  bool Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, std::vector<std::uint8_t> bytes);
-  bool Event(int kind, std::int32_t count = 0) { return Post(kind, count, 0, 0, {}); }
+  bool Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, Bytes bytes);
+  bool Event(int kind, std::int32_t count = 0) { return Post(kind, count, 0, 0, nullptr); }
   void End(FetchError error) {
     if (stop_.stop_requested()) {
       Event(kFetchCancelled);
     } else {
-      Post(kFetchError, 0, 0, static_cast<std::int32_t>(error), {});
+      Post(kFetchError, 0, 0, static_cast<std::int32_t>(error), nullptr);
     }
   }
   // Hands `bytes` over as event 5 once there is room for them.
-  bool Data(std::vector<std::uint8_t> bytes);
+  bool Data(Bytes bytes);
+  // The GUI thread has handled every piece handed over.
+  bool GuiIdle() {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->inFlight == 0;
+  }
   // false: the fetch ended (its last event is posted).
   bool FetchFile(const std::string& base, const std::string& userId, const content::ManifestFile& file);
 
@@ -82,10 +156,9 @@ class FetchRun {
   bool guiGone_ = false;
 };
 
-bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code,
-                    std::vector<std::uint8_t> bytes) {
+bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, Bytes bytes) {
   if (guiGone_) return false;
-  const std::size_t size = kind == kFetchData ? bytes.size() : 0;
+  const std::size_t size = kind == kFetchData && bytes ? bytes->size() : 0;
   auto shared = shared_;
   const bool posted = post_([shared, kind, count, length, code, size, bytes = std::move(bytes)]() mutable {
     struct Release {
@@ -105,15 +178,15 @@ bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int3
       handler = shared->handler;
     }
     if (!handler) return;
-    ChannelEvent event{count, bytes.empty() ? nullptr : bytes.data(), length, code};
+    ChannelEvent event{count, bytes && !bytes->empty() ? bytes->data() : nullptr, length, code};
     handler(kind, event);
   });
   if (!posted) guiGone_ = true;
   return posted;
 }
 
-bool FetchRun::Data(std::vector<std::uint8_t> bytes) {
-  const std::size_t n = bytes.size();
+bool FetchRun::Data(Bytes bytes) {
+  const std::size_t n = bytes->size();
   {
     std::unique_lock lock(shared_->mutex);
     const bool room = shared_->handled.wait(lock, stop_, [&] {
@@ -132,19 +205,19 @@ bool FetchRun::FetchFile(const std::string& base, const std::string& userId, con
   if (!Post(kFetchFileBegins, 0, static_cast<std::int32_t>(file.size), 0, TextBytes(Utf8FromCp949(file.name)))) {
     return false;
   }
-  common::Sha256 hash;
+  PipelinedHash hash(options_.inFlightBytes);
   std::uint64_t received = 0;
   bool tooLong = false;
   bool handedOver = true;
-  std::vector<std::uint8_t> pending;
   const std::size_t chunk = std::max<std::size_t>(1, options_.chunkBytes);
-  pending.reserve(chunk);
+  auto pending = std::make_shared<std::vector<std::uint8_t>>();
+  pending->reserve(chunk);
   auto flush = [&] {
-    if (pending.empty()) return true;
-    std::vector<std::uint8_t> out;
-    out.reserve(chunk);
-    out.swap(pending);
-    handedOver = Data(std::move(out));
+    if (pending->empty()) return true;
+    Bytes out = std::move(pending);
+    pending = std::make_shared<std::vector<std::uint8_t>>();
+    pending->reserve(chunk);
+    handedOver = hash.Add(out, stop_) && Data(std::move(out));
     return handedOver;
   };
   const platform::http::BodySink sink = [&](std::string_view piece) {
@@ -153,14 +226,15 @@ bool FetchRun::FetchFile(const std::string& base, const std::string& userId, con
       return false;
     }
     received += piece.size();
-    hash.Update(piece);
     while (!piece.empty()) {
-      const std::size_t take = std::min(chunk - pending.size(), piece.size());
-      pending.insert(pending.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(take));
+      const std::size_t take = std::min(chunk - pending->size(), piece.size());
+      pending->insert(pending->end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(take));
       piece.remove_prefix(take);
-      if (pending.size() == chunk && !flush()) return false;
+      if (pending->size() == chunk && !flush()) return false;
     }
-    return true;
+    // Pieces are gathered only while the GUI thread is behind; when it has
+    // handled everything, what came goes at once (progress on a slow line).
+    return !GuiIdle() || flush();
   };
   const auto allowed = options_.fileTimeBase +
                        std::chrono::milliseconds(std::uint64_t{file.size} * 1000 /

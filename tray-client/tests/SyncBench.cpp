@@ -103,7 +103,11 @@ void BM_PlainLibcurlDownload(benchmark::State& state) {
   const fs::path folder = bench.root / "plain";
   fs::create_directories(folder);
   // The files must be prepared by a sync request of the user first.
-  { playerlink::sim::SimulatedDriver none; SyncRun prepare(none); }
+  {
+    playerlink::sim::SimulatedDriver none;
+    SyncRun prepare(none);
+    prepare.Sync();
+  }
   std::uint64_t bytes = 0;
   for (auto _ : state) {
     CURL* curl = curl_easy_init();
