@@ -100,11 +100,6 @@ class PipelinedHash {
   std::thread thread_;
 };
 
-std::string Utf8FromCp949(const std::string& cp949) {
-  auto text = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(cp949));
-  return text ? std::move(*text) : std::string();
-}
-
 FetchError FromHttp(const common::Error& error) {
   switch (static_cast<HttpError>(error.code)) {
     case HttpError::kBadUrl:
@@ -202,7 +197,7 @@ bool FetchRun::Data(Bytes bytes) {
 }
 
 bool FetchRun::FetchFile(const std::string& base, const std::string& userId, const content::ManifestFile& file) {
-  if (!Post(kFetchFileBegins, 0, static_cast<std::int32_t>(file.size), 0, TextBytes(Utf8FromCp949(file.name)))) {
+  if (!Post(kFetchFileBegins, 0, static_cast<std::int32_t>(file.size), 0, TextBytes(common::Cp949ToUtf8Lossy(file.name)))) {
     return false;
   }
   PipelinedHash hash(options_.inFlightBytes);
@@ -278,7 +273,7 @@ void FetchRun::Run(const common::Path& localSync, const std::string& address, in
   if (!manifest) return End(FetchError::kManifest);
   if (!Event(kFetchServerInfo)) return;
   if (manifest->message) {
-    const std::string text = Utf8FromCp949(*manifest->message);
+    const std::string text = common::Cp949ToUtf8Lossy(*manifest->message);
     Post(kFetchMessage, 0, static_cast<std::int32_t>(text.size()), 0, TextBytes(text));
     return;
   }

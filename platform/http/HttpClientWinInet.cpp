@@ -65,6 +65,7 @@ common::Error Failure(const std::string& url, DWORD error) {
   const std::string detail = WinInetDetail(error);
   switch (error) {
     case ERROR_INTERNET_TIMEOUT:
+    case WSAETIMEDOUT:  // what Wine's WinINet reports when a reply stops in the middle of its body
       return MakeHttpError(HttpError::kTimeout, url, detail);
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
     case ERROR_INTERNET_CANNOT_CONNECT:

@@ -194,7 +194,15 @@ TEST_F(ChannelFetchTest, EachContentFaultEndsTheFetchWithItsCode) {
     const auto seen = Fetch();
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back().kind, kFetchError);
-    EXPECT_EQ(seen.back().code, static_cast<std::int32_t>(c.code));
+    if (c.code == FetchError::kTransfer) {
+      // A connection closed mid-file: libcurl knows the length was not
+      // reached, WinINet takes the close for the end and the size check
+      // finds the file short.
+      EXPECT_TRUE(seen.back().code == static_cast<std::int32_t>(FetchError::kTransfer) ||
+                  seen.back().code == static_cast<std::int32_t>(FetchError::kShort)) << seen.back().code;
+    } else {
+      EXPECT_EQ(seen.back().code, static_cast<std::int32_t>(c.code));
+    }
     EXPECT_EQ(Files(seen).size(), c.filesBegun);
     if (c.filesBegun == 2) EXPECT_EQ(Files(seen)[0].second, Served("talk007.sa3")) << "the file before is whole";
   }
