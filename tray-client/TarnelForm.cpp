@@ -22,16 +22,6 @@ constexpr const char* kCancelCaption = "Cancel";
 constexpr const char* kOkCaption = "확인";
 constexpr int kSettleMs = 500;
 
-std::string Utf8(const common::Path& path) {
-  auto text = common::Utf16ToUtf8(path.u16string());
-  return text ? std::move(*text) : std::string();
-}
-
-common::Path PathOf(const std::string& utf8) {
-  auto text = common::Utf8ToUtf16(utf8);
-  return text ? common::Path(std::move(*text)) : common::Path();
-}
-
 std::string Text(const std::uint8_t* data) {
   return data == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(data));
 }
@@ -228,7 +218,7 @@ void TfrmSyncStatus::FileBegins(const std::string& name, std::uint32_t size) {
   finishedFileName_ = currentFileName_;
   currentFileFailed_ = false;
   // Received beside its place; an older copy stays until this one is whole.
-  auto path = content::LocalSyncFilePath(localSync_, std::u16string_view(PathOf(name).u16string()));
+  auto path = content::LocalSyncFilePath(localSync_, std::u16string_view(common::PathFromUtf8(name).u16string()));
   if (path) {
     auto writer = common::AtomicFileWriter::Begin(*path);
     if (writer) currentFile_.emplace(std::move(*writer));
@@ -327,9 +317,9 @@ std::intptr_t TfrmSyncStatus::NextRow() {
   ShowTotal(0);
   common::Path path;
   if (row->kind == kRowLocal) {
-    path = PathOf(row->path);
+    path = common::PathFromUtf8(row->path);
   } else if (row->kind == kRowRemote) {
-    path = localSync_ / PathOf(content::ChangeFileExt(row->caption, content::kChannelFileExtension));
+    path = localSync_ / common::PathFromUtf8(content::ChangeFileExt(row->caption, content::kChannelFileExtension));
   }
   WriteSyncedFileToDevice(path);
   return 0;
@@ -352,20 +342,19 @@ void TfrmSyncStatus::WriteSyncedFileToDevice(const common::Path& path) {
     return;
   }
   (void)file->Close();
-  const std::uint64_t size = *bytes / 1000;
-  const std::uint64_t free = device_->GetFreeMemory() / 1000;
-  if (!(free > size)) {
+  // Both in thousands of bytes; the free memory must be greater.
+  if (!FitsInFreeMemory(*bytes, device_->GetFreeMemory())) {
     device_.reset();
     Terminal("디바이스의 공간이 부족해서 다운로드하지 않았습니다.");
     return;
   }
-  const std::string source = Utf8(path);
+  const std::string source = common::PathToUtf8(path);
   const std::string target = content::LowerExtension(source) == content::kChannelFileExtension
                                  ? content::ChangeFileExt(source, ".mp3")
                                  : source;
-  playerName_ = Utf8(PathOf(target).filename());
+  playerName_ = common::PathToUtf8(common::PathFromUtf8(target).filename());
   writtenPath_ = path;
-  threadActive_ = device_->StartWriteThread(*messages_, path, PathOf(target).u16string(), kWmSyncProgress);
+  threadActive_ = device_->StartWriteThread(*messages_, path, common::PathFromUtf8(target).u16string(), kWmSyncProgress);
   if (!threadActive_) PlayerProgress(TDNFileThread::kReportFailed, 0);
 }
 
@@ -396,7 +385,7 @@ std::intptr_t TfrmSyncStatus::PlayerProgress(std::uintptr_t wParam, std::intptr_
           }
         }
       }
-      const common::Path channelFile = PathOf(content::ChangeFileExt(Utf8(writtenPath_), content::kChannelFileExtension));
+      const common::Path channelFile = common::PathFromUtf8(content::ChangeFileExt(common::PathToUtf8(writtenPath_), content::kChannelFileExtension));
       if (common::FileExists(channelFile)) (void)common::RemoveFile(channelFile);
       device_.reset();
       playerTransferRunning_ = 0;

@@ -132,7 +132,10 @@ TEST_F(StartupTest, TarnelWithNoRowsReportsNothingSelectedAndDoesNothingDuringAS
   ActiveSyncDialog = nullptr;
   frmMain->mmiTarnel.UserClick();
   EXPECT_TRUE(frmExplorer->lvSyncList.Item(0).checked);
-  EXPECT_EQ(backend().MessageBoxes().size(), 1u);
+  // No player: its free memory of 0k is below the 1k ticked, so the user is
+  // asked whether to choose again (the first button, yes, ends the road).
+  ASSERT_EQ(backend().MessageBoxes().size(), 2u);
+  EXPECT_EQ(backend().MessageBoxes()[1].request.title, "용량초과");
 }
 
 TEST_F(StartupTest, ExitWaitsForASyncThenEndsAndTheSettingsAreSaved) {

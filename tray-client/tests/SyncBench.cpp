@@ -84,11 +84,16 @@ class SyncRun {
     (void)common::WriteFileAtomically(program / "ORVEL.INI",
                                       std::span(reinterpret_cast<const std::uint8_t*>(ini.data()), ini.size()));
     auto backend = std::make_unique<gui::headless::HeadlessBackend>();
+    auto* headless = backend.get();
     app_ = std::make_unique<gui::Application>(std::move(backend));
     orvel::TfrmLogin::Services login;
     login.zoneDirectory = TheBench().Base();
     orvel::CreateStartupForms(*app_, std::move(login));
-    orvel::frmExplorer->SyncServices.player = &player;
+    orvel::frmExplorer->Player = &player;
+    // Without a player "My PC" finds no free memory: go on all the same.
+    headless->SetMessageBoxScript([](const gui::MessageBoxRequest& box) {
+      return box.title == "용량초과" ? gui::ModalResult::kNo : gui::ModalResult::kOk;
+    });
     orvel::frmLogin->edtUserID.SetText("bench");
     orvel::frmLogin->edtPassWD.SetText("bench");
     orvel::frmLogin->btnLoginClick();
