@@ -610,11 +610,18 @@ void TfrmExplorer::aliSyncRefreshExecute() {
     if (row.checked && row.subItems.size() > 1) total += NumberBeforeK(row.subItems[1]);
   }
   if (SyncComponent) {
+    // An item is selected while any row of its name is ticked: two rows of
+    // one caption (Local files in different folders) must not untick each
+    // other's item.
     TSyncList& items = SyncComponent->Items();
-    for (const auto& row : lvSyncList.Items()) {
-      for (int i = 0; i < items.Count(); ++i) {
-        if (items.Items(i).DnFileName == row.caption) items.Items(i).IsSelected = row.checked;
+    for (int i = 0; i < items.Count(); ++i) {
+      bool listed = false, ticked = false;
+      for (const auto& row : lvSyncList.Items()) {
+        if (row.caption != items.Items(i).DnFileName) continue;
+        listed = true;
+        ticked = ticked || row.checked;
       }
+      if (listed) items.Items(i).IsSelected = ticked;
     }
   }
   lbSelFileSize.SetCaption(std::to_string(total) + "k");
@@ -638,7 +645,8 @@ void TfrmExplorer::btnSyncClick() {
                             "용량초과", gui::Buttons::kYesNo, gui::MsgIcon::kError) == gui::ModalResult::kYes) {
     return;
   }
-  if (total == 0 || ActiveSyncDialog || !frmLogin || !frmLogin->acSetTarnelChannelList()) return;
+  // Ticked files of 0k (an empty channel file) are a sync as well.
+  if (!any || ActiveSyncDialog || !frmLogin || !frmLogin->acSetTarnelChannelList()) return;
 
   Hide();
   TfrmSyncStatus::Services services = SyncServices;

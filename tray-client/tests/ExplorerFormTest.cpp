@@ -7,6 +7,8 @@
 #include "tray-client/LoginForm.h"
 #include "tray-client/MainForm.h"
 #include "tray-client/Startup.h"
+#include "tray-client/SyncListUnit.h"
+#include "tray-client/TarnelForm.h"
 #include "tray-client/UpDownForm.h"
 #include "tray-client/tests/PlayerTestSupport.h"
 
@@ -420,6 +422,24 @@ TEST_F(ExplorerFormTest, PcPanelBrowsesTheDesktopAndDeletesFiles) {
   OpenPc("folder");
   ASSERT_TRUE(my().tbtnUpDir.UserClick());
   EXPECT_EQ(my().ShellListView.Folder(), common::PathToUtf8(Desktop()));
+}
+
+TEST_F(ExplorerFormTest, TwoChannelRowsOfOneCaptionKeepTheirItemSelected) {
+  TSyncItem& item = SyncComponent->Items().Add();
+  item.DnFileName = "news.sa3";
+  TSyncItem& other = SyncComponent->Items().Add();
+  other.DnFileName = "talk.sa3";
+  other.IsSelected = true;
+  auto& rows = my().lvSyncList;
+  rows.AddItem({"news.sa3", {kRowLocal, "3k", "C:/LocalSync/a/news.sa3"}, true});
+  rows.AddItem({"news.sa3", {kRowLocal, "2k", "C:/LocalSync/b/news.sa3"}, false});
+  my().aliSyncRefreshExecute();
+  EXPECT_TRUE(item.IsSelected) << "the ticked row counts, not the later one";
+  EXPECT_TRUE(other.IsSelected) << "an item without a row keeps its flag";
+  EXPECT_EQ(my().lbSelFileSize.Caption(), "3k");
+  rows.SetChecked(0, false);
+  my().aliSyncRefreshExecute();
+  EXPECT_FALSE(item.IsSelected);
 }
 
 }  // namespace

@@ -208,6 +208,16 @@ TEST_F(SyncDialogTest, RemoteRowsAreFetchedCheckedWrittenToThePlayerAndReported)
   EXPECT_FALSE(Item("weather0101.sa3").IsSyncEnd);
 }
 
+TEST_F(SyncDialogTest, TickedRowsOfNoSizeAreASyncToo) {
+  StartLoggedIn();
+  Tick("empty.sa3");
+  EXPECT_EQ(frmExplorer->lbSelFileSize.Caption(), "0k");
+  Sync();
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_NE(Log().find("sync=빈 채널/3/ "), std::string::npos) << "asked of the service, not passed over: " << Log();
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"empty.mp3"}));
+}
+
 TEST_F(SyncDialogTest, OnlyLocalRowsSkipTheFetchAndCloseAfterTheLastRow) {
   StartLoggedIn();
   const fs::path localSync = Environment().programFolder / "LocalSync";
