@@ -136,7 +136,10 @@ void CSkinIconMenuButton::OnLButtonDown(SkinMouseContext& context, int, int) {
   const int h = rect.Height();
   auto dropDown = std::make_unique<CSkinDropDown>(*this);
   dropDown->rect.left = rect.left - side.width;
-  dropDown->rect.top = n <= 1 ? rect.top + 2 : rect.top - (n - 1) * h + 2;
+  // n cells of h stack upwards; a stack taller than the coordinate range
+  // ends at its edge.
+  const std::int64_t top = n <= 1 ? std::int64_t{rect.top} + 2 : std::int64_t{rect.top} - std::int64_t{n - 1} * h + 2;
+  dropDown->rect.top = static_cast<std::int32_t>(std::clamp<std::int64_t>(top, kMinCoordinate, kMaxCoordinate));
   dropDown->rect.right = rect.right;
   dropDown->rect.bottom = rect.bottom + 2;
   dropDown->cellRect = {0, 0, button.width, button.height};

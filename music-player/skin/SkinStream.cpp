@@ -1,5 +1,6 @@
 #include "music-player/skin/SkinStream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/ByteOrder.h"
@@ -75,11 +76,14 @@ std::uint32_t SkinStream::ReadU32() {
 }
 
 SkinRect SkinStream::ReadRect() {
+  // Window coordinates are 16-bit on the platform; a value outside that range
+  // is held at its edge, so widths, heights and moves never overflow.
+  const auto coordinate = [this] { return std::clamp<std::int32_t>(ReadS32(), kMinCoordinate, kMaxCoordinate); };
   SkinRect r;
-  r.left = ReadS32();
-  r.top = ReadS32();
-  r.right = ReadS32();
-  r.bottom = ReadS32();
+  r.left = coordinate();
+  r.top = coordinate();
+  r.right = coordinate();
+  r.bottom = coordinate();
   return r;
 }
 

@@ -16,6 +16,11 @@ namespace vantu {
 class CSkin;
 
 // A rectangle in window client pixels: left, top, right, bottom.
+// The range a skin's coordinates are held to when read (the platform's
+// window coordinates are 16-bit).
+inline constexpr std::int32_t kMinCoordinate = -32768;
+inline constexpr std::int32_t kMaxCoordinate = 32767;
+
 struct SkinRect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 

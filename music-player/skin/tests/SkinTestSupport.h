@@ -3,6 +3,7 @@
 // skins made with the skin builder's writer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -56,7 +57,8 @@ class TestWindow : public SkinWindow {
   void ShowDropDown(CSkinDropDown* d) override {
     dropDown = d;
     if (d) {
-      dropCanvas.Reset(d->rect.Width(), d->rect.Height());
+      // A child window shows no more than its parent's face holds.
+      dropCanvas.Reset(std::min(d->rect.Width(), canvas.Width()), std::min(d->rect.Height(), canvas.Height()));
       d->OnPaint(dropCanvas);
     }
   }
