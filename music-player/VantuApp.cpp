@@ -52,6 +52,9 @@ bool CVantuPlayerApp::Start(const std::string& commandLine) {
 
 int CVantuPlayerApp::LoadConfiguration(const std::string& configPath) {
   playlist_ = std::make_unique<CPlaylist>();
+  // Set before the playlist file is read: a file of more than 1000 entries
+  // says so at start-up too.
+  playlist_->ShowMessage = env_.showMessage;
   presets_ = std::make_unique<CEqPresetStore>(common::PathFromAnsi(env_.programFolder + "EqData.EQL"));
   auto useDefaults = [&] {
     settings_.SetFirstStartDefaults();

@@ -180,6 +180,24 @@ TEST_F(AppTest, OneUnwritableFileDoesNotLoseTheOthers) {
   EXPECT_EQ(app.PlaylistPath(), dir_.File("list.lirn"));
 }
 
+TEST_F(AppTest, APlaylistOverTheLimitSaysSoAtStartUp) {
+  const std::string list = dir_.File("PlayList.lirn");
+  WriteBytes(dir_.File("DruskConf.cnf"), Config(list, PlayerSettings{}));
+  std::vector<CPlaylistEntry> entries(1001);
+  std::vector<const CPlaylistEntry*> all;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    entries[i].name = entries[i].title = std::to_string(i);
+    entries[i].path = "c:\\" + entries[i].name;
+    all.push_back(&entries[i]);
+  }
+  WriteBytes(list, playlist_file::Encode(all));
+
+  CVantuPlayerApp app(Env(), settings_);
+  ASSERT_TRUE(app.Start(""));
+  EXPECT_EQ(app.Playlist().Count(), 1000);
+  EXPECT_EQ(messages_, std::vector<std::string>{"Max 1000 File"});
+}
+
 TEST(CommandLine, QuotesAndEmpty) {
   EXPECT_EQ(CommandLineFile("\"c:\\a b.mp3\""), "c:\\a b.mp3");
   EXPECT_EQ(CommandLineFile("c:\\a.mp3"), "c:\\a.mp3");

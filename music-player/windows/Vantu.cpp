@@ -53,7 +53,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     vantu::SystemShell shell(*registry);
     const std::string line = Ansi(commandLine);
     player.InitInstance(line, [&] {
-      player.Playlist().ShowMessage = [](const std::string& text) { gui::App().MessageBox(text, "Vantu"); };
       vantu::CVantuPlayerDlg dialog(player, shell, line);
       dialog.RunModal();
     });
