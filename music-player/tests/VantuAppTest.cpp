@@ -180,6 +180,27 @@ TEST_F(AppTest, OneUnwritableFileDoesNotLoseTheOthers) {
   EXPECT_EQ(app.PlaylistPath(), dir_.File("list.lirn"));
 }
 
+TEST_F(AppTest, TheConfigurationFileIsWrittenBackByteForByte) {
+  // Made by hand, not by Encode: a path with bytes above 0x7F and a settings
+  // block in which every byte differs from its neighbours.
+  const std::string list = dir_.File("\xEB\xAA\xA9\xEB\xA1\x9D.lirn");
+  std::vector<std::uint8_t> cnf(4);
+  common::StoreLE32(cnf.data(), static_cast<std::uint32_t>(list.size()));
+  cnf.insert(cnf.end(), list.begin(), list.end());
+  for (std::size_t i = 0; i < PlayerSettings::kSize; ++i) cnf.push_back(static_cast<std::uint8_t>(i * 37 + 11));
+  WriteBytes(dir_.File("DruskConf.cnf"), cnf);
+  CPlaylistEntry e{"a", "c:\\a.mp3", "a", false};
+  WriteBytes(list, playlist_file::Encode({&e}));
+
+  CVantuPlayerApp app(Env(), settings_);
+  ASSERT_TRUE(app.Start(""));
+  EXPECT_EQ(app.PlaylistPath(), list);
+  EXPECT_EQ(app.Playlist().Count(), 1);
+  app.ExitInstance();
+  EXPECT_EQ(ReadBytes(dir_.File("DruskConf.cnf")), cnf);
+  EXPECT_TRUE(messages_.empty());
+}
+
 TEST_F(AppTest, APlaylistOverTheLimitSaysSoAtStartUp) {
   const std::string list = dir_.File("PlayList.lirn");
   WriteBytes(dir_.File("DruskConf.cnf"), Config(list, PlayerSettings{}));
