@@ -286,6 +286,15 @@ TEST(Decoder, EachInputKeepsItsOwnRateAndChannels) {
   EXPECT_EQ(decoder.Info().sampleRate, 44100);
 }
 
+TEST(Decoder, AnEmptyBufferIsRefusedAndTheDecoderStaysUsable) {
+  Decoder decoder;
+  EXPECT_NE(decoder.OpenMemory({}), kXaSuccess);
+  const std::vector<std::uint8_t> none;
+  EXPECT_NE(decoder.OpenMemory(none), kXaSuccess);
+  ASSERT_EQ(decoder.OpenFile(common::PathFromAnsi(TestFile("tone3s.mp3"))), kXaSuccess);
+  EXPECT_EQ(decoder.Info().sampleRate, 44100);
+}
+
 TEST(Decoder, BandFactors) {
   EXPECT_DOUBLE_EQ(Decoder::BandFactor(0), 1.0);
   EXPECT_NEAR(20 * std::log10(Decoder::BandFactor(-128)), -12.0, 1e-9);

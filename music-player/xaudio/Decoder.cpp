@@ -89,6 +89,7 @@ struct MemorySource : Decoder::Source {
   long Read(void* buffer, std::size_t n) override {
     const std::size_t left = bytes.size() - static_cast<std::size_t>(position);
     n = std::min({n, left, std::size_t{1} << 20});
+    if (n == 0) return 0;  // at the end, or an empty input (no data pointer)
     std::memcpy(buffer, bytes.data() + position, n);
     position += static_cast<std::int64_t>(n);
     return static_cast<long>(n);
