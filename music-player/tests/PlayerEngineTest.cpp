@@ -198,6 +198,11 @@ TEST_F(PlayerEngineTest, DispatchHandsEachCodeItsParameterShape) {
   e.Dispatch(Record(78, {0, 2, 5, 0}));
   e.Dispatch(Record(78, {9, 2, 5, 0}));
   EXPECT_EQ(owner_.times, (std::vector<int>{125, 125}));
+  // The engine's time code past the hour shows every minute: 65:07.
+  const std::uint32_t code = xaudio::TimeCodeAt((65 * 60 + 7) * 1000 + 250);
+  e.Dispatch(Record(78, {static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(code >> 8),
+                         static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 24)}));
+  EXPECT_EQ(owner_.times.back(), 65 * 60 + 7);
 
   // Ready turns notifications on; input ready plays only with auto-play.
   e.Dispatch(Record(64, {}));

@@ -286,6 +286,28 @@ TEST(Decoder, EachInputKeepsItsOwnRateAndChannels) {
   EXPECT_EQ(decoder.Info().sampleRate, 44100);
 }
 
+TEST(TimeCode, MinutesCountPastTheHourAndHoldAtTheLargest) {
+  struct Shown {
+    unsigned hours, minutes, seconds, hundredths;
+    bool operator==(const Shown&) const = default;
+  };
+  auto at = [](std::int64_t ms) {
+    const std::uint32_t c = TimeCodeAt(ms);
+    return Shown{c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF, c >> 24};
+  };
+  EXPECT_EQ(at(0), (Shown{0, 0, 0, 0}));
+  EXPECT_EQ(at(-1), (Shown{0, 0, 0, 0}));
+  EXPECT_EQ(at(125'347), (Shown{0, 2, 5, 34}));
+  EXPECT_EQ(at(3'599'999), (Shown{0, 59, 59, 99}));
+  EXPECT_EQ(at(3'600'000), (Shown{1, 60, 0, 0}));
+  EXPECT_EQ(at((65 * 60 + 7) * 1000), (Shown{1, 65, 7, 0}));
+  EXPECT_EQ(at((255 * 60 + 59) * 1000 + 990), (Shown{4, 255, 59, 99}));
+  // Past what the minute byte holds the time stops rather than wrapping.
+  EXPECT_EQ(at(256 * 60 * 1000), (Shown{4, 255, 59, 99}));
+  EXPECT_EQ(at(10 * 3600 * 1000 + 1), (Shown{10, 255, 59, 99}));
+  EXPECT_EQ(at(INT64_MAX), (Shown{255, 255, 59, 99}));
+}
+
 TEST(Decoder, AnEmptyBufferIsRefusedAndTheDecoderStaysUsable) {
   Decoder decoder;
   EXPECT_NE(decoder.OpenMemory({}), kXaSuccess);

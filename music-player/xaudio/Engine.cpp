@@ -105,6 +105,18 @@ void Player::Run() {
   output.reset();
 }
 
+std::uint32_t TimeCodeAt(std::int64_t positionMs) {
+  // The player shows byte 1 x 60 + byte 2 seconds: byte 1 carries every
+  // minute, so a file over an hour keeps counting (70:05, not 10:05). A byte
+  // holds 255 minutes; later positions stay at the last time it can show.
+  constexpr std::int64_t kLastMs = (255 * 60 + 59) * 1000 + 990;
+  const std::int64_t ms = std::clamp<std::int64_t>(positionMs, 0, kLastMs);
+  const std::uint8_t t[4] = {static_cast<std::uint8_t>(std::min<std::int64_t>(positionMs / 3600000, 255)),
+                             static_cast<std::uint8_t>(ms / 60000), static_cast<std::uint8_t>(ms / 1000 % 60),
+                             static_cast<std::uint8_t>(ms / 10 % 100)};
+  return positionMs < 0 ? 0 : common::LoadLE32(t);
+}
+
 void Player::ReportPosition(bool force) {
   if (!notifications || !decoder.IsOpen()) return;
   const int rate = decoder.Info().sampleRate;
@@ -120,10 +132,7 @@ void Player::ReportPosition(bool force) {
   const int second = static_cast<int>(posMs / 1000);
   if (force || second != lastSecond) {
     lastSecond = second;
-    std::uint8_t t[4] = {static_cast<std::uint8_t>(std::min<std::int64_t>(posMs / 3600000, 255)),
-                         static_cast<std::uint8_t>(posMs / 60000 % 60), static_cast<std::uint8_t>(posMs / 1000 % 60),
-                         static_cast<std::uint8_t>(posMs / 10 % 100)};
-    Post(kNotifyTimeCode, common::LoadLE32(t));
+    Post(kNotifyTimeCode, TimeCodeAt(posMs));
   }
 }
 

@@ -33,7 +33,9 @@
 //   73 input state     byte 0: 0 an input is open and ready, 1 closed
 //   76 position        bytes 0-3 offset, 4-7 range (milliseconds of the
 //                      input; range 0 when the length is unknown)
-//   78 time code       byte 0 hours, 1 minutes, 2 seconds, 3 hundredths
+//   78 time code       byte 0 hours, 1 minutes in all (not within the
+//                      hour; at most 255), 2 seconds, 3 hundredths; past
+//                      255 minutes it holds at 255:59.99 (TimeCodeAt)
 //   81 stream          byte 0 MPEG version (1, 2, 3 = 2.5), byte 1 layer,
 //                      bytes 2-3 bit rate in kbit/s, bytes 4-5 sample rate Hz
 #pragma once
@@ -93,6 +95,10 @@ enum Error : int {
   kXaUnknownCommand = -10,
   kXaVersionMismatch = -11,
 };
+
+// The time code of notification 78 for a position in milliseconds: the
+// four bytes, byte 0 first, as the low 32 bits. Negative positions give 0.
+std::uint32_t TimeCodeAt(std::int64_t positionMs);
 
 // API version word: major in bits 16-23, minor in bits 8-15.
 constexpr std::uint32_t kApiVersion = (3u << 16) | (2u << 8);
