@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 
 #include "common/File.h"
@@ -148,6 +149,26 @@ TEST(SkinReader, ColoursTakeTheLowByteOfEachWord) {
   ASSERT_NE(field, nullptr);
   EXPECT_EQ(field->textColor, Rgb(255, 0, 128));
   EXPECT_EQ(field->backColor, Rgb(1, 2, 3));
+}
+
+TEST(SkinReader, CoordinatesOutsideTheSixteenBitRangeAreHeldAtItsEdges) {
+  SkinWriter w = FrameOne();
+  w.PushButton(101, {INT32_MIN, -32769, 32768, INT32_MAX}, Picture(4, 4, 2), Picture(4, 4, 3));
+  w.PushButton(102, {-32768, -1, 32767, 0}, Picture(4, 4, 2), Picture(4, 4, 3));  // the edges themselves
+  w.PushButton(103, {-70000, 100000, 5, 6}, Picture(4, 4, 2), Picture(4, 4, 3));
+  LoadedSkin s(w.bytes());
+  ASSERT_EQ(s.loaded, 1);
+  auto rectOf = [&](int id) {
+    const CSkinElement* e = FindElement(s.frame(1), id);
+    return e ? e->rect : SkinRect{1, 1, 1, 1};
+  };
+  EXPECT_EQ(rectOf(101), (SkinRect{-32768, -32768, 32767, 32767}));
+  EXPECT_EQ(rectOf(101).Width(), 65535);
+  EXPECT_EQ(rectOf(102), (SkinRect{-32768, -1, 32767, 0}));
+  EXPECT_EQ(rectOf(103), (SkinRect{-32768, 32767, 5, 6}));
+  EXPECT_EQ(rectOf(103).Height(), 6 - 32767);
+  // The elements after them are read in step: nothing was skipped.
+  EXPECT_TRUE(s.messages.empty());
 }
 
 TEST(SkinReader, LookupsCheckTheKind) {
