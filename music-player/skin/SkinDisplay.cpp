@@ -1,6 +1,7 @@
 #include "music-player/skin/SkinDisplay.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "music-player/skin/Skin.h"
@@ -154,11 +155,21 @@ void CSkinIconMenuButton::DeleteDropDown() { dropDown_.reset(); }
 
 void CSkinDropDown::OnPaint(gui::Canvas& canvas) const {
   CopyImage(canvas, sideRect, owner_.side);
-  const int cell = cellRect.Height();
+  const std::int64_t cell = cellRect.Height();
+  if (cell <= 0) return;
   const int width = rect.Width() - 2 * sideRect.Width() + 3;
-  for (int i = 0; i < count && i < static_cast<int>(owner_.items.size()); ++i) {
+  // Cells stack downwards from the top; the first one that starts below the
+  // window (which never passes the coordinate range) ends the painting, so a
+  // long list of tall cells neither overflows nor walks the hidden items.
+  const std::int64_t visible =
+      std::min<std::int64_t>({rect.Height(), canvas.Height(), std::int64_t{kMaxCoordinate} + 1});
+  const int items = std::min(count, static_cast<int>(owner_.items.size()));
+  for (int i = 0; i < items; ++i) {
+    const std::int64_t top = i * cell;
+    if (top >= visible) break;
     const auto& item = owner_.items[static_cast<std::size_t>(i)];
-    const SkinRect target{sideRect.Width(), i * cell, sideRect.Width() + width, i * cell + cell};
+    const SkinRect target{sideRect.Width(), static_cast<std::int32_t>(top), sideRect.Width() + width,
+                          static_cast<std::int32_t>(std::min<std::int64_t>(top + cell, INT32_MAX))};
     StretchWhole(canvas, target, i == highlighted ? item.highlighted : item.image);
   }
 }

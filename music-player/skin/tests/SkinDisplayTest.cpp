@@ -178,5 +178,40 @@ TEST_F(IconMenu, NoItemsNoDropDown) {
   EXPECT_EQ(win.dropDown, nullptr);
 }
 
+// A skin under 1 MB can hold tens of thousands of items and a button picture
+// taller than any window: the stack's top and the cells' places must not
+// overflow, and only the cells that show are painted.
+TEST(IconMenuStack, AVeryTallStackEndsAtTheCoordinateRangeAndPaintsWhatShows) {
+  constexpr int kItems = 32770;   // (items - 1) x the button's height passes 2^31
+  constexpr int kCell = 1 << 17;  // item 32768 starts at 2^32, which wraps to 0 in 32 bits
+  std::vector<skinbuilder::MenuItem> items(kItems, skinbuilder::MenuItem{622, {}, {}});
+  items[0] = {621, Solid(2, 2, Rgb(0, 200, 0)), Solid(2, 2, Rgb(0, 210, 0))};
+  items[32768] = {623, Solid(2, 2, Rgb(200, 0, 0)), Solid(2, 2, Rgb(210, 0, 0))};
+  SkinWriter w;
+  w.Frame(1, {0, 0, 100, 100}, Solid(100, 100, 0));
+  w.IconMenuButton(11, {40, -32768, 50, 32767}, Solid(1, kCell, Rgb(9, 9, 9)), Solid(1, 1, Rgb(8, 8, 8)),
+                   Solid(3, 40, Rgb(7, 7, 7)), items);
+  ASSERT_LT(w.bytes().size(), 1u << 20);
+  LoadedSkin skin(w.bytes());
+  auto* button = FindElementAs<CSkinIconMenuButton>(skin.frame(1), 11);
+  ASSERT_NE(button, nullptr);
+  ASSERT_EQ(button->rect.Height(), 65535);
+
+  TestWindow win(skin.settings);
+  win.Press(*button, 45, 0);
+  CSkinDropDown* d = win.dropDown;
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->rect, (SkinRect{37, -32768, 50, 32769}));
+  EXPECT_EQ(d->highlighted, kItems - 1);
+  ASSERT_EQ(win.dropCanvas.Height(), 200);
+  // The first cell fills what shows; no later item is drawn over it.
+  EXPECT_TRUE(IsFilled(win.dropCanvas, {3, 0, 13, 200}, Rgb(0, 200, 0)));
+  d->OnMouseMove(win, 5, 199);
+  EXPECT_EQ(d->highlighted, 0);
+  EXPECT_TRUE(IsFilled(win.dropCanvas, {3, 0, 13, 200}, Rgb(0, 210, 0)));
+  d->OnLButtonDown(win);
+  EXPECT_EQ(win.commands, (std::vector<std::pair<std::uint32_t, std::int32_t>>{{621, 0}}));
+}
+
 }  // namespace
 }  // namespace vantu
