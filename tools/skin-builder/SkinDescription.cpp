@@ -151,11 +151,14 @@ class Builder {
     return v;
   }
 
-  std::int32_t Int(const std::string& key) {
-    const long long v = ParseInt(key, Text(key));
+  // A 32-bit signed value; never cut to fit.
+  static std::int32_t ParseInt32(const std::string& key, std::string_view text) {
+    const long long v = ParseInt(key, text);
     if (v < INT32_MIN || v > INT32_MAX) throw LineError{key + ": out of range"};
     return static_cast<std::int32_t>(v);
   }
+
+  std::int32_t Int(const std::string& key) { return ParseInt32(key, Text(key)); }
 
   std::uint32_t Unsigned(const std::string& key) {
     const long long v = ParseInt(key, Text(key));
@@ -167,10 +170,10 @@ class Builder {
     const auto parts = Split(Text(key), ',');
     if (parts.size() != 4) throw LineError{key + ": left,top,right,bottom expected"};
     SkinRect r;
-    r.left = static_cast<std::int32_t>(ParseInt(key, parts[0]));
-    r.top = static_cast<std::int32_t>(ParseInt(key, parts[1]));
-    r.right = static_cast<std::int32_t>(ParseInt(key, parts[2]));
-    r.bottom = static_cast<std::int32_t>(ParseInt(key, parts[3]));
+    r.left = ParseInt32(key, parts[0]);
+    r.top = ParseInt32(key, parts[1]);
+    r.right = ParseInt32(key, parts[2]);
+    r.bottom = ParseInt32(key, parts[3]);
     return r;
   }
 
@@ -211,7 +214,7 @@ class Builder {
     const std::string from = item.substr(open + 1, dots - open - 1);
     const std::string to = item.substr(dots + 2, close - dots - 2);
     const long long a = ParseInt("range", from), b = ParseInt("range", to);
-    if (b < a || b - a > 1000) throw LineError{"bad range in " + item};
+    if (a < 0 || b < a || b - a > 1000) throw LineError{"bad range in " + item};
     std::vector<std::string> out;
     for (long long i = a; i <= b; ++i) {
       std::string n = std::to_string(i);
@@ -243,7 +246,7 @@ class Builder {
       const auto parts = Split(item, ':');
       if (parts.size() != 3) throw LineError{"items: action:image:highlighted expected"};
       MenuItem m;
-      m.action = static_cast<std::int32_t>(ParseInt("items", parts[0]));
+      m.action = ParseInt32("items", parts[0]);
       m.image = Load(parts[1]);
       m.highlighted = Load(parts[2]);
       out.push_back(std::move(m));

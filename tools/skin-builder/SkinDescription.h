@@ -24,7 +24,8 @@
 // Every element kind also takes `anchor=N`, `hidden` and `no-mouse`.
 // Rectangles are `left,top,right,bottom`; colours `#rrggbb`; picture lists
 // are comma-separated file names of the image folder, where `name{00..27}.bmp`
-// stands for the numbered run. Text is UTF-8 (face names are written in code
+// stands for the numbered run (from 0 up, at most 1001 names). Numbers are
+// 32-bit; a value outside that range is an error, never cut to fit. Text is UTF-8 (face names are written in code
 // page 949); `#` starts a comment line; a trailing `\` joins the next line to it (its
 // leading blanks dropped).
 #pragma once
