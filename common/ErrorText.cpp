@@ -106,14 +106,6 @@ std::string_view ErrorSentence(PlayerError code) {
     case PlayerError::kNotConnected:
       // The program's own two lines for a player that cannot be opened.
       return "디바이스가 연결되지 않았거나\n다른 어플리케이션이 사용중 입니다.";
-    case PlayerError::kNoAnswer:
-      return "플레이어가 명령에 응답하지 않습니다. 플레이어를 다시 연결한 뒤 다시 시도해 주세요.";
-    case PlayerError::kTransferCut:
-      return "플레이어와 파일을 주고받던 중 연결이 끊어졌습니다. 연결을 확인한 뒤 다시 시도해 주세요.";
-    case PlayerError::kNoRoom:
-      return "플레이어의 남은 공간이 부족합니다. 플레이어에서 파일을 지워 공간을 만든 뒤 다시 시도해 주세요.";
-    case PlayerError::kBadData:
-      return "플레이어에서 읽은 내용이 올바르지 않습니다. 플레이어를 다시 연결한 뒤 다시 시도해 주세요.";
   }
   return {};
 }

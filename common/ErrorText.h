@@ -65,14 +65,11 @@ enum class TextError {
   kNotUtf8 = 5,       // bytes that are not UTF-8
 };
 
-// Failures of the player link as the windows word them where no fixed text
-// of their own applies (player-link, the transfer threads).
+// Failures of the player as the windows word them where no fixed text of
+// their own applies. Every other player failure a window shows has its own
+// fixed text, and the transfer threads report no cause a text could name.
 enum class PlayerError {
   kNotConnected = 1,  // the control device does not open: absent, off, or held by another program
-  kNoAnswer = 2,      // a command was refused or not answered
-  kTransferCut = 3,   // a block moved short in the middle of a transfer
-  kNoRoom = 4,        // the file does not fit into the free memory
-  kBadData = 5,       // a header or directory block without its tag
 };
 
 // Failures of the registry (platform/Registry).

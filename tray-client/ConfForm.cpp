@@ -133,8 +133,13 @@ void TfrmConfig::LoadConfig() {
   } else {
     Report("", loaded.error());
   }
-  ServerName = FromAnsi(ini.ReadString("SERVERINFO", "SERVERNAME", ""));
+  ServerNameBytes = ini.ReadString("SERVERINFO", "SERVERNAME", "");
+  ServerName = FromAnsi(ServerNameBytes);
   cbSelServer.SetText(ServerName);
+  // Two zone names may read alike; the bytes tell them apart.
+  for (std::size_t i = 0; i < ZoneNameBytes.size() && i < cbSelServer.Items().size(); ++i) {
+    if (ZoneNameBytes[i] == ServerNameBytes) cbSelServer.SetItemIndex(static_cast<int>(i));
+  }
   edtUserID.SetText(FromAnsi(ini.ReadString("USERINFO", "USERID", "")));
   // A PASSWD that is not hexadecimal loads as an empty password; the keys
   // after it still load.
@@ -148,13 +153,27 @@ void TfrmConfig::LoadConfig() {
   cbAutoOverwrite.SetChecked(ini.ReadBool("SYNCOPTION", "AUTOOVERWRITE", false));
 }
 
+std::string TfrmConfig::ServerNameToSave() const {
+  // A zone of the service's list keeps the service's own bytes, and the
+  // stored name, unchanged, its stored bytes: a name that is not valid code
+  // page 949 would otherwise come back with "?" and no longer be found.
+  const int index = cbSelServer.ItemIndex();
+  if (index >= 0 && static_cast<std::size_t>(index) < ZoneNameBytes.size() &&
+      static_cast<std::size_t>(index) < cbSelServer.Items().size() &&
+      cbSelServer.Text() == cbSelServer.Items()[static_cast<std::size_t>(index)]) {
+    return ZoneNameBytes[static_cast<std::size_t>(index)];
+  }
+  if (cbSelServer.Text() == ServerName) return ServerNameBytes;
+  return ToAnsi(cbSelServer.Text());
+}
+
 void TfrmConfig::SaveConfig() {
   const OrvelEnvironment& env = Environment();
   const common::Path path = SettingsFilePath();
   // Other sections and keys of the file stay as they are.
   auto loaded = platform::IniFile::Load(path);
   platform::IniFile ini = loaded ? std::move(*loaded) : platform::IniFile{};
-  ini.WriteString("SERVERINFO", "SERVERNAME", ToAnsi(cbSelServer.Text()));
+  ini.WriteString("SERVERINFO", "SERVERNAME", ServerNameToSave());
   if (cbAutoLogin.Checked()) {
     ini.WriteString("USERINFO", "USERID", ToAnsi(edtUserID.Text()));
     ini.WriteString("USERINFO", "PASSWD", ScrambleString(ToAnsi(edtPasswd.Text()), kScrambleKey));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/IniFile.h"
 #include "platform/gui/Button.h"
@@ -30,6 +31,12 @@ class TfrmConfig : public gui::Form {
 
   // Public fields other forms read and write.
   std::string ServerName;
+  // The zone's name as SERVERNAME stores it and the service sent it (code
+  // page 949 bytes, which need not be valid); ServerName is its text for
+  // display.
+  std::string ServerNameBytes;
+  // The service's bytes of each zone name in cbSelServer, in its order.
+  std::vector<std::string> ZoneNameBytes;
   std::string LoginURL;
   std::string ContentServerAddress;
   std::string ContentServerPort;
@@ -58,6 +65,8 @@ class TfrmConfig : public gui::Form {
 
   void LoadConfig();
   void SaveConfig();
+  // The bytes SERVERNAME gets for the zone cbSelServer shows.
+  std::string ServerNameToSave() const;
   // Adds (add) or removes the autostart value; the program path is stored
   // in quotes. It goes under HKLM, or under HKCU where HKLM cannot be
   // written; removing looks in both and writes only where it is.

@@ -189,23 +189,28 @@ bool TfrmLogin::acGetZoneInfo() {
 
   lvZone.Clear();
   config_.cbSelServer.ClearItems();
-  for (std::size_t i = 0; i < list->zones.size(); ++i) {
-    const service::ZoneRecord& zone = list->zones[i];
+  config_.ZoneNameBytes.clear();
+  zones_ = std::move(list->zones);
+  // The texts are for display; the zone's own bytes pick the stored zone,
+  // go back to SERVERNAME and make the addresses.
+  for (std::size_t i = 0; i < zones_.size(); ++i) {
+    const service::ZoneRecord& zone = zones_[i];
     const std::string name = common::Cp949ToUtf8Lossy(zone.name);
     lvZone.AddItem({name,
                     {common::Cp949ToUtf8Lossy(zone.host), common::Cp949ToUtf8Lossy(zone.contentAddress),
                      common::Cp949ToUtf8Lossy(zone.contentPort)}});
     config_.cbSelServer.AddItem(name);
-    if (name == config_.ServerName) SelectZone(static_cast<int>(i), zone);
+    config_.ZoneNameBytes.push_back(zone.name);
+    if (zone.name == config_.ServerNameBytes) SelectZone(static_cast<int>(i), zone);
   }
   return list->complete;
 }
 
 void TfrmLogin::SelectZone(int index, const service::ZoneRecord& zone) {
   config_.cbSelServer.SetItemIndex(index);
-  config_.LoginURL = service::LoginUrl(tls_, common::Cp949ToUtf8Lossy(zone.host));
-  config_.ContentServerAddress = common::Cp949ToUtf8Lossy(zone.contentAddress);
-  config_.ContentServerPort = common::Cp949ToUtf8Lossy(zone.contentPort);
+  config_.LoginURL = service::LoginUrl(tls_, zone.host);
+  config_.ContentServerAddress = zone.contentAddress;
+  config_.ContentServerPort = zone.contentPort;
   selectedZone_ = common::Cp949ToUtf8Lossy(zone.name);
   lbZoneName.SetCaption(selectedZone_ + " 로그인");
 }
@@ -382,14 +387,7 @@ void TfrmLogin::btnZoneViewClick() {
 void TfrmLogin::lvZoneClick() {
   const int index = lvZone.SelectedIndex();
   if (index < 0) return;
-  const gui::ListItem& row = lvZone.Item(index);
-  auto sub = [&](std::size_t i) { return i < row.subItems.size() ? row.subItems[i] : std::string(); };
-  config_.cbSelServer.SetItemIndex(index);
-  config_.LoginURL = service::LoginUrl(tls_, sub(0));
-  config_.ContentServerAddress = sub(1);
-  config_.ContentServerPort = sub(2);
-  selectedZone_ = row.caption;
-  lbZoneName.SetCaption(row.caption + " 로그인");
+  if (static_cast<std::size_t>(index) < zones_.size()) SelectZone(index, zones_[static_cast<std::size_t>(index)]);
 }
 
 void TfrmLogin::tmrLoginTimer() { host_.ShowLoginState(LoginState == 1); }

@@ -51,7 +51,8 @@ inline constexpr const char* kPartnerZoneName = "Teska넷";
 // The configuration form's public fields and controls that the login form
 // reads and writes.
 struct ConfigLinks {
-  std::string& ServerName;
+  std::string& ServerNameBytes;
+  std::vector<std::string>& ZoneNameBytes;
   std::string& LoginURL;
   std::string& ContentServerAddress;
   std::string& ContentServerPort;
@@ -169,6 +170,8 @@ class TfrmLogin : public gui::Form {
   Services services_;
   std::unique_ptr<platform::http::HttpClient> http_;
   std::string selectedZone_;
+  // The zones of the last list as the service sent them, in lvZone's order.
+  std::vector<service::ZoneRecord> zones_;
   bool tls_ = false;
 };
 

@@ -22,9 +22,9 @@ class OrvelLoginHost : public LoginHost {
   ConfigLinks& Config() override {
     if (!links_) {
       TfrmConfig& c = *frmConfig;
-      links_ = std::make_unique<ConfigLinks>(ConfigLinks{c.ServerName, c.LoginURL, c.ContentServerAddress,
-                                                         c.ContentServerPort, c.cbSelServer, c.edtUserID,
-                                                         c.edtPasswd, c.cbAutoLogin, c.cbLocalOnly});
+      links_ = std::make_unique<ConfigLinks>(ConfigLinks{c.ServerNameBytes, c.ZoneNameBytes, c.LoginURL,
+                                                         c.ContentServerAddress, c.ContentServerPort, c.cbSelServer,
+                                                         c.edtUserID, c.edtPasswd, c.cbAutoLogin, c.cbLocalOnly});
     }
     return *links_;
   }

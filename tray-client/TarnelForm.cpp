@@ -319,7 +319,18 @@ std::intptr_t TfrmSyncStatus::NextRow() {
   if (row->kind == kRowLocal) {
     path = common::PathFromUtf8(row->path);
   } else if (row->kind == kRowRemote) {
-    path = localSync_ / common::PathFromUtf8(content::ChangeFileExt(row->caption, content::kChannelFileExtension));
+    // The caption is the service's file name: it names a file of LocalSync
+    // or none at all, never one elsewhere (that file would be written to
+    // the player and then deleted).
+    const std::string name = content::ChangeFileExt(row->caption, content::kChannelFileExtension);
+    const auto wide = common::Utf8ToUtf16(name);
+    const auto local = wide ? content::LocalSyncFilePath(localSync_, std::u16string_view(*wide))
+                            : common::Result<common::Path>(wide.error());
+    if (!local) {
+      gui::App().Send(*this, kWmNextSyncRow);
+      return 0;
+    }
+    path = *local;
   }
   WriteSyncedFileToDevice(path);
   return 0;

@@ -170,7 +170,7 @@ bool TfrmUpDown::StepToPlayer(const std::string& line) {
   const std::string name = PlayerNameFor(line);
   const std::string fileName = FileNameOf(name);
   replacing_.reset();
-  if (std::find(PlayerFiles.begin(), PlayerFiles.end(), fileName) != PlayerFiles.end()) {
+  if (OnPlayer(fileName)) {
     if (gui::App().MessageBox(fileName + " 파일이 존재합니다. 덮어쓰시겠습니까?", "파일 덮어쓰기",
                               gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) != gui::ModalResult::kOk) {
       return false;
@@ -183,6 +183,18 @@ bool TfrmUpDown::StepToPlayer(const std::string& line) {
   if (replacing_) replacing_->size = size;
   SetStatus("파일 준비중 입니다.");
   return device_.StartWriteThread(*messages_, path, Utf16(name), kWmUpDnProgress);
+}
+
+bool TfrmUpDown::OnPlayer(const std::string& fileName) {
+  // The player as it is now: the list shown when the dialog opened may be
+  // stale (the player changed or was swapped meanwhile). When the read
+  // gives nothing (an empty player or no answer), the shown list decides.
+  std::vector<DeviceEntry> entries;
+  if (device_.ReadDirectoryEntries(entries)) {
+    const std::u16string name = Utf16(fileName);
+    return std::any_of(entries.begin(), entries.end(), [&](const DeviceEntry& entry) { return entry.name == name; });
+  }
+  return std::find(PlayerFiles.begin(), PlayerFiles.end(), fileName) != PlayerFiles.end();
 }
 
 void TfrmUpDown::RemoveReplacedEntries() {

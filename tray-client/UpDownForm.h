@@ -70,7 +70,8 @@ class TfrmUpDown : public gui::Form {
   // folder separator.
   std::string TargetFolder;
   // Direction 1: the file names the player list showed when the dialog
-  // was opened (the overwrite question looks there).
+  // was opened. The overwrite question reads the player's directory afresh
+  // before each file and looks here only when that read gives nothing.
   std::vector<std::string> PlayerFiles;
 
   // The index of the file being handled.
@@ -84,6 +85,8 @@ class TfrmUpDown : public gui::Form {
   std::intptr_t Progress(std::uintptr_t what, std::intptr_t percent);
   bool StepToPc(std::string& line);
   bool StepToPlayer(const std::string& line);
+  // Whether the player holds a file of that name.
+  bool OnPlayer(const std::string& fileName);
   // After an agreed overwrite: the entries of that name but the new one go.
   void RemoveReplacedEntries();
   void Finish();

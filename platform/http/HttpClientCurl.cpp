@@ -40,16 +40,14 @@ class CurlHttpClient final : public HttpClient {
   common::Result<std::string> Get(const std::string& url, std::stop_token cancel) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
-    const auto deadline = Clock::now() + options_.totalTimeout;
     return CollectBody(url, options_.maxBodyBytes,
-                       [&](const BodySink& sink) { return Transfer(url, cancel, deadline, sink); });
+                       [&](const BodySink& sink) { return Transfer(url, cancel, options_.totalTimeout, sink); });
   }
 
   common::Result<void> GetStream(const std::string& url, const BodySink& sink, std::stop_token cancel,
                                  std::chrono::milliseconds totalTimeout) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
-    const auto deadline = Clock::now() + totalTimeout;
     // libcurl hands over the body of an error status too: it never reaches
     // the caller's sink, and the transfer ends with the status's error.
     bool checked = false;
@@ -63,7 +61,7 @@ class CurlHttpClient final : public HttpClient {
       }
       return errorStatus || sink(piece);
     };
-    return Transfer(url, cancel, deadline, filtered);
+    return Transfer(url, cancel, totalTimeout, filtered);
   }
 
  private:
@@ -113,9 +111,10 @@ class CurlHttpClient final : public HttpClient {
   };
 
   // GET `url`, the body handed to `sink` piece by piece; ends with kTimeout
-  // at `deadline` and with kCancelled once `cancel` is requested.
-  common::Result<void> Transfer(const std::string& url, std::stop_token cancel, Clock::time_point deadline,
+  // once `allowed` has passed and with kCancelled once `cancel` is requested.
+  common::Result<void> Transfer(const std::string& url, std::stop_token cancel, std::chrono::milliseconds allowed,
                                 const BodySink& sink) {
+    const auto deadline = Clock::now() + allowed;
     if (handle_ == nullptr || multi_ == nullptr) {
       return MakeHttpError(HttpError::kTransfer, url, "libcurl 초기화 실패");
     }
@@ -184,7 +183,7 @@ class CurlHttpClient final : public HttpClient {
     if (end == End::kCancelled) return MakeHttpError(HttpError::kCancelled, url, "");
     if (end == End::kDeadline) {
       return MakeHttpError(HttpError::kTimeout, url,
-                           "전체 제한 시간 " + std::to_string(options_.totalTimeout.count()) + "ms 초과");
+                           "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
     }
     if (code != CURLE_OK) return Failure(url, code, transfer);
 

@@ -172,9 +172,8 @@ class WinInetHttpClient final : public HttpClient {
   common::Result<std::string> Get(const std::string& url, std::stop_token cancel) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
-    const auto deadline = std::chrono::steady_clock::now() + options_.totalTimeout;
     return CollectBody(url, options_.maxBodyBytes,
-                       [&](const BodySink& sink) { return Transfer(url, cancel, deadline, sink); });
+                       [&](const BodySink& sink) { return Transfer(url, cancel, options_.totalTimeout, sink); });
   }
 
   // The status is read before the body, so an error status never reaches
@@ -183,15 +182,16 @@ class WinInetHttpClient final : public HttpClient {
                                  std::chrono::milliseconds totalTimeout) override {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return MakeHttpError(HttpError::kBusy, url, "");
-    return Transfer(url, cancel, std::chrono::steady_clock::now() + totalTimeout, sink);
+    return Transfer(url, cancel, totalTimeout, sink);
   }
 
  private:
   // GET `url`, the body handed to `sink` piece by piece as it arrives; ends
-  // with kTimeout at `deadline` and with kCancelled once `cancel` is
-  // requested, also while a WinINet call blocks.
-  common::Result<void> Transfer(const std::string& url, std::stop_token cancel,
-                                std::chrono::steady_clock::time_point deadline, const BodySink& sink) {
+  // with kTimeout once `allowed` has passed and with kCancelled once
+  // `cancel` is requested, also while a WinINet call blocks.
+  common::Result<void> Transfer(const std::string& url, std::stop_token cancel, std::chrono::milliseconds allowed,
+                                const BodySink& sink) {
+    const auto deadline = std::chrono::steady_clock::now() + allowed;
     if (session_ == nullptr) return Failure(url, GetLastError());
     if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
     const bool https = StartsWith(url, "https://");
@@ -227,7 +227,7 @@ class WinInetHttpClient final : public HttpClient {
           return MakeHttpError(HttpError::kCancelled, url, "");
         case RequestWatch::Reason::kDeadline:
           return MakeHttpError(HttpError::kTimeout, url,
-                               "전체 제한 시간 " + std::to_string(options_.totalTimeout.count()) + "ms 초과");
+                               "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
         case RequestWatch::Reason::kNone: break;
       }
       const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options_.readTimeout.count());

@@ -22,7 +22,10 @@
 //   /fake/log    one line per service request: path, command, decoded
 //                values (UTF-8, the password left out), whether the
 //                session cookie came along and the client's port (a new
-//                one for every connection)
+//                one for every connection); /fake/log?raw=1 gives the
+//                values as the bytes that came, not decoded
+//   /fake/zone?number=N&name=X&host=H&content=A&port=P  adds a zone record
+//                of these bytes (percent-encoded in the query) to the list
 //   /fake/content-fault?mode=M[&file=NAME][&count=N][&text=T]
 //                spoils the content side's next N answers (0: all until
 //                changed; default 1) that concern NAME (default: any file):
@@ -143,14 +146,25 @@ class FakeService {
       res.status = 400;
       res.set_content("unknown mode\n", "text/plain");
     });
-    server.Get("/fake/log", [this](const httplib::Request&, httplib::Response& res) {
+    server.Get("/fake/log", [this](const httplib::Request& req, httplib::Response& res) {
       std::lock_guard lock(mutex_);
-      res.set_content(log_, "text/plain; charset=utf-8");
+      if (req.get_param_value("raw") == "1") {
+        res.set_content(rawLog_, "application/octet-stream");
+      } else {
+        res.set_content(log_, "text/plain; charset=utf-8");
+      }
+    });
+    server.Get("/fake/zone", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      data_.zones.push_back({req.get_param_value("number"), req.get_param_value("name"), req.get_param_value("host"),
+                             req.get_param_value("content"), req.get_param_value("port")});
+      res.set_content("ok\n", "text/plain");
     });
     server.Get("/fake/reset", [this](const httplib::Request&, httplib::Response& res) {
       std::lock_guard lock(mutex_);
       data_ = initial_;
       log_.clear();
+      rawLog_.clear();
       sessions_.clear();
       prepared_.clear();
       fault_ = Fault::kNone;
@@ -219,14 +233,17 @@ class FakeService {
 
   void Log(const httplib::Request& req) {
     std::string line = req.path;
+    std::string raw = req.path;
     for (const char* key : {"command", "commend", "userid", "sync", "down", "name"}) {
       if (req.has_param(key)) {
         line += std::string(" ") + key + "=" + common::Cp949ToUtf8Lossy(req.get_param_value(key));
+        raw += std::string(" ") + key + "=" + req.get_param_value(key);
       }
     }
-    line += std::string(" cookie=") + (SessionUser(req).empty() ? "no" : "yes");
-    line += " peer=" + std::to_string(req.remote_port);
-    log_ += line + "\n";
+    const std::string rest = std::string(" cookie=") + (SessionUser(req).empty() ? "no" : "yes") +
+                             " peer=" + std::to_string(req.remote_port) + "\n";
+    log_ += line + rest;
+    rawLog_ += raw + rest;
   }
 
   // The user whose session cookie came with the request; empty without one.
@@ -383,6 +400,7 @@ class FakeService {
   int trickleMs_;
   std::mutex mutex_;
   std::string log_;
+  std::string rawLog_;  // the same requests with their values as the bytes that came
   std::map<std::string, std::string> sessions_;  // token -> user id
   Fault fault_ = Fault::kNone;
   int faultCount_ = 0;

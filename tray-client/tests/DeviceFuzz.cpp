@@ -1,8 +1,9 @@
 // libFuzzer target: the tray client's player units reading from a driver
 // that plays back fuzzed answers and blocks. The first byte picks the unit:
 // TMyDevice::ReadDeviceDirectory, a TDNFileThread reading an entry into a
-// PC file, or one writing a PC file of 0-3 blocks to the player. Every
-// further call of the driver takes its answer from the input:
+// PC file, or one writing a PC file of 0-4 data blocks to the player (0 to
+// 3 blocks and 6 bytes long). Every further call of the driver takes its
+// answer from the input:
 //
 //   control call  one byte: 0 the call fails; else 8 answer bytes follow
 //   block read    one byte: 0 fails, 1 moves the count of the next byte

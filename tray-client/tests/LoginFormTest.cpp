@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/ErrorText.h"
+#include "common/TextCodec.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/headless/HeadlessBackend.h"
 #include "platform/http/HttpClient.h"
@@ -28,7 +29,10 @@ class TestConfig : public gui::Form {
  public:
   TestConfig() { Create(); }
   ~TestConfig() override { Destroy(); }
-  std::string ServerName, LoginURL, ContentServerAddress, ContentServerPort;
+  // The stored zone name, given as text and kept as the file keeps it.
+  void SetServerName(const std::string& utf8) { ServerNameBytes = *common::Utf8ToCp949(utf8); }
+  std::string ServerNameBytes, LoginURL, ContentServerAddress, ContentServerPort;
+  std::vector<std::string> ZoneNameBytes;
   gui::ComboBox cbSelServer{this};
   gui::Edit edtUserID{this};
   gui::Edit edtPasswd{this};
@@ -39,9 +43,9 @@ class TestConfig : public gui::Form {
 class TestHost : public LoginHost {
  public:
   explicit TestHost(TestConfig& config)
-      : links_{config.ServerName, config.LoginURL,  config.ContentServerAddress,
-               config.ContentServerPort, config.cbSelServer, config.edtUserID,
-               config.edtPasswd, config.cbAutoLogin, config.cbLocalOnly} {}
+      : links_{config.ServerNameBytes, config.ZoneNameBytes, config.LoginURL, config.ContentServerAddress,
+               config.ContentServerPort, config.cbSelServer, config.edtUserID, config.edtPasswd,
+               config.cbAutoLogin, config.cbLocalOnly} {}
   ConfigLinks& Config() override { return links_; }
   void ReplaceChannels(const std::vector<service::ChannelRecord>& channels) override {
     channels_.clear();
@@ -93,7 +97,7 @@ class LoginFormTest : public ::testing::Test {
     app_->SetTitle("Tarnel For Corvane");
     config_ = std::make_unique<TestConfig>();
     host_ = std::make_unique<TestHost>(*config_);
-    config_->ServerName = "Tarnel 서울";
+    config_->SetServerName("Tarnel 서울");
   }
   void TearDown() override {
     form_.reset();
@@ -105,6 +109,11 @@ class LoginFormTest : public ::testing::Test {
   static void Fault(const std::string& mode) { ASSERT_TRUE(control_->Get(Base() + "/fake/fault?mode=" + mode).ok()); }
   static std::string Log() {
     auto log = control_->Get(Base() + "/fake/log");
+    return log.ok() ? *log : std::string();
+  }
+  // The log with the values as the bytes the service received.
+  static std::string RawLog() {
+    auto log = control_->Get(Base() + "/fake/log?raw=1");
     return log.ok() ? *log : std::string();
   }
   static int Count(const std::string& text, const std::string& what) {
@@ -178,7 +187,7 @@ TEST_F(LoginFormTest, StartFetchesZonesSelectsTheStoredOneAndShowsTheForm) {
 }
 
 TEST_F(LoginFormTest, UnlistedStoredZoneFillsTheListsButSelectsNothing) {
-  config_->ServerName = "Nowhere";
+  config_->SetServerName("Nowhere");
   config_->LoginURL = "";
   TfrmLogin& form = Start();
   EXPECT_EQ(form.lvZone.Count(), 3);
@@ -505,8 +514,10 @@ TEST_F(LoginFormTest, ChannelNamesGoBackToTheServiceAsItsOwnBytes) {
   EXPECT_TRUE(form.acSetTarnelChannelList()) << "the request was sent";
   EXPECT_TRUE(form.acUdtTarnelChannelList()) << "the request was sent";
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(Count(Log(), "commend=syncreq"), 1) << Log();
-  EXPECT_EQ(Count(Log(), "commend=fldned"), 1) << Log();
+  // What the service received, byte for byte.
+  const std::string raw = RawLog();
+  EXPECT_EQ(Count(raw, "commend=syncreq userid=demo sync=Bad\xC7\x41/3/ cookie=yes"), 1) << raw;
+  EXPECT_EQ(Count(raw, "commend=fldned userid=demo down=P-\xFF/Bad\xC7\x41/3/ cookie=yes"), 1) << raw;
 }
 
 TEST_F(LoginFormTest, ValuesArePercentEncodedAndDecodedByTheService) {
@@ -518,7 +529,7 @@ TEST_F(LoginFormTest, ValuesArePercentEncodedAndDecodedByTheService) {
 }
 
 TEST_F(LoginFormTest, PartnerZoneMemberCheckedThenRegisteredWithTheService) {
-  config_->ServerName = "Teska넷";
+  config_->SetServerName("Teska넷");
   TfrmLogin& form = Start(/*memberAnswer=*/0);
   form.edtUserID.SetText("teska01");
   form.edtPassWD.SetText("pass01");
@@ -535,7 +546,7 @@ TEST_F(LoginFormTest, PartnerZoneMemberCheckedThenRegisteredWithTheService) {
 }
 
 TEST_F(LoginFormTest, PartnerZoneFailedMemberCheckAsksNoService) {
-  config_->ServerName = "Teska넷";
+  config_->SetServerName("Teska넷");
   for (int answer : {1, 2, -2}) {
     memberChecks_ = 0;
     TfrmLogin& form = Start(answer);
@@ -552,7 +563,7 @@ TEST_F(LoginFormTest, PartnerZoneFailedMemberCheckAsksNoService) {
 }
 
 TEST_F(LoginFormTest, PartnerZoneLoginRefusedAfterRegistrationIsNoLogin) {
-  config_->ServerName = "Teska넷";
+  config_->SetServerName("Teska넷");
   TfrmLogin& form = Start(0);
   form.edtUserID.SetText("locked");  // the service refuses this one with 3
   form.edtPassWD.SetText("locked");
@@ -589,7 +600,7 @@ class PartnerZoneTest : public LoginFormTest {
     LoginFormTest::TearDownTestSuite();
   }
   TfrmLogin& StartPartner(const std::string& id, const std::string& password) {
-    config_->ServerName = "Teska넷";
+    config_->SetServerName("Teska넷");
     TfrmLogin& form = StartWith(CreateMemberCheck());
     form.edtUserID.SetText(id);
     form.edtPassWD.SetText(password);

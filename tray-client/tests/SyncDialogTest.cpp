@@ -376,6 +376,77 @@ TEST_F(SyncDialogTest, AFailedPlayerWriteStopsThereAndWaitsForOk) {
   EXPECT_EQ(LocalSyncFiles(), (std::vector<std::string>{"news012.sa3", "talk007.sa3"}));
 }
 
+// A Remote row's caption is the service's file name: one that names a file
+// outside LocalSync is passed over, that file is neither written to the
+// player nor deleted, and the rows after it go on.
+TEST_F(SyncDialogTest, ARemoteNameLeadingOutOfLocalSyncIsPassedOver) {
+  StartLoggedIn();
+  Tick("news012.sa3");
+  ASSERT_TRUE(frmLogin->acSetTarnelChannelList());
+  const fs::path outside = Environment().programFolder / "outside.sa3";
+  ASSERT_TRUE(common::WriteFileAtomically(outside, std::vector<std::uint8_t>(3000, 5)));
+
+  gui::Form host;
+  gui::ListView rows(&host);
+  host.Create();
+  for (const std::string& name : {std::string("../outside.sa3"), std::string("..\\outside.sa3"),
+                                  common::PathToUtf8(outside), std::string("C:outside.sa3"), std::string("CON.sa3")}) {
+    rows.AddItem({name, {kRowRemote, "3k", ""}, true});
+  }
+  rows.AddItem({"news012.sa3", {kRowRemote, "40k", ""}, true});
+  ListViewSyncRows source(rows);
+  TfrmSyncStatus dialog(source, Services());
+  ActiveSyncDialog = &dialog;
+  EXPECT_EQ(dialog.ShowModal(), gui::ModalResult::kOk);
+
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3"}));
+  EXPECT_EQ(PlayerData(0), Served("news012.sa3"));
+  auto kept = common::ReadWholeFile(outside, 10000);
+  EXPECT_EQ(kept ? *kept : "", std::string(3000, '\x05')) << "the file outside LocalSync stays";
+}
+
+// A fetch that ends normally without a file marked fetched (the service
+// prepared none) waits for "확인" like every other end.
+TEST_F(SyncDialogTest, ANormalEndWithNothingFetchedWaitsForOk) {
+  StartLoggedIn();
+  gui::Form host;
+  gui::ListView rows(&host);
+  host.Create();
+  rows.AddItem({"news012.sa3", {kRowRemote, "40k", ""}, true});
+  ListViewSyncRows source(rows);
+  TfrmSyncStatus dialog(source, Services());
+  ActiveSyncDialog = &dialog;
+  std::string status;
+  backend().OnIdle = [&] {
+    if (dialog.btnCancel.Caption() != "확인" || !dialog.btnCancel.Usable()) return false;
+    status = dialog.lbStatus.Caption();
+    return dialog.btnCancel.UserClick();
+  };
+  EXPECT_EQ(dialog.ShowModal(), gui::ModalResult::kOk);
+  backend().OnIdle = nullptr;
+  EXPECT_EQ(status, "다운로드가 취소되었습니다. 확인 버튼을 눌러주십시요.");
+  EXPECT_NE(Log().find("/OrvelContent/manifest"), std::string::npos) << Log();
+  EXPECT_TRUE(PlayerNames().empty());
+  EXPECT_TRUE(LocalSyncFiles().empty());
+}
+
+// A LocalSync file that cannot be made: the fetch goes on to its end, the
+// item is not marked fetched, nothing goes to the player, "확인" ends it.
+TEST_F(SyncDialogTest, ALocalSyncFileThatCannotBeMadeIsNotMarkedFetched) {
+  StartLoggedIn();
+  const fs::path localSync = Environment().programFolder / "LocalSync";
+  fs::remove_all(localSync);
+  ASSERT_TRUE(common::WriteFileAtomically(localSync, std::vector<std::uint8_t>{'x'})) << "a file where the folder was";
+  Tick("news012.sa3");
+  Sync();
+  EXPECT_EQ(finalStatus_, "다운로드가 취소되었습니다. 확인 버튼을 눌러주십시요.");
+  EXPECT_FALSE(Item("news012.sa3").IsDownEnd);
+  EXPECT_EQ(DoneList().find("P-1001"), std::string::npos) << DoneList();
+  EXPECT_TRUE(PlayerNames().empty());
+  EXPECT_TRUE(fs::is_regular_file(localSync));
+}
+
 TEST_F(SyncDialogTest, EventsOutsideTheTableOnlyClearTheStatus) {
   gui::Form host;
   gui::ListView rows(&host);

@@ -108,6 +108,7 @@ TEST_F(UpDownFormTest, ThreeFilesToThePlayerWithTheSecondDeclined) {
 }
 
 TEST_F(UpDownFormTest, ProgressOnTheSecondOfThreeFillsTheTotalGauge) {
+  StoreOnPlayer("C:\\old\\b.mp3", 100, 9);
   const std::string a = PcFile("a.mp3", 100), b = PcFile("b.mp3", 100), c = PcFile("c.mp3", 100);
   int totalAtBox = -1;
   std::string statusAfter;
@@ -119,7 +120,7 @@ TEST_F(UpDownFormTest, ProgressOnTheSecondOfThreeFillsTheTotalGauge) {
   Run(TfrmUpDown::kPcToPlayer, {a, b, c}, {ModalResult::kCancel}, {"b.mp3"});
   EXPECT_EQ(totalAtBox, 140);
   EXPECT_EQ(statusAfter, "b.mp3파일 다운로드중");
-  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"b.mp3", "a.mp3", "c.mp3"}));
 }
 
 class UpDownFormAddingPlayerTest : public UpDownFormTest {
@@ -159,6 +160,27 @@ TEST_F(UpDownFormAddingPlayerTest, ADeclinedOrFailedOverwriteKeepsTheOldEntry) {
   EXPECT_EQ(BoxTexts().back(), "파일전송에 실패했습니다.");
   EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"song.mp3"}));
   EXPECT_EQ(PlayerData(0), Pattern(300, 5));
+}
+
+// The list shown when the dialog opened is stale: it lacks song.mp3, which
+// the player holds, and still shows gone.mp3, which the player no longer
+// holds. The question goes by the player itself.
+TEST_F(UpDownFormAddingPlayerTest, TheOverwriteQuestionGoesByThePlayerNotByTheListShown) {
+  StoreOnPlayer("C:\\old\\song.mp3", 300, 5);
+  StoreOnPlayer("C:\\old\\keep.mp3", 300, 6);
+  const std::string song = PcFile("song.mp3", 50000, 7);
+  const std::string gone = PcFile("gone.mp3", 1000, 8);
+  Run(TfrmUpDown::kPcToPlayer, {song}, {ModalResult::kCancel}, {"keep.mp3", "gone.mp3"});
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"song.mp3 파일이 존재합니다. 덮어쓰시겠습니까?"}));
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"song.mp3", "keep.mp3"})) << "declined: nothing written";
+
+  backend().ClearMessageBoxes();
+  Run(TfrmUpDown::kPcToPlayer, {song, gone}, {ModalResult::kOk}, {"keep.mp3", "gone.mp3"});
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"song.mp3 파일이 존재합니다. 덮어쓰시겠습니까?"}))
+      << "gone.mp3 is not on the player: no question";
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"keep.mp3", "song.mp3", "gone.mp3"})) << "never two of a name";
+  EXPECT_EQ(PlayerData(1), Pattern(50000, 7));
+  EXPECT_EQ(PlayerData(2), Pattern(1000, 8));
 }
 
 TEST_F(UpDownFormTest, AFailureEndsTheWholeList) {

@@ -242,6 +242,8 @@ TEST_F(HttpClientTest, StreamHandsOverTheBodyOfAGoodReplyOnly) {
   }, {}, std::chrono::milliseconds(1200));
   ASSERT_FALSE(slow.ok());
   EXPECT_EQ(slow.error().code, static_cast<int>(HttpError::kTimeout)) << slow.error().message;
+  EXPECT_NE(slow.error().message.find("전체 제한 시간 1200ms 초과"), std::string::npos)
+      << "the detail names the time this stream was allowed: " << slow.error().message;
   EXPECT_GT(bytes, 0u) << "the pieces that came were handed over as they came";
 }
 
