@@ -178,6 +178,7 @@ ShapeForm::ShapeForm() {
     handled = true;
     Form_MouseUp(true, screen);
   };
+  OnMouseMove = [this](const gui::MouseEvent&) { Form_MouseMove(); };
   OnCreate = [this] { Form_Load(); };
   OnDestroy = [this] { Form_Unload(); };
   Create();
@@ -288,7 +289,7 @@ void ShapeForm::Min_MouseUp() { Min.SetPicture(TempHolder[0].Picture()); }
 
 void ShapeForm::Min_Click() {
   if (!TempHolder[0].Picture().empty()) Min.SetPicture(TempHolder[0].Picture());
-  if (minimize) minimize();
+  Minimize();
 }
 
 void ShapeForm::mnuPradel_Click() {

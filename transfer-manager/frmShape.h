@@ -164,9 +164,6 @@ class ShapeForm : public gui::Form {
   // Commands of other parts of the program, run by the pictures and the
   // drops (empty: nothing happens).
   std::function<void()> uploadCommand;
-  // Minimises the window (the GUI layer has no call for it yet; empty:
-  // the minimise picture does nothing).
-  std::function<void()> minimize;
 };
 
 extern ShapeForm* frmShape;

@@ -1,7 +1,7 @@
 // The transfer manager's module state: the public variables that its forms
 // and modules share. One instance per process (Vars()); tests reset it.
 // The device handles and the command and block buffers live with the device
-// layer (modDevice.h), the forms in HalvernForms.h.
+// layer (modDevice.h), the forms in the frm*.h headers.
 #pragma once
 
 #include <cstdint>

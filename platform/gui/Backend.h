@@ -66,6 +66,9 @@ class Peer {
   virtual std::optional<Rect> ItemRect(int) { return std::nullopt; }
   // The screen point of a client point of the native window.
   virtual std::optional<Point> ToScreen(Point) { return std::nullopt; }
+  // Windows (forms): minimise to the task bar, and whether it is now.
+  virtual void Minimize() {}
+  virtual bool Minimized() { return false; }
 };
 
 struct MessageBoxRequest {

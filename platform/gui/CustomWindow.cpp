@@ -38,12 +38,6 @@ void CustomWindow::ShowNoActivate() {
   activateOnShow_ = true;
 }
 
-void CustomWindow::Minimize() {
-  if (CustomPeer()) CustomPeer()->Minimize();
-}
-
-bool CustomWindow::Minimized() const { return CustomPeer() && CustomPeer()->Minimized(); }
-
 void CustomWindow::Invalidate() {
   if (CustomPeer()) CustomPeer()->Invalidate();
 }
@@ -68,18 +62,6 @@ void CustomWindow::TakeFocus() {
   if (!CustomPeer() || !Visible()) return;
   CustomPeer()->TakeFocus();
   // The backend reports the change through UserFocusGained/UserFocusLost.
-}
-
-void CustomWindow::UserMouseDown(const MouseEvent& event) {
-  if (Reachable()) Fire(OnMouseDown, event);
-}
-
-void CustomWindow::UserMouseUp(const MouseEvent& event) {
-  if (Reachable()) Fire(OnMouseUp, event);
-}
-
-void CustomWindow::UserMouseMove(const MouseEvent& event) {
-  if (Reachable()) Fire(OnMouseMove, event);
 }
 
 void CustomWindow::UserDoubleClick(const MouseEvent& event) {

@@ -30,24 +30,6 @@
 
 namespace gui {
 
-enum class MouseButton { kLeft, kRight };
-
-// Key and button flags of a mouse event (the Windows MK_ values).
-namespace mouse_keys {
-inline constexpr int kLeftButton = 0x01;
-inline constexpr int kRightButton = 0x02;
-inline constexpr int kShift = 0x04;
-inline constexpr int kControl = 0x08;
-}  // namespace mouse_keys
-
-struct MouseEvent {
-  Point client;  // in the window's client area (may lie outside it while captured)
-  Point screen;
-  MouseButton button = MouseButton::kLeft;  // press, release, double-click
-  int keys = 0;                             // mouse_keys flags held during the event
-  int wheelDelta = 0;                       // wheel: positive away from the user, 120 a notch
-};
-
 // What a custom window needs of its native side.
 class CustomWindowPeer : public Peer {
  public:
@@ -55,8 +37,8 @@ class CustomWindowPeer : public Peer {
   virtual void DrawNow(const std::function<void(Canvas&)>& draw) = 0;
   virtual void SetCapture(bool on) = 0;
   virtual void TakeFocus() = 0;
-  virtual void Minimize() = 0;
-  virtual bool Minimized() = 0;
+  void Minimize() override = 0;
+  bool Minimized() override = 0;
 };
 
 class CustomWindow : public Form {
@@ -98,8 +80,6 @@ class CustomWindow : public Form {
   void ShowNoActivate();
   // Whether the last Show() activates the window (for backends).
   bool ActivatesOnShow() const { return activateOnShow_; }
-  void Minimize();
-  bool Minimized() const;
 
   // The whole face is painted again when the loop is next idle.
   void Invalidate();
@@ -118,9 +98,8 @@ class CustomWindow : public Form {
   static CustomWindow* FocusWindow() { return focused_; }
 
   std::function<void(Canvas& canvas)> OnPaint;
-  std::function<void(const MouseEvent&)> OnMouseDown;
-  std::function<void(const MouseEvent&)> OnMouseUp;
-  std::function<void(const MouseEvent&)> OnMouseMove;
+  // Besides the form's OnMouseDown, OnMouseUp and OnMouseMove, which here
+  // report both buttons, in device pixels, and follow the capture.
   std::function<void(const MouseEvent&)> OnDoubleClick;
   std::function<void(const MouseEvent&)> OnMouseWheel;
   std::function<void(int key)> OnKeyDown;
@@ -131,9 +110,6 @@ class CustomWindow : public Form {
   std::function<void(int id)> OnSystemMenuItem;
 
   // What the user did (refused while the window is hidden or disabled).
-  void UserMouseDown(const MouseEvent& event);
-  void UserMouseUp(const MouseEvent& event);
-  void UserMouseMove(const MouseEvent& event);
   void UserDoubleClick(const MouseEvent& event);
   void UserMouseWheel(const MouseEvent& event);
   void UserKeyDown(int key);
@@ -156,7 +132,6 @@ class CustomWindow : public Form {
   Form* owner_ = nullptr;
   bool doubleBuffered_ = true;
   bool activateOnShow_ = true;
-  bool minimized_ = false;
   std::vector<SystemMenuItem> systemMenu_;
   static CustomWindow* captured_;
   static CustomWindow* focused_;

@@ -72,6 +72,24 @@ void Form::UserResize(int width, int height) {
 
 void Form::BringToFront() { Notify(Change::kFront); }
 
+void Form::Minimize() {
+  if (!destroyed_ && Visible() && peer()) peer()->Minimize();
+}
+
+bool Form::Minimized() const { return peer() && peer()->Minimized(); }
+
+void Form::UserMouseDown(const MouseEvent& event) {
+  if (Usable() && !destroyed_) Fire(OnMouseDown, event);
+}
+
+void Form::UserMouseUp(const MouseEvent& event) {
+  if (Usable() && !destroyed_) Fire(OnMouseUp, event);
+}
+
+void Form::UserMouseMove(const MouseEvent& event) {
+  if (Usable() && !destroyed_) Fire(OnMouseMove, event);
+}
+
 ModalResult Form::ShowModal() {
   if (inModal_) throw std::logic_error("gui: form is already modal");
   Application& app = App();

@@ -1,6 +1,7 @@
 // A top-level window: caption, client size, border icons, show and hide,
-// modal runs with a modal result, close with its close action, numbered
-// messages, and the create/show/hide/close/destroy events.
+// minimise, modal runs with a modal result, close with its close action,
+// numbered messages, the mouse over the form's own surface, and the
+// create/show/hide/close/destroy events.
 //
 // A form class declares its controls as members (parents first), sets them
 // up in its constructor, calls Create() and destroys itself with Destroy()
@@ -19,6 +20,24 @@
 namespace gui {
 
 class MainMenu;
+
+enum class MouseButton { kLeft, kRight };
+
+// Key and button flags of a mouse event (the Windows MK_ values).
+namespace mouse_keys {
+inline constexpr int kLeftButton = 0x01;
+inline constexpr int kRightButton = 0x02;
+inline constexpr int kShift = 0x04;
+inline constexpr int kControl = 0x08;
+}  // namespace mouse_keys
+
+struct MouseEvent {
+  Point client;  // in the window's client area (may lie outside it while captured)
+  Point screen;
+  MouseButton button = MouseButton::kLeft;  // press, release, double-click
+  int keys = 0;                             // mouse_keys flags held during the event
+  int wheelDelta = 0;                       // wheel: positive away from the user, 120 a notch
+};
 
 class Form : public Control {
  public:
@@ -69,7 +88,12 @@ class Form : public Control {
   void Show();
   void Hide();
   void SetVisible(bool visible) override;
+  // Brings the form to the front, restoring it when it is minimised.
   void BringToFront();
+  // Minimises a shown form to the task bar (nothing while it is hidden).
+  // Minimising the application's main form runs App().OnMinimize.
+  void Minimize();
+  bool Minimized() const;
 
   // Shows the form modally and runs a loop until the modal result is set or
   // the form closes; gives the modal result (kCancel when closed).
@@ -101,6 +125,17 @@ class Form : public Control {
 
   // What the user did: the close box.
   void UserClose() { Close(); }
+
+  // The mouse over the form's own surface, not over its controls: the left
+  // button pressed and released, and moves. Client points in logical
+  // pixels, screen points too.
+  std::function<void(const MouseEvent&)> OnMouseDown;
+  std::function<void(const MouseEvent&)> OnMouseUp;
+  std::function<void(const MouseEvent&)> OnMouseMove;
+  // What the user did (refused while the form is hidden or disabled).
+  void UserMouseDown(const MouseEvent& event);
+  void UserMouseUp(const MouseEvent& event);
+  void UserMouseMove(const MouseEvent& event);
 
   // Data another process sent to the form's window (WM_COPYDATA): the
   // sender's number and a copy of its bytes; the handler's answer goes back

@@ -333,6 +333,29 @@ TEST_F(ShapeTest, TheWaitWindowCountsTheTicksAndItsCancelEndsTheWait) {
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Device not connected, please connect and power on !!!"});
 }
 
+TEST_F(ShapeTest, TheWaitWindowsCloseBoxEndsTheWaitAsCancelDoes) {
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  backend().Advance(kFirstReadDelayMs + 5000);
+  driver.Detach();
+  backend().SetMessageBoxScript([](const gui::MessageBoxRequest&) { return ModalResult::kCancel; });
+  bool closed = false;
+  frmShape->tmrWait.OnTimer = [&] {
+    frmShape->tmrWait_Timer();
+    if (!closed && frmWait->proWait.Position() == 3 && frmWait->Visible()) {
+      closed = true;
+      frmWait->UserClose();
+      EXPECT_FALSE(frmWait->Visible());
+      EXPECT_EQ(Vars().waitTicks, kWaitCancelTicks);
+    }
+  };
+  const std::uint64_t start = app().NowMs();
+  ASSERT_TRUE(frmShape->imgReflash.UserClick());
+  EXPECT_TRUE(closed);
+  EXPECT_LE(app().NowMs() - start, 6000u);  // ended at the next tick, not the 16th
+  EXPECT_FALSE(Vars().waitActive);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Device not connected, please connect and power on !!!"});
+}
+
 TEST_F(ShapeTest, PopupMenuOnlyWhileNoCommandRunsAndItsWebPages) {
   ASSERT_EQ(Start().result, StartResult::kRunning);
   frmShape->Form_MouseUp(true, {100, 100});  // before the first read: controls disabled
@@ -360,8 +383,105 @@ TEST_F(ShapeTest, HoverLightsOnePictureAndResetsItsNeighbours) {
   EXPECT_EQ(pictureOf(form.imgUpload), "CMD_UPLOAD");
   EXPECT_EQ(pictureOf(form.imgEraseAll), "CMD_ERASEALL");
   EXPECT_EQ(pictureOf(form.imgFormat), "CMD_FORMAT_ON");  // not a neighbour of imgErase: left as it was
-  form.Form_MouseMove();
+  // The pointer leaves the pictures for the window's background.
+  ASSERT_TRUE(form.imgReflash.UserMouseMove({1, 1}));
+  form.UserMouseMove(gui::MouseEvent{{30, 400}});
   for (gui::Image* p : form.CommandPictures()) EXPECT_EQ(p->Picture().resource.find("_ON"), std::string::npos);
+}
+
+TEST_F(ShapeTest, TheMinimisePictureShowsItsPressedPictureAndMinimisesTheWindow) {
+  ShapeForm& form = StartAndRead();
+  ASSERT_TRUE(form.Min.UserMouseDown({1, 1}));
+  EXPECT_EQ(form.Min.Picture().resource, kPictureMinimizeDown);
+  ASSERT_TRUE(form.Min.UserMouseUp({1, 1}));
+  EXPECT_EQ(form.Min.Picture().resource, kPictureMinimize);
+  EXPECT_FALSE(form.Minimized());
+  ASSERT_TRUE(form.Min.UserMouseDown({1, 1}));
+  ASSERT_TRUE(form.Min.UserClick());  // released outside the picture: only the click comes
+  EXPECT_EQ(form.Min.Picture().resource, kPictureMinimize);
+  EXPECT_TRUE(form.Minimized());
+  EXPECT_FALSE(app().Terminated());
+  form.BringToFront();
+  EXPECT_FALSE(form.Minimized());
+}
+
+TEST_F(ShapeTest, DragFlagsNameTheDragsListAndAreClearedByTheDropOnThePcList) {
+  Touch(Pc("a.mp3"), 100);
+  Touch(Pc("b.mp3"), 100);
+  StoreOnPlayer(MediumId::kInternal, u"c.mp3", 100);
+  StoreOnPlayer(MediumId::kInternal, u"d.mp3", 100);
+  ShapeForm& form = StartAndRead();
+  auto& pc = form.lvwPcFileList;
+  auto& player = form.lvwGetFileList;
+  int uploads = 0;
+  form.uploadCommand = [&] { ++uploads; };
+  // The flags as each drag starts, after the program's own handler.
+  std::vector<std::string> started;
+  auto note = [&](std::function<void()> handler) {
+    return [&started, handler] {
+      handler();
+      const auto& v = Vars();
+      started.push_back(std::string(v.dragFromPc ? "pc" : "") + (v.dragFromDevice ? "device" : "") +
+                        (v.droppedOnPc || v.droppedOnDevice ? "+dropped" : ""));
+    };
+  };
+  pc.OnStartDrag = note(pc.OnStartDrag);
+  player.OnStartDrag = note(player.OnStartDrag);
+  auto flagsClear = [] {
+    const auto& v = Vars();
+    return !v.dragFromPc && !v.dragFromDevice && !v.droppedOnPc && !v.droppedOnDevice;
+  };
+
+  // PC rows dropped on the PC list: nothing but the flags cleared.
+  ASSERT_TRUE(pc.UserSetSelected(0, true));
+  ASSERT_TRUE(pc.UserDragTo(pc, pc.ItemPoint(1)));
+  EXPECT_EQ(uploads, 0);
+  EXPECT_TRUE(flagsClear());
+
+  // Player rows dropped on the PC list: the upload, once.
+  ASSERT_TRUE(player.UserSetSelected(1, true));
+  ASSERT_TRUE(player.UserDragTo(pc, pc.ItemPoint(0)));
+  EXPECT_EQ(uploads, 1);
+  EXPECT_TRUE(flagsClear());
+
+  // A player drag that ended outside both lists leaves its flag behind; a
+  // PC drag after it starts clean and uploads nothing.
+  player.BeginDrag();  // the native drag loop ends without a drop
+  EXPECT_TRUE(Vars().dragFromDevice);
+  ASSERT_TRUE(pc.UserDragTo(pc, pc.ItemPoint(0)));
+  EXPECT_EQ(uploads, 1);
+  EXPECT_TRUE(flagsClear());
+  EXPECT_EQ(started, (std::vector<std::string>{"pc", "device", "device", "pc"}));
+
+  // Even with the stale flag still set at the drop, a drag of PC rows starts no upload.
+  Vars().dragFromDevice = true;
+  gui::ListDrag own;
+  own.source = &pc;
+  own.target = &pc;
+  own.items = {0};
+  lvwPcFileList_OLEDragDrop(form, own);
+  EXPECT_EQ(uploads, 1);
+  EXPECT_TRUE(flagsClear());
+}
+
+TEST_F(ShapeTest, RowsDraggedOverThePlayerListMarkTheRowUnderThePointer) {
+  Touch(Pc("a.mp3"), 100);
+  StoreOnPlayer(MediumId::kInternal, u"c.mp3", 100);
+  StoreOnPlayer(MediumId::kInternal, u"d.mp3", 100);
+  ShapeForm& form = StartAndRead();
+  auto& player = form.lvwGetFileList;
+  gui::ListDrag drag;
+  drag.source = &form.lvwPcFileList;
+  drag.items = {0};
+  drag.at = player.ItemPoint(1);
+  EXPECT_TRUE(player.DragOver(drag));
+  EXPECT_EQ(player.DropHighlight(), 1);
+  drag.at = player.ItemPoint(0);
+  player.DragOver(drag);
+  EXPECT_EQ(player.DropHighlight(), 0);
+  drag.at = {player.Width() / 2, player.Height() - 2};  // below the last row
+  player.DragOver(drag);
+  EXPECT_EQ(player.DropHighlight(), -1);
 }
 
 TEST_F(ShapeTest, ClosePictureAndCloseBoxQuitButNotWhileACommandRuns) {

@@ -19,12 +19,27 @@ class HeadlessPeer : public Peer {
   void Changed(Change what, int) override {
     if (what == Change::kFront && control_ && control_->IsForm()) {
       backend_.NoteFront(static_cast<Form*>(control_));
+      if (minimized_) {
+        minimized_ = false;
+        if (IsMainForm()) Fire(App().OnRestore);
+      }
     }
   }
+  // A form: as the window system does, minimising the main form tells the
+  // application.
+  void Minimize() override {
+    if (minimized_) return;
+    minimized_ = true;
+    if (IsMainForm()) Fire(App().OnMinimize);
+  }
+  bool Minimized() override { return minimized_; }
 
  private:
+  bool IsMainForm() const { return control_ && Application::Exists() && App().MainForm() == control_; }
+
   HeadlessBackend& backend_;
   Control* control_;
+  bool minimized_ = false;
 };
 
 class WatchPeer : public Peer {

@@ -191,6 +191,63 @@ TEST_F(StandardControlsTest, PictureClicksAndMouseReachTheFormWhileReachable) {
   EXPECT_EQ(log, (std::vector<std::string>{"move", "down 3", "up", "click"}));
 }
 
+TEST_F(StandardControlsTest, MouseOverTheFormsOwnSurfaceReachesItWhileReachable) {
+  Form form;
+  std::vector<std::string> log;
+  auto note = [&](const char* what) {
+    return [&log, what](const MouseEvent& e) {
+      log.push_back(std::string(what) + " " + std::to_string(e.client.x) + "," + std::to_string(e.client.y) +
+                    (e.keys & mouse_keys::kLeftButton ? " L" : ""));
+    };
+  };
+  form.OnMouseMove = note("move");
+  form.OnMouseDown = note("down");
+  form.OnMouseUp = note("up");
+  form.UserMouseMove(MouseEvent{{5, 6}});
+  EXPECT_TRUE(log.empty()) << "a hidden form takes no mouse";
+  form.Show();
+  form.UserMouseMove(MouseEvent{{5, 6}});
+  form.UserMouseDown(MouseEvent{{7, 8}, {}, MouseButton::kLeft, mouse_keys::kLeftButton});
+  form.UserMouseUp(MouseEvent{{7, 9}});
+  EXPECT_EQ(log, (std::vector<std::string>{"move 5,6", "down 7,8 L", "up 7,9"}));
+  form.SetEnabled(false);  // another form runs modally
+  form.UserMouseMove(MouseEvent{{1, 1}});
+  form.SetEnabled(true);
+  form.Destroy();
+  form.UserMouseDown(MouseEvent{{1, 1}});
+  EXPECT_EQ(log.size(), 3u);
+}
+
+TEST_F(StandardControlsTest, MinimisingTheMainFormTellsTheApplicationAndBringingItBackRestores) {
+  Form main, other;
+  app().SetMainForm(&main);
+  int minimised = 0, restored = 0;
+  app().OnMinimize = [&] { ++minimised; };
+  app().OnRestore = [&] { ++restored; };
+  main.Minimize();
+  EXPECT_FALSE(main.Minimized()) << "a hidden form stays as it is";
+  main.Show();
+  main.Minimize();
+  main.Minimize();
+  EXPECT_TRUE(main.Minimized());
+  EXPECT_TRUE(main.Visible()) << "minimised is still shown";
+  EXPECT_EQ(minimised, 1);
+  main.BringToFront();
+  EXPECT_FALSE(main.Minimized());
+  EXPECT_EQ(restored, 1);
+  main.BringToFront();
+  EXPECT_EQ(restored, 1);
+
+  other.Show();
+  other.Minimize();
+  EXPECT_TRUE(other.Minimized());
+  EXPECT_FALSE(main.Minimized());
+  EXPECT_EQ(minimised, 1) << "only the main form speaks for the application";
+  app().SetMainForm(nullptr);
+  app().OnMinimize = nullptr;
+  app().OnRestore = nullptr;
+}
+
 TEST_F(StandardControlsTest, FilterTextsSplitIntoPairs) {
   EXPECT_EQ(ParseFilterText("MP3 Files (*.MP3)|*.MP3|All Files (*.*)|*.*|"),
             (std::vector<FileFilter>{{"MP3 Files (*.MP3)", "*.MP3"}, {"All Files (*.*)", "*.*"}}));

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/TextCodec.h"
 #include "platform/gui/Application.h"
@@ -181,6 +182,66 @@ TEST_F(Win32BackendTest, RealMessagesDriveTheEvents) {
   app_.ProcessMessages();
   EXPECT_FALSE(form.Visible());
   EXPECT_FALSE(IsWindowVisible(H(form)));
+}
+
+TEST_F(Win32BackendTest, MouseOnTheFormsOwnSurfaceAndMinimise) {
+  Form form;
+  form.SetClientSize(300, 200);
+  Button button(&form);
+  button.SetBounds(10, 10, 80, 25);
+  std::vector<MouseEvent> moves, downs, ups;
+  form.OnMouseMove = [&](const MouseEvent& e) { moves.push_back(e); };
+  form.OnMouseDown = [&](const MouseEvent& e) { downs.push_back(e); };
+  form.OnMouseUp = [&](const MouseEvent& e) { ups.push_back(e); };
+  app_.SetMainForm(&form);
+  int minimised = 0, restored = 0;
+  app_.OnMinimize = [&] { ++minimised; };
+  app_.OnRestore = [&] { ++restored; };
+  form.Show();
+  app_.ProcessMessages();
+
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  POINT native{150, 120};
+  SendMessageW(H(form), WM_MOUSEMOVE, 0, MAKELPARAM(native.x, native.y));
+  SendMessageW(H(form), WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(native.x, native.y));
+  SendMessageW(H(form), WM_LBUTTONUP, 0, MAKELPARAM(native.x + 3, native.y));
+  ASSERT_EQ(moves.size(), 1u);
+  ASSERT_EQ(downs.size(), 1u);
+  ASSERT_EQ(ups.size(), 1u);
+  EXPECT_EQ(moves[0].client.x, MulDiv(150, 96, dpi)) << "logical pixels, as the form's bounds";
+  EXPECT_EQ(moves[0].client.y, MulDiv(120, 96, dpi));
+  ClientToScreen(H(form), &native);
+  EXPECT_EQ(moves[0].screen.x, MulDiv(native.x, 96, dpi));
+  EXPECT_EQ(moves[0].screen.y, MulDiv(native.y, 96, dpi));
+  EXPECT_EQ(downs[0].keys, mouse_keys::kLeftButton | mouse_keys::kControl);
+  EXPECT_EQ(ups[0].client.x, MulDiv(153, 96, dpi));
+
+  // The button's window keeps its own mouse; a disabled form takes none.
+  SendMessageW(H(button), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  form.SetEnabled(false);
+  SendMessageW(H(form), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  form.SetEnabled(true);
+  EXPECT_EQ(moves.size(), 1u);
+
+  form.Minimize();
+  app_.ProcessMessages();
+  EXPECT_TRUE(IsIconic(H(form)));
+  EXPECT_TRUE(form.Minimized());
+  EXPECT_EQ(minimised, 1);
+  form.BringToFront();
+  app_.ProcessMessages();
+  EXPECT_FALSE(IsIconic(H(form)));
+  EXPECT_FALSE(form.Minimized());
+  EXPECT_EQ(restored, 1);
+  form.Hide();
+  form.Minimize();
+  EXPECT_FALSE(IsWindowVisible(H(form))) << "a hidden form is not shown minimised";
+  app_.SetMainForm(nullptr);
+  app_.OnMinimize = nullptr;
+  app_.OnRestore = nullptr;
+  form.Destroy();
 }
 
 TEST_F(Win32BackendTest, TimersNumberedMessagesAndWorkerReports) {

@@ -101,6 +101,11 @@ class FormPeer : public Win32Peer {
     if (Reflect(message, wParam, lParam, result)) return result;
     switch (message) {
       case WM_CLOSE: form_.UserClose(); return 0;
+      // The mouse over the form's own surface (controls have windows of
+      // their own).
+      case WM_MOUSEMOVE: form_.UserMouseMove(Mouse(wParam, lParam)); return 0;
+      case WM_LBUTTONDOWN: form_.UserMouseDown(Mouse(wParam, lParam)); return 0;
+      case WM_LBUTTONUP: form_.UserMouseUp(Mouse(wParam, lParam)); return 0;
       case WM_DROPFILES: DropFiles(form_, hwnd_, reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_COPYDATA: return DeliverCopyData(form_, lParam);
       case WM_SETCURSOR:
@@ -161,7 +166,22 @@ class FormPeer : public Win32Peer {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 
+  void Minimize() override {
+    if (hwnd_) ShowWindow(hwnd_, SW_MINIMIZE);
+  }
+  bool Minimized() override { return hwnd_ && IsIconic(hwnd_); }
+
  protected:
+  // A left-button mouse message in logical pixels.
+  MouseEvent Mouse(WPARAM wParam, LPARAM lParam) {
+    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    MouseEvent e;
+    e.client = Point{Unscale(p.x), Unscale(p.y)};
+    ::ClientToScreen(hwnd_, &p);
+    e.screen = Point{Unscale(p.x), Unscale(p.y)};
+    e.keys = static_cast<int>(wParam & (MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL));
+    return e;
+  }
   RECT ClientToWindow() {
     RECT r{0, 0, S(form_.Width()), S(form_.Height())};
     AdjustWindowRectEx(&r, style_, form_.Menu() != nullptr, WS_EX_CONTROLPARENT);
