@@ -162,7 +162,9 @@ void Timer1_Timer(ShapeForm& form) {
   }
   form.lblPlayingTime.SetCaption("Playing Time : " + std::to_string(MsToSeconds(*length)) + " Seconds");
   form.lblPos.SetCaption("Pos Time : " + std::to_string(MsToSeconds(*position)) + " Seconds");
-  if (Number(*position) < Number(*length)) return;
+  // Some media devices rewind to 0 when a file ends: a stopped device has
+  // ended too (nothing here pauses it).
+  if (Number(*position) < Number(*length) && GetMediaMode() != "stopped") return;
 
   // The track has ended: the next one, or the end of the list.
   CloseMedia();
@@ -191,6 +193,7 @@ void InstallPreview(ShapeForm& form, std::unique_ptr<MediaControl> media) {
 }
 
 void ResetPreview() {
+  CloseMedia();
   MediaSlot().reset();
   InTick() = false;
 }

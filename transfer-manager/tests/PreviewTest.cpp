@@ -127,6 +127,18 @@ TEST_F(PreviewTest, PlaysTheSelectedFilesOneAfterTheOther) {
   EXPECT_TRUE(backend().MessageBoxes().empty());
 }
 
+TEST_F(PreviewTest, ADeviceThatRewindsAtTheEndStillGoesOnToTheNextFile) {
+  ShapeForm& form = Ready({{"a.mp3", 1000}, {"b.mp3", 1000}});
+  SelectPc(form, {0, 1});
+  ASSERT_TRUE(form.imgPlay.UserClick());
+  backend().Advance(500);
+  // Stopped at position 0, as some devices report a file that has ended.
+  media->playing = false;
+  backend().Advance(500);
+  EXPECT_EQ(PlayList(form), std::vector<std::string>{TextOfPath(Pc("b.mp3"))});
+  EXPECT_EQ(media->open, TextOfPath(Pc("b.mp3")));
+}
+
 TEST_F(PreviewTest, StopClosesAndEmptiesTheList) {
   ShapeForm& form = Ready({{"a.mp3", 60000}, {"b.mp3", 60000}});
   SelectPc(form, {0, 1});
