@@ -169,6 +169,34 @@ TEST_F(UploadTest, SeveralEntriesOneDialogTheRestInTheSameFolder) {
   EXPECT_EQ(Contents(Pc("second") / "skip.mp3"), stored[1]);
 }
 
+TEST_F(UploadTest, CancelInTheProgressWindowFinishesTheFileAndSkipsTheRest) {
+  Put(u"one.mp3", Pattern(4 * kBlockSize, 23));
+  Put(u"two.mp3", Pattern(100, 24));
+  ShapeForm& form = Ready();
+  Select(form, {0, 1});
+  // The user presses Cancel once the first block has arrived: the press
+  // waits in the queue until the transfer lets messages through.
+  constexpr std::uint32_t kPressCancel = 0x8123;
+  frmProgress->SetMessageHandler(kPressCancel, [](std::uintptr_t, std::intptr_t) {
+    EXPECT_TRUE(frmProgress->cmdCancel.UserClick());
+    return 0;
+  });
+  backend().SetFileDialogScript([&](const gui::FileDialogRequest&) {
+    app().Post(*frmProgress, kPressCancel);
+    gui::FileDialogAnswer a;
+    a.ok = true;
+    a.paths = {TextOfPath(Out() / "one.mp3")};
+    return a;
+  });
+  (void)player->TakeEvents();
+  ASSERT_TRUE(form.imgUpload.UserClick());
+  EXPECT_EQ(Contents(Out() / "one.mp3"), stored[0]);
+  EXPECT_EQ(FilesIn(Out()), std::vector<std::string>{"one.mp3"});
+  EXPECT_FALSE(DirectoryReadAfter(player->TakeEvents()));
+  EXPECT_FALSE(Vars().transferCancelled);
+  EXPECT_TRUE(form.imgReflash.Enabled());
+}
+
 TEST_F(UploadTest, ACancelledDialogCopiesNothing) {
   Put(u"a.mp3", Pattern(500, 6));
   Put(u"b.mp3", Pattern(500, 7));
