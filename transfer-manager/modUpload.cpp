@@ -126,10 +126,17 @@ void Upload::Run() {
   for (int i = 0; i < rows; ++i) selected[static_cast<std::size_t>(i)] = form_.lvwGetFileList.Item(i).selected;
 
   for (int i = 0; i < rows; ++i) {
-    const auto entry = playerlink::EntryNumber(static_cast<std::uint64_t>(i) + 1);
-    // Rows past the last entry number one byte can select cannot be read.
-    if (!selected[static_cast<std::size_t>(i)] || vars.transferCancelled || !entry) {
+    if (!selected[static_cast<std::size_t>(i)] || vars.transferCancelled) {
       CancelQueue();
+      continue;
+    }
+    // Rows past the last entry number one byte can select cannot be read.
+    const auto entry = playerlink::EntryNumber(static_cast<std::uint64_t>(i) + 1);
+    if (!entry) {
+      CancelQueue();
+      Info("The " + form_.lvwGetFileList.Item(i).caption +
+               " File cannot be uploaded: only the first 255 files of the player can be read.",
+           gui::MsgIcon::kWarning);
       continue;
     }
     const Outcome outcome = RunEntry(*entry);

@@ -377,6 +377,22 @@ TEST_F(UploadTest, PlayerRowsDroppedOnThePcListAreUploaded) {
   EXPECT_EQ(backend().FileDialogs().size(), 1u);
 }
 
+TEST_F(UploadTest, EntriesPastTheLastOneByteNumberAreRefusedWithAMessage) {
+  for (int i = 1; i <= 257; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".mp3";
+    Put(std::u16string(name.begin(), name.end()), Pattern(10, static_cast<unsigned>(i)));
+  }
+  ShapeForm& form = Ready();
+  ASSERT_EQ(form.lvwGetFileList.Count(), 257);
+  Select(form, {254, 256});  // entries 255 and 257
+  AnswerSave(Out() / "f255.mp3");
+  ASSERT_TRUE(form.imgUpload.UserClick());
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{
+                             "The f257.mp3 File cannot be uploaded: only the first 255 files of the player can be read."});
+  EXPECT_EQ(Contents(Out() / "f255.mp3"), stored[254]);
+  EXPECT_EQ(FilesIn(Out()), std::vector<std::string>{"f255.mp3"});
+}
+
 TEST_F(UploadTest, OtherModelsNeverUpload) {
   UseModel(0x12);  // "F012"
   Put(u"a.mp3", Pattern(100, 22));
