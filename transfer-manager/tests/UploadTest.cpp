@@ -360,6 +360,26 @@ TEST_F(UploadTest, APlayerAbsentAtTheStartAsksAndCopiesNothing) {
   EXPECT_TRUE(form.imgReflash.Enabled());
 }
 
+TEST_F(UploadTest, OnTheCardItReadsTheCardAndAsksForAMissingCard) {
+  ASSERT_TRUE(player->Store(MediumId::kCard, u"card.mp3", Pattern(30000, 25)));
+  ShapeForm& form = Ready();
+  ASSERT_TRUE(form.optCard.UserClick());
+  ASSERT_EQ(Vars().cmdBase, kCardBase);
+  ASSERT_EQ(Captions(form.lvwGetFileList), std::vector<std::string>{"card.mp3"});
+  Select(form, {0});
+  AnswerSave(Out() / "card.mp3");
+  ASSERT_TRUE(form.imgUpload.UserClick());
+  EXPECT_EQ(Contents(Out() / "card.mp3"), Pattern(30000, 25));
+
+  // The card taken out: the card question, and Cancel ends the command.
+  player->SetMedium(MediumId::kCard, {false, true, 64u << 20});
+  Select(form, {0});
+  backend().QueueAnswer(ModalResult::kCancel);
+  ASSERT_TRUE(form.imgUpload.UserClick());
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"No Card, please Insert Card!!!"});
+  EXPECT_EQ(backend().FileDialogs().size(), 1u);
+}
+
 TEST_F(UploadTest, PlayerRowsDroppedOnThePcListAreUploaded) {
   Put(u"drop.mp3", Pattern(20000, 21));
   ShapeForm& form = Ready();
