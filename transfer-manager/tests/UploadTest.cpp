@@ -40,6 +40,50 @@ class ReaderTransport : public TransportLibrary {
   dravik::QueueReader reader_;
 };
 
+// A driver in front of the simulated one whose sessions lose, once, the
+// block that follows a code 2 asking for a whole file: the player sent it,
+// the read call reports a failure.
+class LosingDriver : public Driver {
+ public:
+  explicit LosingDriver(Driver& inner) : inner_(inner) {}
+  std::unique_ptr<DriverSession> NewSession() override {
+    return std::make_unique<Session>(*this, inner_.NewSession());
+  }
+  bool lost = false;
+
+ private:
+  class Session : public DriverSession {
+   public:
+    Session(LosingDriver& owner, std::unique_ptr<DriverSession> inner) : owner_(owner), inner_(std::move(inner)) {}
+    bool Open(playerlink::Device d) override { return inner_->Open(d); }
+    void Close(playerlink::Device d) override { inner_->Close(d); }
+    bool IsOpen(playerlink::Device d) const override { return inner_->IsOpen(d); }
+    std::optional<std::size_t> Control(std::span<std::uint8_t> buffer, std::size_t requestSize) override {
+      const auto request = DecodeCommand(buffer);
+      armed_ = request && request->argument > 1 &&
+               (request->commandByte == CommandByte(kInternalMemoryBase, CommandCode::kReadEntry) ||
+                request->commandByte == CommandByte(kCardBase, CommandCode::kReadEntry));
+      return inner_->Control(buffer, requestSize);
+    }
+    std::optional<std::size_t> Write(std::span<const std::uint8_t> data) override { return inner_->Write(data); }
+    std::optional<std::size_t> Read(std::span<std::uint8_t> data) override {
+      auto moved = inner_->Read(data);
+      if (armed_ && !owner_.lost) {
+        owner_.lost = true;
+        return std::nullopt;
+      }
+      armed_ = false;
+      return moved;
+    }
+
+   private:
+    LosingDriver& owner_;
+    std::unique_ptr<DriverSession> inner_;
+    bool armed_ = false;
+  };
+  Driver& inner_;
+};
+
 std::vector<std::uint8_t> Pattern(std::size_t n, unsigned seed) {
   std::vector<std::uint8_t> out(n);
   for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>((i * 131 + seed * 17 + i / 251) & 0xFF);
@@ -300,6 +344,23 @@ TEST_F(UploadTest, ShortHeaderReadsStartTheEntryAgain) {
   AnswerSave(Out() / "h.mp3");
   ASSERT_TRUE(form.imgUpload.UserClick());
   EXPECT_EQ(Contents(Out() / "h.mp3"), stored[0]);
+}
+
+TEST_F(UploadTest, ALostRepeatedHeaderNeverPutsADataBlockOutOfPlace) {
+  // The header that comes again before the data is lost; the second try of
+  // the read gets the first data block instead. It is not taken for the
+  // header: the entry starts again and the file arrives whole.
+  Put(u"lost.mp3", Pattern(3 * kBlockSize + 10, 26));
+  LosingDriver losing(driver);
+  Environment().driver = &losing;
+  ShapeForm& form = Ready();
+  Select(form, {0});
+  AnswerSave(Out() / "lost.mp3");
+  ASSERT_TRUE(form.imgUpload.UserClick());
+  EXPECT_TRUE(losing.lost);
+  EXPECT_TRUE(TakeBoxes().empty());
+  EXPECT_EQ(Contents(Out() / "lost.mp3"), stored[0]);
+  EXPECT_EQ(transport->inits, 1);
 }
 
 TEST_F(UploadTest, APlayerGoneAndBackFinishesTheEntryAndKeepsAnOldFileUntilThen) {
