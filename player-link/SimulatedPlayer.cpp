@@ -105,7 +105,26 @@ Result<void> SimulatedPlayer::LoadStorage() {
 
 bool SimulatedPlayer::OpenAllowed(Device device) {
   std::lock_guard lock(mutex_);
+  if (AwayLocked()) return false;
   return !faults_.failOpen[static_cast<std::size_t>(device)];
+}
+
+bool SimulatedPlayer::AwayLocked() {
+  if (awayCalls_ == 0) return false;
+  if (awayCalls_ > 0) --awayCalls_;
+  return true;
+}
+
+bool SimulatedPlayer::UnplugNow() {
+  for (auto& u : faults_.unplugs) {
+    if (u.k != readsSinceCommand_ || u.times == 0) continue;
+    if (u.afterCode && *u.afterCode != lastCode_) continue;
+    if (u.times > 0) --u.times;
+    awayCalls_ = u.calls;
+    DropPending();
+    return true;
+  }
+  return false;
 }
 
 void SimulatedPlayer::Log(Event e) {
@@ -114,6 +133,7 @@ void SimulatedPlayer::Log(Event e) {
 
 std::optional<std::size_t> SimulatedPlayer::Control(std::span<std::uint8_t> buffer, std::size_t requestSize) {
   std::lock_guard lock(mutex_);
+  if (AwayLocked()) return std::nullopt;
   if (requestSize != command::kRequestSize || buffer.size() < requestSize) return std::nullopt;
   const auto request = DecodeCommand(buffer);
   if (!request || buffer.size() != AnswerSize(request->mode)) return std::nullopt;
@@ -246,6 +266,7 @@ std::optional<std::size_t> SimulatedPlayer::ShortBlockBytes(bool read) {
 
 std::optional<std::size_t> SimulatedPlayer::Write(std::span<const std::uint8_t> data) {
   std::lock_guard lock(mutex_);
+  if (AwayLocked()) return std::nullopt;
   Log({Event::Kind::kWrite, {}, data.size(), data.empty() ? std::uint8_t{0} : data[0]});
   if (data.size() != kBlockSize) return std::nullopt;
   ++writesSinceCommand_;
@@ -365,8 +386,13 @@ void SimulatedPlayer::TakeEntryBlock(std::span<const std::uint8_t> block) {
 
 std::optional<std::size_t> SimulatedPlayer::Read(std::span<std::uint8_t> data) {
   std::lock_guard lock(mutex_);
+  if (AwayLocked()) return std::nullopt;
   if (data.size() != kBlockSize) return std::nullopt;
   ++readsSinceCommand_;
+  if (UnplugNow()) {
+    Log({Event::Kind::kRead, {}, 0, 0});
+    return std::nullopt;
+  }
   if (in_ == InState::kNone || inLeft_ == 0 || !FillInBlock(data)) {
     Log({Event::Kind::kRead, {}, 0, 0});
     return std::nullopt;
@@ -445,6 +471,7 @@ void SimulatedPlayer::SaveOrder(MediumId medium) {
 void SimulatedPlayer::SetFaults(Faults faults) {
   std::lock_guard lock(mutex_);
   faults_ = std::move(faults);
+  awayCalls_ = 0;  // new faults: a player that went away is back
 }
 
 void SimulatedPlayer::SetMedium(MediumId medium, MediumSettings settings) {

@@ -115,6 +115,18 @@ struct Faults {
 
   // Directory block k (the information block is 1) goes out without the tag.
   unsigned badTagAtDirectoryBlock = 0;
+
+  // The player goes away when the k-th block (from 1) on the in pipe after a
+  // command is to be read: that read fails, and so do the next `calls`
+  // device calls (opens, commands, blocks), as with the cable pulled; then
+  // it answers again, entries kept. `calls` -1: gone for good.
+  struct Unplug {
+    unsigned k = 1;
+    std::optional<std::uint8_t> afterCode;
+    int calls = -1;
+    int times = 1;
+  };
+  std::vector<Unplug> unplugs;
 };
 
 struct Event {
@@ -172,6 +184,9 @@ class SimulatedPlayer {
   CommandAnswer Execute(MediumId medium, CommandCode code, const CommandRequest& request);
   const Faults::Command* MatchCommandFault(std::uint8_t base, std::uint8_t code);
   std::optional<std::size_t> ShortBlockBytes(bool read);
+  // True while the player is away; each call spends one of the calls left.
+  bool AwayLocked();
+  bool UnplugNow();
   void DropPending();
   std::optional<std::size_t> WriteFileBlock(std::span<const std::uint8_t> block);
   std::optional<std::size_t> TakeHeader(std::span<const std::uint8_t> block);
@@ -191,6 +206,7 @@ class SimulatedPlayer {
   std::array<Medium, kMediumCount> media_;
   Faults faults_;
   std::vector<Event> events_;
+  int awayCalls_ = 0;  // device calls that fail before it answers again; -1 forever
 
   std::optional<std::pair<MediumId, std::size_t>> selection_;
   std::uint8_t lastCode_ = 0xFF;

@@ -12,6 +12,7 @@
 #include "transfer-manager/HalvernEnvironment.h"
 #include "transfer-manager/Startup.h"
 #include "transfer-manager/modDevice.h"
+#include "transfer-manager/modPreview.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t module[MAX_PATH * 4] = {};
@@ -29,6 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (started.result != halvern::StartResult::kRunning) return 0;
   app.Run();
   app.DestroyForms();
+  halvern::ResetPreview();
   halvern::SetDevice(nullptr);
   halvern::SetTransport(nullptr);
   return 0;

@@ -5,12 +5,14 @@
 // simulated player of their own.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "common/File.h"
 #include "platform/Registry.h"
 #include "player-link/Driver.h"
+#include "transfer-manager/MediaControl.h"
 #include "transfer-manager/SystemShell.h"
 #include "transfer-manager/Transport.h"
 
@@ -26,6 +28,8 @@ struct HalvernEnvironment {
   std::string instanceName = kSingleInstanceName;
   // The folder shown when the remembered one is gone (the root of C:).
   std::string fallbackFolder = "C:\\";
+  // Makes the preview's media interface (empty: the system's).
+  std::function<std::unique_ptr<MediaControl>()> media;
 };
 
 HalvernEnvironment& Environment();

@@ -8,6 +8,8 @@
 #include "transfer-manager/frmShape.h"
 #include "transfer-manager/frmWait.h"
 #include "transfer-manager/modDevice.h"
+#include "transfer-manager/modPreview.h"
+#include "transfer-manager/modUpload.h"
 #include "transfer-manager/modVariables.h"
 
 namespace halvern {
@@ -50,6 +52,8 @@ Started StartHalvern(gui::Application& app) {
   app.SetTitle("Halvern");
   auto& shape = app.CreateForm<ShapeForm>();
   app.SetMainForm(&shape);
+  InstallUpload(shape);
+  InstallPreview(shape, env.media ? env.media() : CreateSystemMediaControl());
   app.CreateForm<ProgressForm>();
   app.CreateForm<WaitForm>();
   app.CreateForm<EraseFileForm>();

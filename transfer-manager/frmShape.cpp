@@ -246,6 +246,7 @@ void ShapeForm::SetModelTexts() {
 
 void ShapeForm::imgQuit_Click() {
   SetTransport(nullptr);
+  if (closePreview) closePreview();
   Timer1.SetEnabled(false);
   gui::App().Terminate();
 }

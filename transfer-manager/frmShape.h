@@ -164,6 +164,8 @@ class ShapeForm : public gui::Form {
   // Commands of other parts of the program, run by the pictures and the
   // drops (empty: nothing happens).
   std::function<void()> uploadCommand;
+  // Closes the preview's media when the program quits.
+  std::function<void()> closePreview;
 };
 
 extern ShapeForm* frmShape;

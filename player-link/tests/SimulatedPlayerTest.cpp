@@ -384,6 +384,44 @@ TEST_F(SimulatedPlayerTest, FaultShortBlocks) {
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"a.mp3"});
 }
 
+TEST_F(SimulatedPlayerTest, FaultUnplugDuringAReadAndBackAfterSomeCalls) {
+  ASSERT_TRUE(WriteFile(u"a.mp3", Bytes(40000)));
+  Faults f;
+  f.unplugs.push_back({2, std::uint8_t{2}, 3, 1});  // second block of a read, away for 3 calls
+  player->SetFaults(f);
+  ASSERT_TRUE(Select(1));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 4).ok());
+  Block b;
+  EXPECT_TRUE(link.ReadBlock(b));
+  EXPECT_FALSE(link.ReadBlock(b));
+  EXPECT_EQ(link.lastTransferred(), 0u);
+  // Three calls fail, whatever they are; the pending read is gone.
+  EXPECT_FALSE(link.ReadBlock(b));
+  EXPECT_FALSE(Cmd(CommandCode::kTotalMemory, 0).ok());
+  Link other(driver);
+  EXPECT_FALSE(other.Open().control);
+  // Back, with its entry; the fault was used once.
+  EXPECT_TRUE(Cmd(CommandCode::kTotalMemory, 0).ok());
+  ASSERT_TRUE(Select(1));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 4).ok());
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(link.ReadBlock(b));
+  EXPECT_EQ(Names(), std::vector<std::u16string>{u"a.mp3"});
+}
+
+TEST_F(SimulatedPlayerTest, FaultUnplugForGoodUntilNewFaults) {
+  ASSERT_TRUE(WriteFile(u"a.mp3", Bytes(100)));
+  Faults f;
+  f.unplugs.push_back({1, std::nullopt, -1, 1});
+  player->SetFaults(f);
+  ASSERT_TRUE(Select(1));
+  ASSERT_TRUE(Cmd(CommandCode::kReadEntry, 2).ok());
+  Block b;
+  EXPECT_FALSE(link.ReadBlock(b));
+  for (int i = 0; i < 50; ++i) EXPECT_FALSE(Cmd(CommandCode::kTotalMemory, 0).ok());
+  player->SetFaults({});
+  EXPECT_TRUE(Cmd(CommandCode::kTotalMemory, 0).ok());
+}
+
 TEST_F(SimulatedPlayerTest, FaultBadTagEndsTheDirectory) {
   for (auto n : {u"1", u"2", u"3"}) ASSERT_TRUE(WriteFile(n, Bytes(1)));
   Faults f;

@@ -90,6 +90,29 @@ Result<void> AddFault(Faults& faults, const std::string& specText) {
     faults.shortBlocks.push_back(s);
     return common::Ok();
   }
+  if (kind == "unplug") {
+    // K[@CODE][,CALLS]: away from the K-th read block on; CALLS failed calls
+    // before it answers again (none given: gone for good).
+    Faults::Unplug u;
+    const auto comma = value.find(',');
+    const std::string where = value.substr(0, comma);
+    const auto at = where.find('@');
+    const auto k = Number(where.substr(0, at));
+    if (!k || *k == 0 || *k > 0xFFFFFFFFu) return Bad("unplug: the block number counts from 1");
+    u.k = static_cast<unsigned>(*k);
+    if (at != std::string::npos) {
+      const auto code = Number(where.substr(at + 1));
+      if (!code || *code > playerlink::kHighestCommandCode) return Bad("unplug: bad command code");
+      u.afterCode = static_cast<std::uint8_t>(*code);
+    }
+    if (comma != std::string::npos) {
+      const auto calls = Number(value.substr(comma + 1));
+      if (!calls || *calls > 0x7FFFFFFF) return Bad("unplug: bad number of calls");
+      u.calls = static_cast<int>(*calls);
+    }
+    faults.unplugs.push_back(u);
+    return common::Ok();
+  }
   if (kind == "bad-tag") {
     const auto k = Number(value);
     if (!k || *k < 2 || *k > 0xFFFF) return Bad("bad-tag: a directory block from 2 on (1 is the information block)");

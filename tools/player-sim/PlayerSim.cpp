@@ -28,6 +28,9 @@
 //       short-read:K[@CODE]          the K-th block read after a command (CODE) moves half a block
 //       short-write:K[@CODE]         the same for blocks written
 //       bad-tag:K                    directory block K (1 = the information block) lacks the tag
+//       unplug:K[@CODE][,CALLS]      the player goes away at the K-th block read after a command
+//                                    (CODE) and answers again after CALLS failed calls (never
+//                                    without CALLS)
 //
 // On start it prints "player-sim: listening on 127.0.0.1:PORT" on standard
 // output. It ends on SIGTERM, SIGINT or when its lifetime is over; files are

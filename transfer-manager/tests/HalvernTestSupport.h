@@ -20,6 +20,7 @@
 #include "transfer-manager/frmShape.h"
 #include "transfer-manager/modCommon.h"
 #include "transfer-manager/modDevice.h"
+#include "transfer-manager/modPreview.h"
 #include "transfer-manager/modVariables.h"
 
 namespace halvern::testing {
@@ -85,6 +86,7 @@ class HalvernTest : public ::testing::Test {
     started_.reset();
     SetDevice(nullptr);
     SetTransport(nullptr);
+    ResetPreview();
   }
 
   Started& Start() {

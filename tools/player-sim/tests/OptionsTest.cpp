@@ -33,7 +33,7 @@ TEST(OptionsTest, PlayerSettings) {
 TEST(OptionsTest, Faults) {
   const auto o = ParseOptions({"--storage", "d", "--fault", "open:out", "--fault", "fail:9@card", "--fault",
                                "answer:6=1,30718", "--fault", "short-read:3@2", "--fault", "short-write:1",
-                               "--fault", "bad-tag:4"});
+                               "--fault", "bad-tag:4", "--fault", "unplug:3@2,5", "--fault", "unplug:1"});
   ASSERT_TRUE(o) << o.error().message;
   const auto& f = o->faults;
   EXPECT_TRUE(f.failOpen[2]);
@@ -46,6 +46,12 @@ TEST(OptionsTest, Faults) {
   EXPECT_EQ(*f.shortBlocks[0].afterCode, 2);
   EXPECT_FALSE(f.shortBlocks[1].read);
   EXPECT_EQ(f.badTagAtDirectoryBlock, 4u);
+  ASSERT_EQ(f.unplugs.size(), 2u);
+  EXPECT_EQ(f.unplugs[0].k, 3u);
+  EXPECT_EQ(*f.unplugs[0].afterCode, 2);
+  EXPECT_EQ(f.unplugs[0].calls, 5);
+  EXPECT_FALSE(f.unplugs[1].afterCode);
+  EXPECT_EQ(f.unplugs[1].calls, -1);  // gone for good
 }
 
 TEST(OptionsTest, FilesToPutOnThePlayer) {
@@ -67,6 +73,8 @@ TEST(OptionsTest, BadArgumentsSayWhat) {
        {std::vector<std::string>{"--storage", "d", "--port", "70000"}, {"--storage", "d", "--lifetime", "0"},
         {"--storage", "d", "--fault", "fail:10"}, {"--storage", "d", "--fault", "open:all"},
         {"--storage", "d", "--fault", "bad-tag:1"}, {"--storage", "d", "--fault", "answer:1"},
+        {"--storage", "d", "--fault", "unplug:0"}, {"--storage", "d", "--fault", "unplug:2@12"},
+        {"--storage", "d", "--fault", "unplug:2,x"},
         {"--storage", "d", "--bogus"}, {"--storage"}}) {
     const auto o = ParseOptions(args);
     EXPECT_FALSE(o);
