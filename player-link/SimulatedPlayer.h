@@ -115,6 +115,10 @@ struct Faults {
 
   // Directory block k (the information block is 1) goes out without the tag.
   unsigned badTagAtDirectoryBlock = 0;
+  // Directory block k goes out erased (every byte 0xFF), `erasedTimes`
+  // reads long (-1: forever).
+  unsigned erasedDirectoryBlock = 0;
+  int erasedTimes = -1;
 };
 
 struct Event {
