@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "transfer-manager/frmMessages.h"
+#include "transfer-manager/frmProductName.h"
 #include "transfer-manager/frmProgress.h"
 #include "transfer-manager/modDirectory.h"
 #include "transfer-manager/modModelFiles.h"
@@ -187,6 +188,33 @@ TEST_F(DirectoryFormatTest, TheOlderModelGetsItsDecoderByFirmwareAndItsEncoderIm
   const auto entries = player->Entries(MediumId::kInternal);
   EXPECT_EQ(entries[0].header[playerlink::audio::kKind], 'd');
   EXPECT_EQ(entries[1].header[playerlink::audio::kKind], 'e');
+}
+
+TEST_F(DirectoryFormatTest, AnUnknownModelIsChosenByTheUserBeforeItsImageIsWritten) {
+  playerlink::sim::PlayerSettings settings;
+  settings.modelLow = 0x99;  // "F099": no model the program knows
+  player = std::make_shared<playerlink::sim::SimulatedPlayer>(settings);
+  driver.Attach(player);
+  ASSERT_TRUE(common::WriteFileAtomically(root() / "Program" / "CORVANE_MP3P_DEC_ORG_V100.bot", Bytes(100, 3)));
+  ShapeForm& form = StartAndRead();
+  ASSERT_EQ(Vars().modelCode, "F099");
+  Answer({});
+  // Closed without a choice: nothing to write, the format stands.
+  backend().OnIdle = [] {
+    if (!frmProductName->Visible()) return false;
+    frmProductName->UserClose();
+    return true;
+  };
+  ASSERT_TRUE(form.imgFormat.UserClick());
+  EXPECT_TRUE(Names().empty());
+  EXPECT_EQ(TakeBoxes().back(), "Format complete!!");
+
+  backend().OnIdle = [] {
+    return frmProductName->Visible() && frmProductName->optZmrB.UserClick() && frmProductName->cmdOK.UserClick();
+  };
+  ASSERT_TRUE(form.imgFormat.UserClick());
+  EXPECT_EQ(Names(), std::vector<std::string>{"CORVANE_MP3P_DEC_ORG_V100.bot"});
+  backend().OnIdle = nullptr;
 }
 
 TEST_F(DirectoryFormatTest, AnErasedBlockAsksToCheckTheFirstTimeAndToFormatTheSecond) {
