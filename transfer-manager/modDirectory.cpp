@@ -115,6 +115,8 @@ void FillDeviceList(ShapeForm& form, const playerlink::Directory& dir) {
 
 enum class Outcome { kDone, kStartOver, kGiveUp };
 
+Outcome MemoryInfo(ShapeForm& form, std::uint32_t& freeAnswer);
+
 // An erased block in the directory: the first time the user is asked to
 // check the player, every second time to format the medium.
 Outcome AbnormalState(ShapeForm& form, bool& formatted) {
@@ -209,20 +211,42 @@ bool ReadDeviceDirectory(ShapeForm& form) {
 
     app.ProcessMessages();
     dev.CloseDevice();
-    const std::uint32_t free = GetMemoryInfo(form);
-    // GetMemoryInfo's Retry read the directory again itself.
-    return free != 0;
+    std::uint32_t free = 0;
+    switch (MemoryInfo(form, free)) {
+      case Outcome::kDone:
+        return true;
+      case Outcome::kStartOver:
+        continue;
+      case Outcome::kGiveUp:
+        return false;
+    }
   }
 }
 
 std::uint32_t GetMemoryInfo(ShapeForm& form) {
+  std::uint32_t free = 0;
+  switch (MemoryInfo(form, free)) {
+    case Outcome::kDone:
+      return free;
+    case Outcome::kStartOver:
+      return ReadDeviceDirectory(form) ? 1 : 0;
+    case Outcome::kGiveUp:
+      break;
+  }
+  return 0;
+}
+
+namespace {
+
+// The memory figures; kStartOver when the user chose Retry at the
+// connection question.
+Outcome MemoryInfo(ShapeForm& form, std::uint32_t& freeAnswer) {
   auto& dev = Device();
   auto& app = gui::App();
-  const auto notConnected = [&]() -> std::uint32_t {
+  const auto notConnected = [&] {
     const auto answer = dev.ShowNotConnected();
     dev.CloseDevice();
-    if (answer != ModalResult::kRetry) return 0;
-    return ReadDeviceDirectory(form) ? 1 : 0;
+    return answer == ModalResult::kRetry ? Outcome::kStartOver : Outcome::kGiveUp;
   };
   if (!OpenOrPing()) return notConnected();
   app.ProcessMessages();
@@ -252,8 +276,11 @@ std::uint32_t GetMemoryInfo(ShapeForm& form) {
   form.lblUsedMem.SetCaption(used == 0 ? "0 KB" : MemoryText(used));
   form.lblAvailMem.SetCaption(free == playerlink::kAnswerNoFreeSpace ? "0 KB" : MemoryText(free));
   dev.CloseDevice();
-  return free;
+  freeAnswer = free;
+  return Outcome::kDone;
 }
+
+}  // namespace
 
 bool FormatMedia(ShapeForm& form) {
   auto& dev = Device();

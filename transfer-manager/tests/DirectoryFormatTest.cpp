@@ -255,6 +255,24 @@ TEST_F(DirectoryFormatTest, MemoryLabelsAndTheProbeOfTheFirstEntry) {
   // State query, the probe (select entry 1, read its header), the
   // directory, then the memory query.
   EXPECT_EQ(codes, (std::vector<unsigned>{0, 5, 2, 6, 7, 0, 9}));
+  // A player that keeps the free space to itself: said, then the
+  // connection question; Retry reads again, Cancel ends with the list shown.
+  Faults f;
+  f.commands.push_back({9, std::nullopt, false, {}, kStepRetries + 1});
+  player->SetFaults(f);
+  int asked = 0;
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest& box) {
+    if (box.text.rfind("Device not", 0) == 0) return ++asked == 1 ? ModalResult::kRetry : ModalResult::kCancel;
+    return ModalResult::kOk;
+  });
+  TakeBoxes();
+  EXPECT_TRUE(ReadDeviceDirectory(form));  // every try of the step refused; Retry reads again
+  EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{"It did not get free memory info !!!",
+                                                   "Device not connected, please connect and power on !!!"}));
+  f.commands[0].times = -1;
+  player->SetFaults(f);
+  EXPECT_FALSE(ReadDeviceDirectory(form));
+  EXPECT_EQ(Captions(form.lvwGetFileList), std::vector<std::string>{"a.mp3"});
   EXPECT_EQ(MemoryText(0), "0 KB");
   EXPECT_EQ(MemoryText(1536), "2 KB");
   EXPECT_EQ(MemoryText(128u << 20), "131,072 KB");
