@@ -1,5 +1,7 @@
 #include "transfer-manager/modModelFiles.h"
 
+#include <filesystem>
+
 #include "platform/gui/Application.h"
 #include "transfer-manager/frmProductName.h"
 #include "transfer-manager/modCommon.h"

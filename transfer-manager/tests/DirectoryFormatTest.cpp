@@ -118,7 +118,9 @@ TEST_F(DirectoryFormatTest, ANewCardIsOfferedTheFormatAndCancelLeavesTheListAsIt
   const auto sent = TakeCommands();
   ASSERT_EQ(CountOf(sent, 4), 1);
   for (const auto& s : sent) {
-    if (s.code == 4) EXPECT_EQ(s.mode, playerlink::kMode4);
+    if (s.code == 4) {
+      EXPECT_EQ(s.mode, playerlink::kMode4);
+    }
   }
   EXPECT_EQ(Vars().cmdBase, playerlink::kCardBase);
   EXPECT_EQ(form.lvwGetFileList.Count(), 0);

@@ -51,7 +51,7 @@ TEST(Mp3HeaderTest, StrayBytesBeforeTheFirstFrameAreNotTakenForOne) {
   EXPECT_EQ(rate->byteRate, 8000u);
 
   // Layer I and II, reserved versions, bad and free-format rates: no frame.
-  for (const std::vector<std::uint8_t> header :
+  for (const std::vector<std::uint8_t>& header :
        {std::vector<std::uint8_t>{0xFF, 0xFF, 0x90, 0}, {0xFF, 0xFD, 0x90, 0}, {0xFF, 0xEB, 0x90, 0},
         {0xFF, 0xFB, 0xF0, 0}, {0xFF, 0xFB, 0x00, 0}, {0xFF, 0xFB, 0x9C, 0}}) {
     EXPECT_FALSE(ParseMp3FrameHeader(header)) << int(header[1]) << " " << int(header[2]);

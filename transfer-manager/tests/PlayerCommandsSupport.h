@@ -60,7 +60,9 @@ class PlayerCommandsTest : public HalvernTest {
 
   static void SelectOnly(gui::ListView& list, std::initializer_list<int> rows) {
     for (int i = 0; i < list.Count(); ++i) {
-      if (list.Item(i).selected) ASSERT_TRUE(list.UserSetSelected(i, false));
+      if (list.Item(i).selected) {
+        ASSERT_TRUE(list.UserSetSelected(i, false));
+      }
     }
     for (int r : rows) ASSERT_TRUE(list.UserSetSelected(r, true));
   }

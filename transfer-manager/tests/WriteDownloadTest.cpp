@@ -26,10 +26,12 @@ namespace audio = playerlink::audio;
 class WriteDownloadTest : public testing::PlayerCommandsTest {
  protected:
   // Queues PC files and writes them as the download does.
+  // Each a PC file by its path below the PC folder; the queue shows its
+  // file name.
   bool WriteQueued(const std::vector<std::string>& names, bool fast = false) {
     auto& queue = frmShape->lvwTmpDownload;
     queue.Clear();
-    for (const auto& n : names) queue.AddItem(gui::ListItem{n, {"", TextOfPath(Pc(n))}});
+    for (const auto& n : names) queue.AddItem(gui::ListItem{GetFileName(TextOfPath(Pc(n))), {"", TextOfPath(Pc(n))}});
     const bool done = ConfirmOverwrite(*frmShape, queue, false, fast);
     queue.Clear();
     return done;
@@ -118,8 +120,9 @@ TEST_F(WriteDownloadTest, AFileTheHeaderCannotDescribeIsRefusedAndTheRestGoOn) {
   WritePc("long.mp3", slow);
   std::filesystem::resize_file(Pc("long.mp3"), 70'000'000);
   WritePc("fine.mp3", Bytes(10, 1));
-  // A path longer than 248 units is stored by its file name.
-  const std::string deep(240, 'd');
+  // A path longer than 248 units (252 here, still within the system's
+  // path limit) is stored by its file name.
+  const std::string deep(252 - TextOfPath(Pc()).size() - 1 - std::string("/deep.mp3").size(), 'd');
   std::filesystem::create_directories(Pc(deep));
   WritePc(deep + "/deep.mp3", Bytes(10, 2));
   ShapeForm& form = StartAndRead();
@@ -139,10 +142,11 @@ TEST_F(WriteDownloadTest, AFileTheHeaderCannotDescribeIsRefusedAndTheRestGoOn) {
 TEST_F(WriteDownloadTest, TheOverwriteQuestionComesForTheSameNameInTheSameLetterCaseOnly) {
   StoreNamed(MediumId::kInternal, {"Song.mp3"});
   WritePc("Song.mp3", Bytes(50, 3));
-  WritePc("SONG.MP3", Bytes(60, 4));
+  std::filesystem::create_directories(Pc("upper"));  // a folder of its own where letter case does not count
+  WritePc("upper/SONG.MP3", Bytes(60, 4));
   ShapeForm& form = StartAndRead();
   Answer({{"The Song.mp3", ModalResult::kCancel}});
-  ASSERT_TRUE(WriteQueued({"Song.mp3", "SONG.MP3"}));
+  ASSERT_TRUE(WriteQueued({"Song.mp3", "upper/SONG.MP3"}));
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"The Song.mp3 File already exists. Do you want to continue ? "});
   EXPECT_EQ(Names(), (std::vector<std::string>{"Song.mp3", "SONG.MP3"}));
   EXPECT_EQ(player->Entries(MediumId::kInternal)[0].size, 100u);  // the old one stayed
@@ -259,7 +263,7 @@ TEST_F(WriteDownloadTest, ADragFromThePcListDownloadsWhenItFitsAndEveryDragEndsW
 TEST_F(WriteDownloadTest, FilesDroppedFromTheShellArriveByteForByte) {
   std::filesystem::create_directories(root() / "Elsewhere" / "folder");
   const auto a = Bytes(33000, 11), b = Bytes(16384, 12);
-  ASSERT_TRUE(common::WriteFileAtomically(root() / "Elsewhere" / "노래 하나.mp3", a));
+  ASSERT_TRUE(common::WriteFileAtomically(root() / "Elsewhere" / PathFromText("노래 하나.mp3"), a));
   ASSERT_TRUE(common::WriteFileAtomically(root() / "Elsewhere" / "two.mp3", b));
   ASSERT_TRUE(common::WriteFileAtomically(root() / "Elsewhere" / "empty.mp3", std::vector<std::uint8_t>{}));
   ShapeForm& form = StartAndRead();
