@@ -134,6 +134,12 @@ Outcome AbnormalState(ShapeForm& form, bool& formatted) {
 
 }  // namespace
 
+namespace {
+unsigned directoryReads = 0;
+}  // namespace
+
+unsigned DirectoryReads() { return directoryReads; }
+
 std::string MemoryText(std::uint64_t bytes) { return GroupThousands((bytes + 512) / 1024) + " KB"; }
 
 std::string MediumName() { return IsCard() ? "SMC" : "Built-in Memory"; }
@@ -208,6 +214,7 @@ bool ReadDeviceDirectory(ShapeForm& form) {
       Vars().modelCode = playerlink::ModelCodeText(*dir.info);
     }
     FillDeviceList(form, dir);
+    ++directoryReads;
 
     app.ProcessMessages();
     dev.CloseDevice();

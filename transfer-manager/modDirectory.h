@@ -17,6 +17,10 @@
 
 namespace halvern {
 
+// Counts the directory reads that filled the player list this run: a
+// command can tell whether its rows were replaced by a fresh read.
+unsigned DirectoryReads();
+
 // A byte count of the memory labels: kilobytes rounded, "###,##0 KB".
 std::string MemoryText(std::uint64_t bytes);
 

@@ -52,6 +52,11 @@ bool WithinFileLimit(int adding) {
 // queue stopped early, counts the PC selection again).
 void RunQueue(ShapeForm& form) {
   auto& app = gui::App();
+  // The writer adds a row per file written. Rows that no directory read
+  // numbered must not outlive a queue that stopped early: an erase picks
+  // entries by row.
+  const auto rowsBefore = form.lvwGetFileList.Items();
+  const unsigned readsBefore = DirectoryReads();
   const bool done = ConfirmOverwrite(form, form.lvwTmpDownload, false, false);
   form.lvwTmpDownload.Clear();
   app.ProcessMessages();
@@ -60,6 +65,7 @@ void RunQueue(ShapeForm& form) {
     app.Sleep(500);
     ReadDeviceDirectory(form);
   } else {
+    if (DirectoryReads() == readsBefore) form.lvwGetFileList.SetItems(rowsBefore);
     UpdatePcSelection(form);
   }
 }

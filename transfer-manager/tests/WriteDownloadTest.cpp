@@ -306,6 +306,25 @@ TEST_F(WriteDownloadTest, APlayerThatDropsDataBlocksGetsTheFileAgainAndIsGivenUp
   (void)form;
 }
 
+TEST_F(WriteDownloadTest, AQueueThatStopsEarlyLeavesTheListAsTheLastReadShowedIt) {
+  StoreNamed(MediumId::kInternal, {"o1.mp3", "o2.mp3", "o3.mp3"});
+  WritePc("o1.mp3", Bytes(10, 1));   // replaces entry 1 in place
+  WritePc("z.mp3", Bytes(50000, 2));  // its data blocks fall short every time
+  ShapeForm& form = StartAndRead();
+  playerlink::sim::Faults f;
+  f.shortBlocks.push_back({false, 3, std::uint8_t{1}, 100, -1});
+  player->SetFaults(f);
+  Answer({{"Device not", ModalResult::kCancel}});
+  SelectOnly(form.lvwPcFileList, {0, 1});
+  ASSERT_TRUE(form.imgDownload.UserClick());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"o1.mp3", "o2.mp3", "o3.mp3"}));
+  EXPECT_EQ(player->Entries(MediumId::kInternal)[0].size, 10u);
+  // No row of the written file behind the player's three: every row is
+  // the entry of its number.
+  EXPECT_EQ(Captions(form.lvwGetFileList), (std::vector<std::string>{"o1.mp3", "o2.mp3", "o3.mp3"}));
+  EXPECT_EQ(form.lblTotalFileCount2.Caption(), "0 / 3");
+}
+
 TEST_F(WriteDownloadTest, AnEmptyFileInFastModeSendsTheHeaderAlone) {
   WritePc("zero.bot", {});
   StartAndRead();
