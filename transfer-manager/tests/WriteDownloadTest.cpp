@@ -97,8 +97,10 @@ TEST_F(WriteDownloadTest, Mp3FilesCarryTheirRateAndPlayingTime) {
   std::vector<std::uint8_t> low;
   testing::AppendFrames(low, {2, 3, 0}, 100);  // MPEG-2, 24 kbit/s
   WritePc("low.mp3", low);
+  // Two bytes of a frame header: nothing of the file before it is looked at.
+  WritePc("short.mp3", {0xFF, 0xFB});
   StartAndRead();
-  ASSERT_TRUE(WriteQueued({"cbr.mp3", "vbr.mp3", "low.mp3"}));
+  ASSERT_TRUE(WriteQueued({"cbr.mp3", "vbr.mp3", "low.mp3", "short.mp3"}));
 
   Block h = HeaderOf(0);
   EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), 16000);
@@ -111,6 +113,9 @@ TEST_F(WriteDownloadTest, Mp3FilesCarryTheirRateAndPlayingTime) {
   h = HeaderOf(2);
   EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), 3000);
   EXPECT_EQ(common::LoadLE16(&h[audio::kSeconds]), PlayingSeconds(low.size(), 3000));
+  h = HeaderOf(3);
+  EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), 0);
+  EXPECT_EQ(common::LoadLE16(&h[audio::kSeconds]), 0);
 }
 
 TEST_F(WriteDownloadTest, AFileTheHeaderCannotDescribeIsRefusedAndTheRestGoOn) {
@@ -137,6 +142,15 @@ TEST_F(WriteDownloadTest, AFileTheHeaderCannotDescribeIsRefusedAndTheRestGoOn) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"fine.mp3", "deep.mp3"}));
   const Block h = HeaderOf(1);
   EXPECT_EQ(common::LoadLE16(&h[14]), 16);  // "deep.mp3"
+#ifndef _WIN32
+  // A size the header's 32 bits cannot hold (a sparse file).
+  WritePc("huge.mp3", Bytes(10, 3));
+  std::filesystem::resize_file(Pc("huge.mp3"), 0x100000000ull);
+  ASSERT_TRUE(WriteQueued({"huge.mp3"}));
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"The huge.mp3 File is too big for the player !!!"});
+  EXPECT_EQ(Names().size(), 2u);
+  std::filesystem::remove(Pc("huge.mp3"));
+#endif
 }
 
 TEST_F(WriteDownloadTest, TheOverwriteQuestionComesForTheSameNameInTheSameLetterCaseOnly) {
