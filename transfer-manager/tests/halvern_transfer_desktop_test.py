@@ -42,16 +42,21 @@ def wait_until(what, seconds, check):
     raise AssertionError(what)
 
 
+ATTEMPTS = []
+
+
 def attempt(wine_desktop, args):
+    # A second try finds the player as the first left it (the same player
+    # runs on): it drops a file of another name and erases what is there.
+    ATTEMPTS.append(1)
     storage = os.environ["PLAYER_SIM_STORAGE"]
     os.makedirs(args.scratch, exist_ok=True)
-    dropped = os.path.join(args.scratch, "dropped song.mp3")
-    data = bytes((i * 2654435761 >> 24) & 0xFF for i in range(100000))
+    name = f"dropped song {len(ATTEMPTS)}.mp3"
+    dropped = os.path.join(args.scratch, name)
+    data = bytes((i * 2654435761 + len(ATTEMPTS) >> 24) & 0xFF for i in range(100000))
     with open(dropped, "wb") as f:
         f.write(data)
-    arrived = os.path.join(storage, "internal", "files", "dropped song.mp3")
-    if os.path.exists(arrived):
-        os.remove(arrived)
+    arrived = os.path.join(storage, "internal", "files", name)
 
     with wine_desktop.WineDesktop(args.prefix, args.source_dir) as desk:
         def driver(*argv, timeout=60):
@@ -74,15 +79,29 @@ def attempt(wine_desktop, args):
             assert r.returncode == 0, "the drop did not reach the player list"
             wait_until("the dropped file did not arrive on the player", 90,
                        lambda: os.path.exists(arrived) and open(arrived, "rb").read() == data)
-            wait_until("the player list did not show the dropped file", 60, lambda: "dropped song.mp3" in rows())
+            wait_until("the player list did not show the dropped file", 60, lambda: name in rows())
             time.sleep(2.0)
             desk.screenshot(args.artifact.replace(".png", "-dropped.png"))
 
-            # The erase of one selected entry.
-            assert driver("list-select", CAPTION, PLAYER_COLUMN, "Second Song.mp3").returncode == 0
-            time.sleep(1.0)
-            assert driver("click-child", CAPTION, str(ERASE_PICTURE[0]), str(ERASE_PICTURE[1])).returncode == 0
-            question = driver("box", "Confirm", "30000", timeout=40)
+            # The erase of one selected entry: the erase picture takes the
+            # click once the command's end has enabled it again.
+            victim = next((n for n in ("Second Song.mp3", "First Song.mp3") if n in rows()), None)
+            assert victim, "no song left to erase"
+            # A selection made while the list was still disabled does not
+            # count: another row first, then the one wanted, each try.
+            question = None
+            for _ in range(12):
+                assert driver("list-select", CAPTION, PLAYER_COLUMN, name).returncode == 0
+                time.sleep(0.3)
+                assert driver("list-select", CAPTION, PLAYER_COLUMN, victim).returncode == 0
+                time.sleep(0.5)
+                assert driver("click-child", CAPTION, str(ERASE_PICTURE[0]), str(ERASE_PICTURE[1])).returncode == 0
+                question = driver("box", "Confirm", "5000", timeout=15)
+                if question.returncode == 0:
+                    break
+                # "Select the file(s) to erase first !!!": OK, and again.
+                if driver("box", "Information", "1000", timeout=10).returncode == 0:
+                    driver("box-ok", "Information")
             assert question.returncode == 0, "no erase question"
             assert "erase the file(s)" in question.stdout.decode("utf-8", "replace"), question.stdout
             assert driver("box-ok", "Confirm").returncode == 0
@@ -91,10 +110,10 @@ def attempt(wine_desktop, args):
             assert "Erase complete !!!" in report.stdout.decode("utf-8", "replace"), report.stdout
             desk.screenshot(args.artifact)
             assert driver("box-ok", "Information").returncode == 0
-            gone = os.path.join(storage, "internal", "files", "Second Song.mp3")
+            gone = os.path.join(storage, "internal", "files", victim)
             wait_until("the erased file is still on the player", 30, lambda: not os.path.exists(gone))
             wait_until("the player list still shows the erased file", 60,
-                       lambda: "Second Song.mp3" not in rows() and "dropped song.mp3" in rows())
+                       lambda: victim not in rows() and name in rows())
         except Exception:
             desk.screenshot(args.artifact + ".failed.png", check=False)
             raise
