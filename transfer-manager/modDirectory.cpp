@@ -277,8 +277,7 @@ Outcome MemoryInfo(ShapeForm& form, std::uint32_t& freeAnswer) {
   } else if (total != playerlink::kAnswerMediumFull) {
     known = total;
   }
-  const std::uint64_t freeCount = free == playerlink::kAnswerNoFreeSpace ? 0 : free;
-  const std::uint64_t used = size > freeCount ? size - freeCount : 0;
+  const std::uint64_t used = size > free ? size - free : 0;
   form.lblTotMem.SetCaption(MemoryText(size));
   form.lblUsedMem.SetCaption(used == 0 ? "0 KB" : MemoryText(used));
   form.lblAvailMem.SetCaption(free == playerlink::kAnswerNoFreeSpace ? "0 KB" : MemoryText(free));
