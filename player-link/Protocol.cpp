@@ -57,6 +57,23 @@ Block BuildFileHeader(std::uint32_t size, std::u16string_view name, NameEnd end)
   return b;
 }
 
+Block BuildAudioFileHeader(std::uint32_t size, std::u16string_view name, const AudioInfo& info) {
+  Block b = BuildFileHeader(size, name.substr(0, std::min(name.size(), header::kLongNameUnits)), NameEnd::kNone);
+  common::StoreLE16(&b[audio::kSeconds], info.seconds);
+  common::StoreLE16(&b[audio::kByteRate], info.byteRate);
+  common::StoreLE16(&b[audio::kFormat], audio::kFormatValue);
+  b[audio::kKind] = static_cast<std::uint8_t>(info.kind);
+  return b;
+}
+
+AudioInfo ParseAudioInfo(const Block& block) {
+  AudioInfo info;
+  info.seconds = common::LoadLE16(&block[audio::kSeconds]);
+  info.byteRate = common::LoadLE16(&block[audio::kByteRate]);
+  info.kind = static_cast<FileKind>(block[audio::kKind]);
+  return info;
+}
+
 std::u16string_view FileNamePart(std::u16string_view name) {
   const auto cut = name.find_last_of(u"\\/");
   return cut == std::u16string_view::npos ? name : name.substr(cut + 1);

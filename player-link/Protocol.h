@@ -139,6 +139,30 @@ Block BuildFileHeader(std::uint32_t size, std::u16string_view name, NameEnd end)
 // nothing when even that is too long or the name is empty.
 std::optional<std::u16string> FitHeaderName(std::u16string_view name, std::size_t maxUnits);
 
+// The transfer manager's audio information area from header::kAudioInfo
+// (little-endian; every byte not named stays header::kFill).
+namespace audio {
+inline constexpr std::size_t kSeconds = 0x200;   // 16-bit playing time in whole seconds
+inline constexpr std::size_t kByteRate = 0x202;  // 16-bit bytes per second
+inline constexpr std::size_t kFormat = 0x208;    // 16-bit, always kFormatValue
+inline constexpr std::uint16_t kFormatValue = 3;
+inline constexpr std::size_t kKind = 0x210;      // one letter, see FileKind
+}  // namespace audio
+// What a file is to the player: music, or one of the audio processor's
+// decoder or encoder images.
+enum class FileKind : std::uint8_t { kMusic = 'm', kDecoderImage = 'd', kEncoderImage = 'e' };
+struct AudioInfo {
+  std::uint16_t seconds = 0;
+  std::uint16_t byteRate = 0;
+  FileKind kind = FileKind::kMusic;
+};
+// A header block as the transfer manager writes it: the name with no zero
+// unit behind it (at most header::kLongNameUnits units, see FitHeaderName),
+// then the audio information area.
+Block BuildAudioFileHeader(std::uint32_t size, std::u16string_view name, const AudioInfo& info);
+// The audio information area of a header block (any bytes).
+AudioInfo ParseAudioInfo(const Block& block);
+
 struct FileHeader {
   std::uint32_t size = 0;
   std::u16string name;  // as stored: the sender's full path

@@ -423,6 +423,10 @@ bool SimulatedPlayer::FillInBlock(std::span<std::uint8_t> out) {
       const Block& h = m.entries[inNext_ - 1u].header;
       std::copy(h.begin(), h.end(), out.begin());
       if (faults_.badTagAtDirectoryBlock == inNext_ + 1u) out[header::kTag] = 'T';
+      if (faults_.erasedDirectoryBlock == inNext_ + 1u && faults_.erasedTimes != 0) {
+        if (faults_.erasedTimes > 0) --faults_.erasedTimes;
+        std::fill(out.begin(), out.end(), header::kFill);
+      }
       return true;
     }
     case InState::kEntry: {

@@ -127,6 +127,11 @@ struct Faults {
     int times = 1;
   };
   std::vector<Unplug> unplugs;
+
+  // Directory block k goes out erased (every byte 0xFF), `erasedTimes`
+  // reads long (-1: forever).
+  unsigned erasedDirectoryBlock = 0;
+  int erasedTimes = -1;
 };
 
 struct Event {

@@ -4,6 +4,7 @@
 #include "transfer-manager/HalvernEnvironment.h"
 #include "transfer-manager/Twips.h"
 #include "transfer-manager/modCommon.h"
+#include "transfer-manager/modDownload.h"
 #include "transfer-manager/modFunctions.h"
 #include "transfer-manager/modRegistry.h"
 #include "transfer-manager/modVariables.h"
@@ -165,6 +166,7 @@ ShapeForm::ShapeForm() {
   lvwGetFileList.OnDragDrop = [this](const gui::ListDrag& drag) { lvwGetFileList_OLEDragDrop(*this, drag); };
   optBuiltIn.OnClick = [this] { optBuiltIn_Click(*this); };
   optCard.OnClick = [this] { optCard_Click(*this); };
+  WirePlayerCommands(*this);
 
   // The window's close box is the close picture: refused while a command
   // runs (the picture is disabled then), else it quits as the picture does.

@@ -11,6 +11,7 @@
 #include "transfer-manager/Twips.h"
 #include "transfer-manager/modCommon.h"
 #include "transfer-manager/modDevice.h"
+#include "transfer-manager/modDownload.h"
 #include "transfer-manager/modRegistry.h"
 #include "transfer-manager/modVariables.h"
 
@@ -42,9 +43,6 @@ std::uint64_t DecimalValue(const std::string& text) {
 
 std::string CountText(int selected, int rows) { return std::to_string(selected) + " / " + std::to_string(rows); }
 
-// A byte count of the memory labels: kilobytes, rounded, grouped.
-std::string MemoryText(std::uint64_t bytes) { return GroupThousands((bytes + 512) / 1024) + " KB"; }
-
 void SetUpList(gui::ListView& list, std::initializer_list<gui::ListColumn> columns) {
   list.SetViewStyle(gui::ListView::ViewStyle::kReport);
   list.Clear();
@@ -52,107 +50,6 @@ void SetUpList(gui::ListView& list, std::initializer_list<gui::ListColumn> colum
 }
 
 bool IsCard() { return Vars().cmdBase == playerlink::kCardBase; }
-
-// The medium does not answer the state query: the card question on the
-// card, the connection question on the built-in memory.
-ModalResult AskForMedium() {
-  if (!IsCard()) return Device().ShowNotConnected();
-  auto& app = gui::App();
-  app.ProcessMessages();
-  const auto answer =
-      app.MessageBox(text::kNoCard, text::kInformation, gui::Buttons::kRetryCancel, gui::MsgIcon::kWarning);
-  app.ProcessMessages();
-  return answer == ModalResult::kRetry ? ModalResult::kRetry : ModalResult::kCancel;
-}
-
-enum class Outcome { kDone, kRetry, kCancel };
-
-Outcome FromAnswer(ModalResult answer) { return answer == ModalResult::kRetry ? Outcome::kRetry : Outcome::kCancel; }
-
-// Opens the device; when it does not open, waits for the player. False when
-// the player stayed away.
-bool OpenOrPing() { return Device().OpenDevice() == 0 || Device().PingDevice(); }
-
-// The directory query and, unless the medium is empty or unformatted, the
-// directory's blocks, on the open device. False when the player refused or
-// a block fell short; a block without the tag ends the directory there.
-bool ReadDirectoryOnce(playerlink::Directory& dir) {
-  auto& link = Device().link();
-  dir = playerlink::Directory{};
-  const auto count = playerlink::QueryDirectoryCount(link, Vars().cmdBase);
-  if (!count) return false;
-  dir.count = *count;
-  if (*count == 0 || *count == playerlink::kCountUnformattedMedium) {
-    dir.end = playerlink::Directory::End::kComplete;
-    return true;
-  }
-  playerlink::DirectoryReadOptions options;
-  options.readAttempts = 2;
-  options.beforeBlock = [] { gui::App().ProcessMessages(); };
-  playerlink::ReadDirectoryBlocks(link, Vars().cmdBase, *count, options, dir);
-  using End = playerlink::Directory::End;
-  return dir.end == End::kComplete || dir.end == End::kBadTag;
-}
-
-std::string Utf8(std::u16string_view text) {
-  auto utf8 = common::Utf16ToUtf8(text);
-  if (utf8) return *utf8;
-  std::u16string clean(text);
-  for (char16_t& c : clean) {
-    if (c >= 0xD800 && c <= 0xDFFF) c = u'?';
-  }
-  auto cleaned = common::Utf16ToUtf8(clean);
-  return cleaned ? *cleaned : std::string();
-}
-
-void FillDeviceList(ShapeForm& form, const playerlink::Directory& dir) {
-  std::vector<gui::ListItem> rows;
-  for (const auto& e : dir.entries) {
-    const auto& h = e.header;
-    gui::ListItem row;
-    row.caption = Utf8(playerlink::FileNamePart(h.name));
-    row.subItems = {SizeText(h.size), Utf8(h.name), std::to_string(h.size), std::to_string(e.number),
-                    std::to_string(e.number), ""};
-    rows.push_back(std::move(row));
-  }
-  form.lvwGetFileList.SetItems(std::move(rows));
-}
-
-// The medium's total, used and free memory into the labels; freeBytes.
-Outcome GetMemoryInfo(ShapeForm& form) {
-  auto& dev = Device();
-  auto& app = gui::App();
-  if (!OpenOrPing()) {
-    const auto answer = dev.ShowNotConnected();
-    dev.CloseDevice();
-    return FromAnswer(answer);
-  }
-  app.ProcessMessages();
-  std::uint32_t total = 0, free = 0;
-  const bool answered = dev.RunStep([&] {
-    free = 0;
-    total = dev.StateQuery();
-    if (total == 0) return false;
-    free = dev.SendCommand(CommandCode::kFreeMemory, 0);
-    return free != 0;
-  });
-  if (!answered) {
-    if (total != 0) {
-      app.MessageBox("It did not get free memory info !!!", text::kInformation, gui::Buttons::kOk,
-                     gui::MsgIcon::kInformation);
-    }
-    const auto answer = dev.ShowNotConnected();
-    dev.CloseDevice();
-    return FromAnswer(answer);
-  }
-  Vars().freeBytes = free;
-  const std::uint64_t used = total > free ? total - free : 0;
-  form.lblTotMem.SetCaption(MemoryText(total));
-  form.lblUsedMem.SetCaption(used == 0 ? "0 KB" : MemoryText(used));
-  form.lblAvailMem.SetCaption(free == playerlink::kAnswerNoFreeSpace ? "0 KB" : MemoryText(free));
-  dev.CloseDevice();
-  return Outcome::kDone;
-}
 
 }  // namespace
 
@@ -314,12 +211,6 @@ void lvwPcFileList_MouseMove(ShapeForm& form) {
   app.ProcessMessages();
 }
 
-namespace {
-void ClearDragFlags() {
-  Vars().dragFromDevice = Vars().dragFromPc = Vars().droppedOnDevice = Vars().droppedOnPc = false;
-}
-}  // namespace
-
 void lvwPcFileList_OLEStartDrag(ShapeForm&) {
   gui::App().ProcessMessages();
   ClearDragFlags();  // a drag that ended elsewhere leaves nothing behind
@@ -346,11 +237,7 @@ void lvwGetFileList_OLEDragOver(ShapeForm& form, gui::ListDrag& drag) {
   form.lvwGetFileList.SetDropHighlight(drag.targetIndex);
 }
 
-void lvwGetFileList_OLEDragDrop(ShapeForm& form, const gui::ListDrag&) {
-  Vars().droppedOnDevice = true;
-  form.lvwGetFileList.SetDropHighlight(-1);
-  ClearDragFlags();
-}
+void lvwGetFileList_OLEDragDrop(ShapeForm& form, const gui::ListDrag& drag) { DropOnDeviceList(form, drag); }
 
 void optBuiltIn_Click(ShapeForm& form) {
   Vars().cmdBase = playerlink::kInternalMemoryBase;
@@ -369,57 +256,6 @@ void optCard_Click(ShapeForm& form) {
     return;
   }
   EnableControls(form);
-}
-
-bool ReadDeviceDirectory(ShapeForm& form) {
-  auto& dev = Device();
-  auto& app = gui::App();
-  // Each pass is one start of the read; the user's Retry starts it over (a
-  // loop, never a nested call, however often the player goes away).
-  for (;;) {
-    app.ProcessMessages();
-    if (!OpenOrPing()) {
-      if (dev.ShowNotConnected() == ModalResult::kRetry) continue;
-      return false;
-    }
-
-    app.Sleep(kStateQueryPauseMs);
-    app.ProcessMessages();
-    if (!dev.RunStep([&] { return dev.StateQuery() != 0; })) {
-      dev.CloseDevice();
-      if (AskForMedium() == ModalResult::kRetry) continue;
-      return false;
-    }
-
-    playerlink::Directory dir;
-    if (!dev.RunStep([&] { return ReadDirectoryOnce(dir); })) {
-      dev.CloseDevice();
-      if (dev.ShowNotConnected() == ModalResult::kRetry) continue;
-      return false;
-    }
-    if (dir.count == playerlink::kCountUnformattedMedium) {
-      dev.CloseDevice();
-      return false;
-    }
-    Vars().deviceFileCount = dir.count > 0 ? dir.count - 1 : 0;
-    form.lvwGetFileList.Clear();
-    if (dir.info) {
-      Vars().firmwareVersion = dir.info->firmwareTimesTen;
-      Vars().modelCode = playerlink::ModelCodeText(*dir.info);
-    }
-    FillDeviceList(form, dir);
-
-    app.ProcessMessages();
-    dev.CloseDevice();
-    switch (GetMemoryInfo(form)) {
-      case Outcome::kDone:
-        return true;
-      case Outcome::kRetry:
-        continue;
-      case Outcome::kCancel:
-        return false;
-    }
-  }
 }
 
 }  // namespace halvern

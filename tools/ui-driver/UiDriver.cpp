@@ -25,6 +25,10 @@
 //                                        list view, as the user would
 //   ui-driver click-at <caption> <x> <y> presses and releases the left button at a client
 //                                        point of the form of that caption
+//   ui-driver click-child <caption> <x> <y>
+//                                        presses and releases the left button on the deepest
+//                                        child window at a client point of the form (a picture
+//                                        button, say), at that point
 //   ui-driver rect <caption>             prints the form's screen rectangle: left top right bottom
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
@@ -159,6 +163,24 @@ HWND DropTarget(HWND form, POINT& at) {
     }
   }
   return form;
+}
+
+// The deepest visible child window under a client point of the form (the
+// form itself when there is none); the point becomes a client point of it.
+HWND ChildAt(HWND form, POINT& at) {
+  POINT screen = at;
+  ClientToScreen(form, &screen);
+  HWND hit = form;
+  for (HWND h = form;;) {
+    POINT local = screen;
+    ScreenToClient(h, &local);
+    HWND deeper = ChildWindowFromPointEx(h, local, CWP_SKIPINVISIBLE);
+    if (!deeper || deeper == h) break;
+    hit = h = deeper;
+  }
+  at = screen;
+  ScreenToClient(hit, &at);
+  return hit;
 }
 
 // Posts a WM_DROPFILES with a DROPFILES block of wide paths. A drop
@@ -394,6 +416,16 @@ int wmain(int argc, wchar_t** argv) {
     const LPARAM at = MAKELPARAM(_wtoi(argv[3]), _wtoi(argv[4]));
     PostMessageW(form, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(form, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  if (command == L"click-child" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    if (!form) return 1;
+    POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+    HWND child = ChildAt(form, at);
+    const LPARAM point = MAKELPARAM(at.x, at.y);
+    PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(child, WM_LBUTTONUP, 0, point);
     return 0;
   }
   if (command == L"rect" && argc >= 3) {
