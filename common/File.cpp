@@ -22,20 +22,25 @@ Path TempNameFor(const Path& target, int attempt) {
 // True for a name TempNameFor gives `target`: its file name, ".", three
 // groups of digits joined by "-", ".tmp".
 bool IsTempNameOf(const Path& target, const Path& candidate) {
-  const std::u16string name = candidate.filename().u16string();
-  const std::u16string prefix = target.filename().u16string() + u".";
-  const std::u16string suffix = u".tmp";
+  // Compared in the platform's own form of names, so a name that is no
+  // text of the platform's encoding (any bytes on POSIX) is simply another
+  // name.
+  using Native = Path::string_type;
+  using Unit = Native::value_type;
+  const Native name = candidate.filename().native();
+  const Native prefix = target.filename().native() + Unit('.');
+  const Native suffix{Unit('.'), Unit('t'), Unit('m'), Unit('p')};
   if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return false;
   }
-  const std::u16string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  const Native middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
   int groups = 1;
   bool digit = false;
-  for (char16_t c : middle) {
-    if (c >= u'0' && c <= u'9') {
+  for (Unit c : middle) {
+    if (c >= Unit('0') && c <= Unit('9')) {
       digit = true;
-    } else if (c == u'-' && digit) {
+    } else if (c == Unit('-') && digit) {
       ++groups;
       digit = false;
     } else {

@@ -9,10 +9,7 @@
 
 namespace vantu {
 
-inline std::string AnsiToUtf8(std::string_view ansi) {
-  auto utf8 = common::Utf16ToUtf8(common::Cp949ToUtf16Lossy(ansi));
-  return utf8 ? *utf8 : std::string();
-}
+inline std::string AnsiToUtf8(std::string_view ansi) { return common::Cp949ToUtf8Lossy(ansi); }
 
 inline std::string Utf8ToAnsi(std::string_view utf8) {
   auto utf16 = common::Utf8ToUtf16(utf8);

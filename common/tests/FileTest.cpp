@@ -79,6 +79,25 @@ TEST_F(FileTest, AtomicWriteRemovesWhatAKilledWriteOfTheSameTargetLeftBehind) {
   EXPECT_EQ(*ReadWholeFile(target, 1024), "[MISC]");
 }
 
+#ifndef _WIN32
+// Names on POSIX are bytes: a code page 949 name beside the target, or as
+// the target, is a name like any other.
+TEST_F(FileTest, AtomicWriteTakesNamesThatAreNoUtf8) {
+  const std::string cp949 = "\xB3\xEB\xB7\xA1";  // "노래" in code page 949
+  const Path beside = dir_ / (cp949 + ".mp3");
+  const Path stale = dir_ / (cp949 + ".lirn.123456-7-0.tmp");
+  ASSERT_TRUE(WriteFileAtomically(beside, Bytes("tune")).ok());
+  ASSERT_TRUE(WriteFileAtomically(stale, Bytes("x")).ok());
+  std::filesystem::last_write_time(stale, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(60));
+
+  const Path target = dir_ / (cp949 + ".lirn");
+  ASSERT_TRUE(WriteFileAtomically(target, Bytes("list")).ok());
+  EXPECT_EQ(*ReadWholeFile(target, 1024), "list");
+  EXPECT_EQ(*ReadWholeFile(beside, 1024), "tune");
+  EXPECT_FALSE(FileExists(stale));
+}
+#endif
+
 TEST_F(FileTest, AtomicWriteIntoAMissingFolderFails) {
   EXPECT_FALSE(WriteFileAtomically(dir_ / "no-such-folder" / "x", Bytes("x")).ok());
 }
