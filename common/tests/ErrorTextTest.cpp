@@ -24,6 +24,10 @@ const PlayerError kPlayerErrors[] = {PlayerError::kNotConnected, PlayerError::kN
                                      PlayerError::kNoRoom, PlayerError::kBadData};
 const RegistryError kRegistryErrors[] = {RegistryError::kAccessDenied, RegistryError::kFailed};
 const ComError kComErrors[] = {ComError::kUnavailable, ComError::kCallFailed};
+const FtpError kFtpErrors[] = {FtpError::kBadAddress, FtpError::kConnect,  FtpError::kLogin,    FtpError::kNoFile,
+                               FtpError::kTimeout,    FtpError::kTransfer, FtpError::kCancelled};
+const UpdateError kUpdateErrors[] = {UpdateError::kNoChecksum, UpdateError::kSizeMismatch, UpdateError::kHashMismatch,
+                                     UpdateError::kStartFailed};
 const TextError kTextErrors[] = {TextError::kUnencodable, TextError::kLoneSurrogate, TextError::kNotCp949,
                                  TextError::kNoCharacter, TextError::kNotUtf8};
 
@@ -63,6 +67,8 @@ TEST(ErrorTextTest, EveryCodeOfEveryLayerHasItsOwnSentence) {
   ExpectDistinctSentences(kFileErrors, "file");
   ExpectDistinctSentences(kRegistryErrors, "registry");
   ExpectDistinctSentences(kComErrors, "com");
+  ExpectDistinctSentences(kFtpErrors, "ftp");
+  ExpectDistinctSentences(kUpdateErrors, "update");
 
   std::set<std::string> text;
   for (TextError code : kTextErrors) {
