@@ -8,8 +8,9 @@ Xvfb display and a Wine prefix of its own.
   2. the two Remote rows ticked, the sync button pressed
   3. the channel files arrive on the player byte for byte
   4. one of them deleted on the player from "My PC"
-  5. "파일(&F)" / "업데이트(&U)": the setup program fetched, its SHA-256
-     checked, the question answered: the setup program starts, Orvel ends
+  5. "파일(&F)" / "업데이트(&U)" with a digest that does not match: refused,
+     nothing kept; then with the right one: the setup program fetched, its
+     SHA-256 checked, the question answered: it starts, Orvel ends
 
 A screenshot of each window is kept (scenario-*.png beside --artifact-dir).
 Orvel.exe runs from a program folder of the test's own, so LocalSync and
@@ -97,7 +98,7 @@ def attempt(wine_desktop, args):
             "PLAYER_LINK_BRIDGE": f"127.0.0.1:{sim_port}",
         }
         with wine_desktop.WineDesktop(args.prefix, args.source_dir, extra) as desk:
-            return run_scenario(desk, args, base, storage, program, ftp_port)
+            return run_scenario(desk, args, base, storage, program, os.path.join(work, "ftp"), ftp_port)
     finally:
         for proc in procs:
             if proc.poll() is None:
@@ -106,7 +107,7 @@ def attempt(wine_desktop, args):
         shutil.rmtree(work, ignore_errors=True)
 
 
-def run_scenario(desk, args, base, storage, program, ftp_port):
+def run_scenario(desk, args, base, storage, program, ftp_root, ftp_port):
     write_ini(os.path.join(desk.windows_dir, "ORVEL.INI"), ftp_port)
     log = lambda: fetch(base + "/fake/log")  # noqa: E731
     shot = lambda name: desk.screenshot(os.path.join(args.artifact_dir, f"scenario-{name}.png"))  # noqa: E731
@@ -171,12 +172,33 @@ def run_scenario(desk, args, base, storage, program, ftp_port):
         fail(f"{gone} is still on the player")
     assert os.path.exists(os.path.join(files, "news012.mp3")), "the other file went too"
 
-    # 5. The update: fetched, checked, started; Orvel ends.
+    # 5. The update: a digest that does not match first.
+    digest_file = os.path.join(ftp_root, "Orvel", "Moltree", "setup.exe.sha256")
+    with open(digest_file) as f:
+        right_digest = f.read()
+    with open(digest_file, "w") as f:
+        f.write(hashlib.sha256(b"another file").hexdigest() + "  setup.exe\n")
+    if not drive("menu", "My PC", "f", "u"):
+        fail("the menu did not take 파일(&F) / 업데이트(&U)")
+    refused = desk.wine(args.driver, "box", "업데이트", "60000")
+    if refused.returncode != 0:
+        fail("no word on the refused update")
+    text = refused.stdout.decode("utf-8", "replace")
+    assert "SHA-256" in text and "지웠습니다" in text, text
+    shot("5-update-refused")
+    if not drive("box-ok", "업데이트"):
+        fail("the refusal did not take OK")
+    assert not os.path.exists(os.path.join(program, "setup.exe")), "a file that failed its check was kept"
+    assert orvel.poll() is None, "Orvel.exe ended after a refused update"
+
+    # Then the right digest: fetched, checked, started; Orvel ends.
+    with open(digest_file, "w") as f:
+        f.write(right_digest)
     if not drive("menu", "My PC", "f", "u"):
         fail("the menu did not take 파일(&F) / 업데이트(&U)")
     if not drive("box", "업데이트", "60000"):
         fail("no update question")
-    shot("5-update")
+    shot("6-update")
     setup = os.path.join(program, "setup.exe")
     with open(args.driver, "rb") as f:
         published = hashlib.sha256(f.read()).hexdigest()
