@@ -7,6 +7,8 @@
 #include <fstream>
 #include <map>
 
+#include <unistd.h>
+
 #include "common/ErrorText.h"
 #include "platform/gui/Application.h"
 #include "tray-client/ConfForm.h"
@@ -81,7 +83,8 @@ TEST(UpdateSettingsTest, DigestFilesAreReadStrictly) {
 class UpdateDownloadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(::testing::TempDir()) / "update_download_test";
+    // Each test may run in a process of its own beside the others.
+    root_ = fs::path(::testing::TempDir()) / ("update_download_test." + std::to_string(::getpid()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "files" / "Orvel" / "Moltree");
     fs::create_directories(root_ / "program");

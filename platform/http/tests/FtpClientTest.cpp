@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include <unistd.h>
+
 #include "common/ErrorText.h"
 #include "platform/http/FtpClient.h"
 #include "tools/fake-service/ServiceProcess.h"
@@ -24,7 +26,8 @@ using namespace std::chrono_literals;
 class FtpClientTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = fs::path(::testing::TempDir()) / "ftp_client_test";
+    // Each test may run in a process of its own beside the others.
+    root_ = fs::path(::testing::TempDir()) / ("ftp_client_test." + std::to_string(::getpid()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "files" / "Orvel" / "Moltree");
     auto server = fake_service::ServiceProcess::Start({"/usr/bin/python3", FAKE_FTP_SCRIPT, "--root",
