@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -39,6 +43,43 @@ std::string LastResponse() {
   return line.substr(0, 200);
 }
 
+// What a retrieval shares with the thread that makes its WinINet calls.
+// Not every WinINet ends a blocked call when its handles are closed (Wine's
+// FTP does not): the caller then returns at the deadline or the cancel and
+// leaves the thread to end by itself, which from then on hands nothing
+// more to the caller's sink.
+struct Retrieval {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  bool abandoned = false;
+  common::Result<void> result = common::Ok();
+  const FtpSink* sink = nullptr;
+  const std::function<void(std::uint64_t)>* onSize = nullptr;
+  std::unique_ptr<RequestWatch> watch;
+
+  bool Deliver(std::string_view piece) {
+    std::lock_guard lock(mutex);
+    return !abandoned && (*sink)(piece);
+  }
+  void TellSize(std::uint64_t size) {
+    std::lock_guard lock(mutex);
+    if (!abandoned && *onSize) (*onSize)(size);
+  }
+};
+
+common::Error WatchError(RequestWatch::Reason reason, const FtpServer& server, const FtpOptions& options,
+                         std::chrono::milliseconds totalTimeout) {
+  switch (reason) {
+    case RequestWatch::Reason::kCancelled: return MakeFtpError(FtpError::kCancelled, server, "");
+    case RequestWatch::Reason::kDeadline:
+      return MakeFtpError(FtpError::kTimeout, server, "전체 제한 시간 " + std::to_string(totalTimeout.count()) + "ms 초과");
+    case RequestWatch::Reason::kIdle:
+    case RequestWatch::Reason::kNone: break;
+  }
+  return MakeFtpError(FtpError::kTimeout, server, "읽기 제한 시간 " + std::to_string(options.readTimeout.count()) + "ms 초과");
+}
+
 class WinInetFtpClient final : public FtpClient {
  public:
   explicit WinInetFtpClient(const FtpOptions& options) : options_(options) {}
@@ -47,14 +88,46 @@ class WinInetFtpClient final : public FtpClient {
                                 const std::function<void(std::uint64_t)>& onSize, std::stop_token cancel,
                                 std::chrono::milliseconds totalTimeout) override {
     if (auto refused = RefuseFtpTarget(server, path)) return *refused;
-    RequestWatch watch(std::chrono::steady_clock::now() + totalTimeout, cancel);
+    auto shared = std::make_shared<Retrieval>();
+    shared->sink = &sink;
+    shared->onSize = &onSize;
+    shared->watch = std::make_unique<RequestWatch>(std::chrono::steady_clock::now() + totalTimeout, cancel);
+    std::thread([shared, options = options_, server, path, totalTimeout] {
+      auto result = Run(options, server, path, *shared, totalTimeout);
+      {
+        std::lock_guard lock(shared->mutex);
+        shared->result = std::move(result);
+        shared->done = true;
+      }
+      shared->ended.notify_all();
+    }).detach();
+    std::unique_lock lock(shared->mutex);
+    while (!shared->done) {
+      shared->ended.wait_for(lock, std::chrono::milliseconds(50));
+      const auto reason = shared->watch->fired();
+      if (!shared->done && reason != RequestWatch::Reason::kNone) {
+        shared->abandoned = true;
+        return WatchError(reason, server, options_, totalTimeout);
+      }
+    }
+    return shared->result;
+  }
+
+ private:
+  static common::Result<void> Run(const FtpOptions& options_, const FtpServer& server, const std::string& path,
+                                  Retrieval& shared, std::chrono::milliseconds totalTimeout) {
+    RequestWatch& watch = *shared.watch;
+    // Not every WinINet keeps the receive time-out on an FTP session's
+    // replies: the watch keeps it, and the connect time-out while the
+    // connection and the login are made.
+    watch.SetIdle(std::max(options_.connectTimeout, options_.readTimeout));
     const ULONGLONG started = GetTickCount64();
     auto failure = [&](DWORD error, const char* step) -> common::Error {
       switch (watch.fired()) {
-        case RequestWatch::Reason::kCancelled: return MakeFtpError(FtpError::kCancelled, server, "");
+        case RequestWatch::Reason::kCancelled:
         case RequestWatch::Reason::kDeadline:
-          return MakeFtpError(FtpError::kTimeout, server,
-                              "전체 제한 시간 " + std::to_string(totalTimeout.count()) + "ms 초과");
+        case RequestWatch::Reason::kIdle:
+          return WatchError(watch.fired(), server, options_, totalTimeout);
         case RequestWatch::Reason::kNone: break;
       }
       std::string detail = std::string(step) + ", WinINet 오류 " + std::to_string(error);
@@ -102,6 +175,7 @@ class WinInetFtpClient final : public FtpClient {
     if (connection == nullptr) return failure(GetLastError(), "InternetConnect");
     watch.Own(connection);
     if (watch.fired() != RequestWatch::Reason::kNone) return failure(0, "InternetConnect");
+    watch.SetIdle(options_.readTimeout);
 
     const std::wstring file = Wide(path);
     // The announced size: the SIZE reply "213 <bytes>".
@@ -125,7 +199,7 @@ class WinInetFtpClient final : public FtpClient {
       const DWORD low = FtpGetFileSize(handle, &high);
       if (low != INVALID_FILE_SIZE && (low != 0 || high != 0)) size = (std::uint64_t{high} << 32) | low;
     }
-    if (size && onSize) onSize(*size);
+    if (size) shared.TellSize(*size);
 
     std::vector<char> buffer(64 * 1024);
     for (;;) {
@@ -135,7 +209,8 @@ class WinInetFtpClient final : public FtpClient {
         return failure(GetLastError(), "InternetReadFile");
       }
       if (got == 0) break;
-      if (!sink(std::string_view(buffer.data(), got))) {
+      watch.Touch();
+      if (!shared.Deliver(std::string_view(buffer.data(), got))) {
         return MakeFtpError(FtpError::kTransfer, server, "받는 쪽에서 중단");
       }
     }
@@ -143,7 +218,6 @@ class WinInetFtpClient final : public FtpClient {
     return common::Ok();
   }
 
- private:
   FtpOptions options_;
 };
 

@@ -164,6 +164,7 @@ class WinInetHttpClient final : public HttpClient {
         case RequestWatch::Reason::kDeadline:
           return MakeHttpError(HttpError::kTimeout, url,
                                "전체 제한 시간 " + std::to_string(options_.totalTimeout.count()) + "ms 초과");
+        case RequestWatch::Reason::kIdle:  // this client sets no idle limit
         case RequestWatch::Reason::kNone: break;
       }
       const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options_.readTimeout.count());
