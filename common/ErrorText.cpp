@@ -130,6 +130,41 @@ std::string_view ErrorSentence(ComError code) {
   return {};
 }
 
+std::string_view ErrorSentence(FtpError code) {
+  switch (code) {
+    case FtpError::kBadAddress:
+      return "업데이트 서버의 주소나 파일 경로가 올바르지 않습니다. 설정 파일의 업데이트 서버 값을 확인해 주세요.";
+    case FtpError::kConnect:
+      return "업데이트 서버에 연결할 수 없습니다. 인터넷 연결을 확인한 뒤 다시 시도해 주세요.";
+    case FtpError::kLogin:
+      return "업데이트 서버가 로그인을 거부했습니다. 설정 파일의 업데이트 계정을 확인해 주세요.";
+    case FtpError::kNoFile:
+      return "업데이트 할 파일이 없습니다.";
+    case FtpError::kTimeout:
+      return "업데이트 서버가 제시간에 응답하지 않았습니다. 잠시 후 다시 시도해 주세요.";
+    case FtpError::kTransfer:
+      return "업데이트 파일을 받던 중 연결이 끊어졌습니다. 인터넷 연결을 확인한 뒤 다시 시도해 주세요.";
+    case FtpError::kCancelled:
+      return "업데이트 받기를 취소했습니다. 필요하면 다시 시도해 주세요.";
+  }
+  return {};
+}
+
+std::string_view ErrorSentence(UpdateError code) {
+  switch (code) {
+    case UpdateError::kNoChecksum:
+      return "업데이트 파일의 확인값(SHA-256)을 받을 수 없어 설치하지 않습니다. 잠시 후 다시 시도해 주세요.";
+    case UpdateError::kSizeMismatch:
+      return "받은 업데이트 파일의 크기가 서버의 파일과 달라 지웠습니다. 다시 시도해 주세요.";
+    case UpdateError::kHashMismatch:
+      return "받은 업데이트 파일이 확인값(SHA-256)과 맞지 않아 지웠습니다. 다시 시도하고, 계속되면 고객 지원에 "
+             "알려 주세요.";
+    case UpdateError::kStartFailed:
+      return "업데이트 설치 프로그램을 시작할 수 없습니다. 프로그램 폴더의 setup.exe를 직접 실행해 주세요.";
+  }
+  return {};
+}
+
 std::string ErrorSentence(TextError code, std::string_view what) {
   switch (code) {
     case TextError::kUnencodable:

@@ -78,6 +78,25 @@ enum class RegistryError {
   kFailed = 2,        // any other failure
 };
 
+// Error.code of a failed FTP retrieval (platform/http's FTP client).
+enum class FtpError {
+  kBadAddress = 1,  // the host or the file's path cannot be used (empty, control characters)
+  kConnect = 2,     // host not found, connection refused, connect time-out
+  kLogin = 3,       // the server refused the user name or password
+  kNoFile = 4,      // the server has no such file (or will not give it)
+  kTimeout = 5,     // the server stopped sending, or the whole transfer took longer than allowed
+  kTransfer = 6,    // the connection broke off, or another transfer failure
+  kCancelled = 7,   // the transfer was cancelled (its stop token)
+};
+
+// Why a downloaded program update is not started.
+enum class UpdateError {
+  kNoChecksum = 1,    // the SHA-256 published beside the setup program is missing or malformed
+  kSizeMismatch = 2,  // the file received is not as long as the server announced
+  kHashMismatch = 3,  // the file's SHA-256 is not the published one
+  kStartFailed = 4,   // the verified setup program could not be started
+};
+
 // Failures of the member check through the COM class of the member library.
 enum class ComError {
   kUnavailable = 1,  // the class cannot be created (not registered, not part of the build)
@@ -92,6 +111,8 @@ std::string_view ErrorSentence(FileError code);
 std::string_view ErrorSentence(PlayerError code);
 std::string_view ErrorSentence(RegistryError code);
 std::string_view ErrorSentence(ComError code);
+std::string_view ErrorSentence(FtpError code);
+std::string_view ErrorSentence(UpdateError code);
 // The text codec's sentence; an unencodable character is named by `what`
 // (the character itself; empty when it cannot be seen).
 std::string ErrorSentence(TextError code, std::string_view what);

@@ -75,6 +75,7 @@ struct PathAttributes {
   bool exists = false;
   bool directory = false;
   bool hidden = false;  // hidden or system (Windows only)
+  bool link = false;    // a symbolic link, junction or other reparse point (the rest is of what it names)
 };
 PathAttributes GetPathAttributes(const Path& path);
 // Another program holds the file open, so that it cannot be opened for

@@ -121,8 +121,10 @@ bool FileExists(const Path& path) {
 
 PathAttributes GetPathAttributes(const Path& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  return {true, S_ISDIR(st.st_mode), false};
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  const bool link = S_ISLNK(st.st_mode);
+  if (link && ::stat(path.c_str(), &st) != 0) return {false, false, false, true};  // a dangling link
+  return {true, S_ISDIR(st.st_mode), false, link};
 }
 
 bool FileInUse(const Path& path) {

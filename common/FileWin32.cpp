@@ -135,7 +135,8 @@ bool FileExists(const Path& path) { return GetFileAttributesW(path.c_str()) != I
 PathAttributes GetPathAttributes(const Path& path) {
   const DWORD a = GetFileAttributesW(path.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return {};
-  return {true, (a & FILE_ATTRIBUTE_DIRECTORY) != 0, (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0};
+  return {true, (a & FILE_ATTRIBUTE_DIRECTORY) != 0, (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0,
+          (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
 bool FileInUse(const Path& path) {

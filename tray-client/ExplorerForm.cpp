@@ -64,7 +64,7 @@ TfrmExplorer::TfrmExplorer() {
   // Menus.
   mmiFile.SetCaption("파일(&F)");
   mmiUpdate.SetCaption("업데이트(&U)");
-  mmiUpdate.SetEnabled(false);  // the update download comes with the channel panel's work
+  mmiUpdate.OnClick = [this] { mmiUpdateClick(); };
   N1.SetCaption("포맷하기");
   N1.SetEnabled(false);
   N1.OnClick = [this] { N1Click(); };
@@ -83,7 +83,7 @@ TfrmExplorer::TfrmExplorer() {
   mmiAbout.OnClick = [this] { mmiAboutClick(); };
   N3.SetCaption("-");
   mmiHomepage.SetCaption("홈페이지");
-  mmiHomepage.SetEnabled(false);  // the maker's web page comes with the channel panel's work
+  mmiHomepage.OnClick = [this] { mmiHomepageClick(); };
   SetMenu(&mmMain);
 
   pmivsIcon.SetCaption("큰 아이콘(&G)");
@@ -186,6 +186,9 @@ TfrmExplorer::TfrmExplorer() {
   btnSync.OnClick = [this] { btnSyncClick(); };
   btnSyncRefresh.SetCaption(" 새로 고침");
   btnSyncRefresh.OnClick = [this] { btnSyncRefreshClick(); };
+  btnSyncConfig.SetCaption(" 싱크 설정");
+  btnSyncConfig.SetVisible(false);
+  btnSyncConfig.OnClick = [this] { mmiHomepageClick(); };
   lbSelFileSizeCaption.SetCaption("선택한 파일 용량");
   lbSelFileSize.SetCaption("0k");
   lbSelFileSize.SetAlignment(gui::Align::kRight);
@@ -193,6 +196,8 @@ TfrmExplorer::TfrmExplorer() {
   lvSyncList.OnClick = [this] { aliSyncRefreshExecute(); };
   lvSyncList.SetCheckBoxes(true);
   lvSyncList.SetReadOnly(true);
+  lvSyncList.SetColumnClick(false);
+  lvSyncList.OnEditing = [](int, bool& allow) { allow = false; };
   lvSyncList.AddColumn({"파일 이름", 100, gui::Align::kLeft});
   lvSyncList.AddColumn({"위치", 50, gui::Align::kLeft});
   lvSyncList.AddColumn({"파일 크기", 70, gui::Align::kRight});
@@ -272,6 +277,7 @@ void TfrmExplorer::Layout() {
   const int sw = pnlSync.Width();
   btnSync.SetBounds(12, 20, 90, 25);
   btnSyncRefresh.SetBounds(106, 20, 90, 25);
+  btnSyncConfig.SetBounds(200, 20, 90, 25);
   lbSelFileSizeCaption.SetBounds(204, 25, 100, 16);
   lbSelFileSize.SetBounds(304, 25, std::max(40, sw - 316), 16);
   lvSyncList.SetBounds(8, 52, std::max(0, sw - 16), std::max(0, bottomHeight - 60));
@@ -587,17 +593,19 @@ void TfrmExplorer::AddLocalRows(const common::Path& folder) {
   std::vector<common::Path> folders;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const common::Path path = it->path();
-    if (it->is_directory(error)) {
+    // Links and junctions are not followed: what is listed, and later
+    // written to the player, lies inside LocalSync.
+    const common::PathAttributes attributes = common::GetPathAttributes(path);
+    if (attributes.link || !attributes.exists) continue;
+    if (attributes.directory) {
       folders.push_back(path);
       continue;
     }
     const std::string name = common::PathToUtf8(path.filename());
     if (content::LowerExtension(name) != content::kChannelFileExtension) continue;
-    const std::uintmax_t bytes = it->file_size(error);
-    if (error) {
-      error.clear();
-      continue;
-    }
+    std::error_code sizeError;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, sizeError);
+    if (sizeError) continue;
     lvSyncList.AddItem({name, {kRowLocal, std::to_string((bytes + 1023) / 1024) + "k", common::PathToUtf8(path)}});
   }
   // Sub-folders after the folder's own files, depth first.
@@ -661,6 +669,34 @@ void TfrmExplorer::btnSyncClick() {
     dialog->ShowModal();
   }
   Show();
+}
+
+void TfrmExplorer::mmiUpdateClick() {
+  // One download at a time; the menu stays usable meanwhile.
+  if (updating_) return;
+  updating_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{updating_};
+  StopPoll();
+  const bool started = RunUpdate(Update);
+  if (gui::App().Terminated()) return;
+  if (started) {
+    // The setup program runs: the program ends at once to let it replace it.
+    if (frmMain) frmMain->Close();
+    else gui::App().Terminate();
+    return;
+  }
+  if (Visible()) StartPoll();
+}
+
+void TfrmExplorer::mmiHomepageClick() {
+  auto loaded = platform::IniFile::Load(SettingsFilePath());
+  const UpdateSettings settings = ReadUpdateSettings(loaded ? *loaded : platform::IniFile{});
+  auto open = Update.open ? Update.open : ShellOpen;
+  // Nothing to report when no browser takes it: the page is only a pointer.
+  (void)open(settings.homepage, Environment().programFolder);
 }
 
 }  // namespace orvel

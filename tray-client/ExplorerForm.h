@@ -4,7 +4,8 @@
 // files, delete, transfers in both directions through the transfer
 // dialog) beside the channel panel with the sync list (Local rows from
 // LocalSync, Remote rows from the channel list) and the sync road, which
-// asks the service to prepare the sync and runs the sync dialog. The device is
+// asks the service to prepare the sync and runs the sync dialog. Its menu
+// fetches the program update and opens the maker's web page. The device is
 // polled every 3000 ms while the window shows, except while a command or a
 // transfer uses the player. It is created at start-up and hidden, not
 // destroyed, when closed.
@@ -37,6 +38,7 @@
 #include "player-link/Driver.h"
 #include "tray-client/DeviceUnit.h"
 #include "tray-client/TarnelForm.h"
+#include "tray-client/UpdateForm.h"
 
 namespace orvel {
 
@@ -118,11 +120,14 @@ class TfrmExplorer : public gui::Form {
   gui::Label lbSelFileSize{&pnlSync};
   gui::Button btnSync{&pnlSync};
   gui::Button btnSyncRefresh{&pnlSync};
+  gui::Button btnSyncConfig{&pnlSync};
   gui::ListView lvSyncList{&pnlSync};
 
   // What the sync dialog it opens uses for the fetch (tests set their own);
   // its player is this window's unless SyncServices names one.
   TfrmSyncStatus::Services SyncServices;
+  // What the update download and the web page use (tests set their own).
+  UpdateServices Update;
 
   gui::StatusBar sbMain{this};
   gui::Timer tmrMyDevice{this};
@@ -163,6 +168,11 @@ class TfrmExplorer : public gui::Form {
   // player's free memory asks whether to choose again; then "syncreq" and,
   // when the service agrees, the sync dialog.
   void btnSyncClick();
+  // Fetches the update, checks it and, when the user agrees, starts it and
+  // ends the program (only when it did start).
+  void mmiUpdateClick();
+  // The maker's web page in the default browser.
+  void mmiHomepageClick();
 
  private:
   void Layout();
@@ -185,6 +195,7 @@ class TfrmExplorer : public gui::Form {
   int treeWidth_ = 200;
   int topHeight_ = 220;
   int deviceWidth_ = 380;
+  bool updating_ = false;
 };
 
 extern TfrmExplorer* frmExplorer;

@@ -22,6 +22,10 @@ const FileOp kFileOps[] = {FileOp::kOpen, FileOp::kCreate, FileOp::kRead, FileOp
                            FileOp::kSeek, FileOp::kSave,   FileOp::kRemove, FileOp::kRename, FileOp::kList};
 const RegistryError kRegistryErrors[] = {RegistryError::kAccessDenied, RegistryError::kFailed};
 const ComError kComErrors[] = {ComError::kUnavailable, ComError::kCallFailed};
+const FtpError kFtpErrors[] = {FtpError::kBadAddress, FtpError::kConnect,  FtpError::kLogin,    FtpError::kNoFile,
+                               FtpError::kTimeout,    FtpError::kTransfer, FtpError::kCancelled};
+const UpdateError kUpdateErrors[] = {UpdateError::kNoChecksum, UpdateError::kSizeMismatch, UpdateError::kHashMismatch,
+                                     UpdateError::kStartFailed};
 const TextError kTextErrors[] = {TextError::kUnencodable, TextError::kLoneSurrogate, TextError::kNotCp949,
                                  TextError::kNoCharacter, TextError::kNotUtf8};
 
@@ -61,6 +65,8 @@ TEST(ErrorTextTest, EveryCodeOfEveryLayerHasItsOwnSentence) {
   ExpectDistinctSentences(kFileErrors, "file");
   ExpectDistinctSentences(kRegistryErrors, "registry");
   ExpectDistinctSentences(kComErrors, "com");
+  ExpectDistinctSentences(kFtpErrors, "ftp");
+  ExpectDistinctSentences(kUpdateErrors, "update");
 
   std::set<std::string> text;
   for (TextError code : kTextErrors) {

@@ -10,7 +10,11 @@
 //   ui-driver box <title> <ms>           waits for a message box of that title and prints its
 //                                        text (UTF-8) on stdout
 //   ui-driver box-ok <title>             presses the OK of the message box of that title
-//   ui-driver click <caption> <button>   clicks the button of that text on the form of that caption
+//   ui-driver click <caption> <button> [<n>]
+//                                        clicks the button of that text on the form of that caption
+//                                        (the n-th of that text, from 1, when several have it)
+//   ui-driver menu <caption> <key> <key> opens the form's menu bar title with the first access
+//                                        key and picks the item with the second, as the keyboard does
 //   ui-driver drop <caption> <x> <y> <file>...
 //                                        drops the files on the form of that caption at a
 //                                        client point, as the shell does (WM_DROPFILES to
@@ -23,6 +27,9 @@
 //   ui-driver list-select <caption> <column> <row>...
 //                                        selects exactly the rows of those captions in that
 //                                        list view, as the user would
+//   ui-driver list-check <caption> <column> <row>...
+//                                        ticks the check boxes of the rows of those captions in
+//                                        that list view (every row of a caption), as a click on them does
 //   ui-driver click-at <caption> <x> <y> presses and releases the left button at a client
 //                                        point of the form of that caption
 //   ui-driver click-child <caption> <x> <y>
@@ -111,6 +118,7 @@ std::wstring BoxText(HWND box) {
 struct ButtonSearch {
   const wchar_t* caption;
   HWND found;
+  int skip = 0;  // matches to pass over first
 };
 
 // EnumChildWindows' callback: a named stdcall function, since a lambda does
@@ -120,14 +128,15 @@ BOOL CALLBACK MatchButton(HWND child, LPARAM data) {
   wchar_t cls[16] = {};
   GetClassNameW(child, cls, 16);
   if (_wcsicmp(cls, L"Button") == 0 && TextOf(child) == s->caption) {
+    if (s->skip-- > 0) return TRUE;
     s->found = child;
     return FALSE;
   }
   return TRUE;
 }
 
-HWND FindButton(HWND form, const wchar_t* caption) {
-  ButtonSearch search{caption, nullptr};
+HWND FindButton(HWND form, const wchar_t* caption, int nth = 1) {
+  ButtonSearch search{caption, nullptr, nth - 1};
   EnumChildWindows(form, MatchButton, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -358,7 +367,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"click" && argc >= 4) {
     HWND form = FindForm(argv[2], true);
-    HWND button = form ? FindButton(form, argv[3]) : nullptr;
+    HWND button = form ? FindButton(form, argv[3], argc >= 5 ? _wtoi(argv[4]) : 1) : nullptr;
     if (!button) return 1;
     PostMessageW(button, BM_CLICK, 0, 0);
     return 0;
@@ -409,6 +418,42 @@ int wmain(int argc, wchar_t** argv) {
       SetRowState(list, static_cast<int>(i), select, memory);
     }
     return found == wanted.size() ? 0 : 1;
+  }
+  if (command == L"list-check" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    HWND list = form ? FindList(form, argv[3]) : nullptr;
+    if (!list) return 1;
+    const std::vector<std::wstring> wanted(argv + 4, argv + argc);
+    const std::vector<std::wstring> rows = RowCaptions(list);
+    RemoteMemory memory(list, sizeof(LVITEMW));
+    if (!memory.ok()) return 1;
+    std::size_t found = 0;
+    for (const auto& name : wanted) {
+      bool any = false;
+      for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i] != name) continue;
+        LVITEMW item{};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(2);
+        any = memory.Write(0, &item, sizeof(item)) &&
+              SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(memory.at(0)));
+      }
+      found += any;
+    }
+    return found == wanted.size() ? 0 : 1;
+  }
+  if (command == L"menu" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    if (!form) return 1;
+    SetForegroundWindow(form);
+    PostMessageW(form, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(towlower(argv[3][0])));
+    HWND menu = nullptr;
+    if (!WaitFor(10000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); })) {
+      return 1;
+    }
+    Sleep(200);
+    PostMessageW(menu, WM_CHAR, static_cast<WPARAM>(towlower(argv[4][0])), 0);
+    return WaitFor(10000, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); }) ? 0 : 1;
   }
   if (command == L"click-at" && argc >= 5) {
     HWND form = FindForm(argv[2], true);

@@ -442,5 +442,50 @@ TEST_F(ExplorerFormTest, TwoChannelRowsOfOneCaptionKeepTheirItemSelected) {
   EXPECT_FALSE(item.IsSelected);
 }
 
+TEST_F(ExplorerFormTest, LocalRowsWalkLocalSyncDepthFirstAndFollowNoLinkOutOfIt) {
+  const fs::path local = Environment().programFolder / "LocalSync";
+  const fs::path outside = root() / "outside";
+  fs::create_directories(local / "sub" / "deeper");
+  fs::create_directories(outside);
+  auto write = [](const fs::path& path, std::size_t size) {
+    ASSERT_TRUE(common::WriteFileAtomically(path, Pattern(size, 3)).ok());
+  };
+  write(local / "a.sa3", 1024);
+  write(local / "b.SA3", 1025);
+  write(local / "empty.sa3", 0);
+  write(local / "note.txt", 10);
+  write(local / "sub" / "c.sa3", 1);
+  write(local / "sub" / "deeper" / "d.sa3", 4096);
+  write(outside / "secret.sa3", 2048);
+  // Where the system cannot make links (Windows without the right), the
+  // walk is checked without them.
+  std::error_code noFileLink, noFolderLink;
+  fs::create_symlink(outside / "secret.sa3", local / "linked.sa3", noFileLink);
+  fs::create_directory_symlink(outside, local / "away", noFolderLink);
+  if (noFileLink || noFolderLink) std::cerr << "links not made: " << noFileLink.message() << "\n";
+
+  ShowMyPc();
+  std::vector<std::string> rows;
+  for (const auto& row : my().lvSyncList.Items()) {
+    EXPECT_EQ(row.subItems.at(0), kRowLocal);
+    EXPECT_EQ(row.subItems.at(2).find(common::PathToUtf8(local)), 0u) << row.subItems.at(2);
+    rows.push_back(row.caption + "/" + row.subItems.at(1));
+  }
+  ASSERT_EQ(rows.size(), 5u) << "no row for the linked file, the linked folder or another extension";
+  // The folder's own files first, in the file system's order, then its
+  // sub-folders depth first.
+  std::vector<std::string> top(rows.begin(), rows.begin() + 3);
+  std::sort(top.begin(), top.end());
+  EXPECT_EQ(top, (std::vector<std::string>{"a.sa3/1k", "b.SA3/2k", "empty.sa3/0k"}));
+  EXPECT_EQ(rows[3], "c.sa3/1k");
+  EXPECT_EQ(rows[4], "d.sa3/4k");
+
+  // The ticked total, the sizes before the "k".
+  for (int i = 0; i < my().lvSyncList.Count(); ++i) ASSERT_TRUE(my().lvSyncList.UserSetChecked(i, true));
+  EXPECT_EQ(my().lbSelFileSize.Caption(), "8k");
+  for (int i = 0; i < my().lvSyncList.Count(); ++i) ASSERT_TRUE(my().lvSyncList.UserSetChecked(i, false));
+  EXPECT_EQ(my().lbSelFileSize.Caption(), "0k");
+}
+
 }  // namespace
 }  // namespace orvel

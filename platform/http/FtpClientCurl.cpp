@@ -1,0 +1,226 @@
+// libcurl backend of FtpClient: a fresh easy handle per retrieval (no
+// connection is kept), run on a multi handle whose wait this client
+// controls, so the total deadline and a cancellation end it within one
+// short wait, whatever the server does.
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+#include "platform/http/FtpClient.h"
+
+namespace platform::http {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::chrono::milliseconds kLoopWait{100};
+
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string EscapePart(std::string_view part) {
+  static const char* kHex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : part) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                       c == '.' || c == '_' || c == '~';
+    if (plain) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    }
+  }
+  return out;
+}
+
+struct Transfer {
+  CURL* handle = nullptr;
+  const FtpSink* sink = nullptr;
+  const std::function<void(std::uint64_t)>* onSize = nullptr;
+  std::chrono::milliseconds readTimeout{};
+  Clock::time_point lastActivity;
+  curl_off_t lastReceived = -1;
+  bool connected = false;
+  bool timedOut = false;
+  bool sinkStopped = false;
+  bool sizeTold = false;
+
+  void TellSize() {
+    if (sizeTold) return;
+    sizeTold = true;
+    curl_off_t size = -1;
+    if (curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0 && *onSize) {
+      (*onSize)(static_cast<std::uint64_t>(size));
+    }
+  }
+
+  static size_t OnData(char* data, size_t size, size_t count, void* self) {
+    auto* t = static_cast<Transfer*>(self);
+    const size_t n = size * count;
+    t->TellSize();
+    if (!(*t->sink)(std::string_view(data, n))) {
+      t->sinkStopped = true;
+      return 0;
+    }
+    return n;
+  }
+
+  // The read time-out: from the moment the connection stands, reset by
+  // every byte of the file that arrives.
+  static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+    auto* t = static_cast<Transfer*>(self);
+    const auto now = Clock::now();
+    if (!t->connected) {
+      curl_off_t connectTime = 0;
+      curl_easy_getinfo(t->handle, CURLINFO_CONNECT_TIME_T, &connectTime);
+      if (connectTime <= 0) return 0;
+      t->connected = true;
+      t->lastActivity = now;
+    }
+    if (received != t->lastReceived) {
+      t->lastReceived = received;
+      t->lastActivity = now;
+      return 0;
+    }
+    if (now - t->lastActivity > t->readTimeout) {
+      t->timedOut = true;
+      return 1;
+    }
+    return 0;
+  }
+};
+
+class CurlFtpClient final : public FtpClient {
+ public:
+  explicit CurlFtpClient(const FtpOptions& options) : options_(options) { InitCurlOnce(); }
+
+  common::Result<void> Retrieve(const FtpServer& server, const std::string& path, const FtpSink& sink,
+                                const std::function<void(std::uint64_t)>& onSize, std::stop_token cancel,
+                                std::chrono::milliseconds totalTimeout) override {
+    if (auto refused = RefuseFtpTarget(server, path)) return *refused;
+    const auto deadline = Clock::now() + totalTimeout;
+    std::string url = "ftp://" + server.host + ":" + std::to_string(server.port);
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t slash = path.find('/', start);
+      url += "/" + EscapePart(std::string_view(path).substr(start, slash == std::string::npos ? std::string::npos
+                                                                                               : slash - start));
+      if (slash == std::string::npos) break;
+      start = slash + 1;
+    }
+
+    CURL* h = curl_easy_init();
+    CURLM* multi = curl_multi_init();
+    if (h == nullptr || multi == nullptr) {
+      if (h) curl_easy_cleanup(h);
+      if (multi) curl_multi_cleanup(multi);
+      return MakeFtpError(FtpError::kTransfer, server, "libcurl 초기화 실패");
+    }
+    Transfer t;
+    t.handle = h;
+    t.sink = &sink;
+    t.onSize = &onSize;
+    t.readTimeout = options_.readTimeout;
+    t.lastActivity = Clock::now();
+
+    const long responseSeconds = std::max<long>(1, static_cast<long>((options_.readTimeout.count() + 999) / 1000));
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(h, CURLOPT_USERNAME, server.user.c_str());
+    curl_easy_setopt(h, CURLOPT_PASSWORD, server.password.c_str());
+    curl_easy_setopt(h, CURLOPT_FTP_USE_EPSV, 1L);
+    curl_easy_setopt(h, CURLOPT_TRANSFERTEXT, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, responseSeconds);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnData);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &t);
+
+    enum class End { kDone, kDeadline, kCancelled } end = End::kDone;
+    CURLcode code = CURLE_OK;
+    curl_multi_add_handle(multi, h);
+    {
+      std::stop_callback wake(cancel, [multi] { curl_multi_wakeup(multi); });
+      for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+          code = CURLE_FAILED_INIT;
+          break;
+        }
+        if (running == 0) {
+          int left = 0;
+          while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == h) code = message->data.result;
+          }
+          break;
+        }
+        if (cancel.stop_requested()) {
+          end = End::kCancelled;
+          break;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+          end = End::kDeadline;
+          break;
+        }
+        const auto wait = std::min<Clock::duration>(kLoopWait, deadline - now);
+        curl_multi_poll(multi, nullptr, 0,
+                        static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count()), nullptr);
+      }
+    }
+    if (end == End::kDone && code == CURLE_OK) t.TellSize();  // an empty file sends no piece
+    curl_multi_remove_handle(multi, h);
+    curl_easy_cleanup(h);
+    curl_multi_cleanup(multi);
+
+    if (end == End::kCancelled) return MakeFtpError(FtpError::kCancelled, server, "");
+    if (end == End::kDeadline) {
+      return MakeFtpError(FtpError::kTimeout, server, "전체 제한 시간 " + std::to_string(totalTimeout.count()) + "ms 초과");
+    }
+    if (code == CURLE_OK) return common::Ok();
+    if (t.timedOut) {
+      return MakeFtpError(FtpError::kTimeout, server,
+                          "읽기 제한 시간 " + std::to_string(options_.readTimeout.count()) + "ms 초과");
+    }
+    if (t.sinkStopped) return MakeFtpError(FtpError::kTransfer, server, "받는 쪽에서 중단");
+    const std::string detail = "curl 오류 " + std::to_string(static_cast<int>(code));
+    switch (code) {
+      case CURLE_COULDNT_RESOLVE_HOST:
+      case CURLE_COULDNT_RESOLVE_PROXY:
+      case CURLE_COULDNT_CONNECT:
+        return MakeFtpError(FtpError::kConnect, server, detail);
+      case CURLE_OPERATION_TIMEDOUT:
+        return MakeFtpError(t.connected ? FtpError::kTimeout : FtpError::kConnect, server, detail);
+      case CURLE_LOGIN_DENIED:
+        return MakeFtpError(FtpError::kLogin, server, detail);
+      case CURLE_REMOTE_FILE_NOT_FOUND:
+      case CURLE_FTP_COULDNT_RETR_FILE:
+      case CURLE_REMOTE_ACCESS_DENIED:
+        return MakeFtpError(FtpError::kNoFile, server, detail);
+      case CURLE_URL_MALFORMAT:
+        return MakeFtpError(FtpError::kBadAddress, server, detail);
+      default:
+        return MakeFtpError(FtpError::kTransfer, server, detail);
+    }
+  }
+
+ private:
+  FtpOptions options_;
+};
+
+}  // namespace
+
+std::unique_ptr<FtpClient> CreateFtpClient(const FtpOptions& options) {
+  return std::make_unique<CurlFtpClient>(options);
+}
+
+}  // namespace platform::http
