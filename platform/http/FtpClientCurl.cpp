@@ -8,19 +8,13 @@
 #include <chrono>
 #include <mutex>
 
+#include "platform/http/CurlTransfer.h"
 #include "platform/http/FtpClient.h"
 
 namespace platform::http {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr std::chrono::milliseconds kLoopWait{100};
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+using Clock = curl::Clock;
 
 std::string EscapePart(std::string_view part) {
   static const char* kHex = "0123456789ABCDEF";
@@ -98,7 +92,7 @@ struct Transfer {
 
 class CurlFtpClient final : public FtpClient {
  public:
-  explicit CurlFtpClient(const FtpOptions& options) : options_(options) { InitCurlOnce(); }
+  explicit CurlFtpClient(const FtpOptions& options) : options_(options) { curl::InitOnce(); }
 
   common::Result<void> Retrieve(const FtpServer& server, const std::string& path, const FtpSink& sink,
                                 const std::function<void(std::uint64_t)>& onSize, std::stop_token cancel,
@@ -145,45 +139,16 @@ class CurlFtpClient final : public FtpClient {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &t);
 
-    enum class End { kDone, kDeadline, kCancelled } end = End::kDone;
-    CURLcode code = CURLE_OK;
-    curl_multi_add_handle(multi, h);
-    {
-      std::stop_callback wake(cancel, [multi] { curl_multi_wakeup(multi); });
-      for (;;) {
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-          code = CURLE_FAILED_INIT;
-          break;
-        }
-        if (running == 0) {
-          int left = 0;
-          while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-            if (message->msg == CURLMSG_DONE && message->easy_handle == h) code = message->data.result;
-          }
-          break;
-        }
-        if (cancel.stop_requested()) {
-          end = End::kCancelled;
-          break;
-        }
-        const auto now = Clock::now();
-        if (now >= deadline) {
-          end = End::kDeadline;
-          break;
-        }
-        const auto wait = std::min<Clock::duration>(kLoopWait, deadline - now);
-        curl_multi_poll(multi, nullptr, 0,
-                        static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count()), nullptr);
-      }
-    }
-    if (end == End::kDone && code == CURLE_OK) t.TellSize();  // an empty file sends no piece
+    const curl::Outcome outcome = curl::RunTransfer(multi, h, deadline, cancel);
+    const curl::End end = outcome.end;
+    const CURLcode code = outcome.code;
+    if (end == curl::End::kDone && code == CURLE_OK) t.TellSize();  // an empty file sends no piece
     curl_multi_remove_handle(multi, h);
     curl_easy_cleanup(h);
     curl_multi_cleanup(multi);
 
-    if (end == End::kCancelled) return MakeFtpError(FtpError::kCancelled, server, "");
-    if (end == End::kDeadline) {
+    if (end == curl::End::kCancelled) return MakeFtpError(FtpError::kCancelled, server, "");
+    if (end == curl::End::kDeadline) {
       return MakeFtpError(FtpError::kTimeout, server, "전체 제한 시간 " + std::to_string(totalTimeout.count()) + "ms 초과");
     }
     if (code == CURLE_OK) return common::Ok();

@@ -9,25 +9,18 @@
 #include <chrono>
 #include <mutex>
 
+#include "platform/http/CurlTransfer.h"
 #include "platform/http/HttpClient.h"
 
 namespace platform::http {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The longest single wait of the transfer loop; a cancellation also wakes it.
-constexpr std::chrono::milliseconds kLoopWait{100};
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+using Clock = curl::Clock;
 
 class CurlHttpClient final : public HttpClient {
  public:
   explicit CurlHttpClient(const HttpOptions& options) : options_(options) {
-    InitCurlOnce();
+    curl::InitOnce();
     handle_ = curl_easy_init();
     multi_ = curl_multi_init();
   }
@@ -146,42 +139,12 @@ class CurlHttpClient final : public HttpClient {
     curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
     if (!options_.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
 
-    enum class End { kDone, kDeadline, kCancelled } end = End::kDone;
-    CURLcode code = CURLE_OK;
-    curl_multi_add_handle(multi_, h);
-    {
-      CURLM* multi = multi_;
-      std::stop_callback wake(cancel, [multi] { curl_multi_wakeup(multi); });
-      for (;;) {
-        int running = 0;
-        if (curl_multi_perform(multi_, &running) != CURLM_OK) {
-          code = CURLE_FAILED_INIT;
-          break;
-        }
-        if (running == 0) {
-          int left = 0;
-          while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-            if (message->msg == CURLMSG_DONE && message->easy_handle == h) code = message->data.result;
-          }
-          break;
-        }
-        if (cancel.stop_requested()) {
-          end = End::kCancelled;
-          break;
-        }
-        const auto now = Clock::now();
-        if (now >= deadline) {
-          end = End::kDeadline;
-          break;
-        }
-        const auto wait = std::min<Clock::duration>(kLoopWait, deadline - now);
-        const int waitMs = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
-        curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
-      }
-    }
+    const curl::Outcome outcome = curl::RunTransfer(multi_, h, deadline, cancel);
+    const curl::End end = outcome.end;
+    const CURLcode code = outcome.code;
     curl_multi_remove_handle(multi_, h);
-    if (end == End::kCancelled) return MakeHttpError(HttpError::kCancelled, url, "");
-    if (end == End::kDeadline) {
+    if (end == curl::End::kCancelled) return MakeHttpError(HttpError::kCancelled, url, "");
+    if (end == curl::End::kDeadline) {
       return MakeHttpError(HttpError::kTimeout, url,
                            "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
     }
