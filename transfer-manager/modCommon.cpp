@@ -1,5 +1,7 @@
 #include "transfer-manager/modCommon.h"
 
+#include <filesystem>
+
 #include "common/TextCodec.h"
 
 namespace halvern {
@@ -89,6 +91,19 @@ std::string VersionMenuText(int tenths) { return "Product Version : " + VersionT
 common::Path PathFromText(std::string_view utf8) {
   auto wide = common::Utf8ToUtf16(utf8);
   return wide ? common::Path(*wide) : common::Path(std::string(utf8));
+}
+
+std::uint64_t FileLength(const std::string& path) {
+  std::error_code ec;
+  const auto n = std::filesystem::file_size(PathFromText(path), ec);
+  return ec ? 0 : static_cast<std::uint64_t>(n);
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
 
 std::string TextOfPath(const common::Path& path) {

@@ -52,5 +52,9 @@ common::Path PathFromText(std::string_view utf8);
 std::string TextOfPath(const common::Path& path);
 // The folder, with its separator, followed by a name.
 std::string JoinPath(std::string_view folder, std::string_view name);
+// The size of the file a UTF-8 path names; 0 when it cannot be read.
+std::uint64_t FileLength(const std::string& path);
+// ASCII letters in lower case, other bytes as they are.
+std::string AsciiLower(std::string text);
 
 }  // namespace halvern

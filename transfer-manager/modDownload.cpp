@@ -25,19 +25,6 @@ constexpr const char* kNotEnoughRoom = "Available Size isn't enough !!!";
 
 bool IsCard() { return Vars().cmdBase == playerlink::kCardBase; }
 
-std::uint64_t FileLength(const std::string& path) {
-  std::error_code ec;
-  const auto n = std::filesystem::file_size(PathFromText(path), ec);
-  return ec ? 0 : static_cast<std::uint64_t>(n);
-}
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // False, after the medium's message, when `adding` more files would pass
 // the medium's limit.
 bool WithinFileLimit(int adding) {

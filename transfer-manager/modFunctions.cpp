@@ -22,19 +22,6 @@ using playerlink::CommandCode;
 
 namespace {
 
-std::uint64_t FileLength(const std::string& path) {
-  std::error_code ec;
-  const auto n = std::filesystem::file_size(PathFromText(path), ec);
-  return ec ? 0 : static_cast<std::uint64_t>(n);
-}
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 std::uint64_t DecimalValue(const std::string& text) {
   std::uint64_t v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
