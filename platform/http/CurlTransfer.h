@@ -22,6 +22,42 @@ inline void InitOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The read time-out of a transfer: the clock starts once the connection
+// stands and is reset by every byte that arrives. Fed from the progress
+// callback; `Expired` true aborts the transfer.
+struct ReadClock {
+  CURL* handle = nullptr;
+  std::chrono::milliseconds readTimeout{};
+  Clock::time_point lastActivity;
+  curl_off_t lastReceived = -1;
+  bool connected = false;
+  bool timedOut = false;
+
+  void Start(CURL* easy, std::chrono::milliseconds timeout) {
+    handle = easy;
+    readTimeout = timeout;
+    lastActivity = Clock::now();
+  }
+
+  bool Expired(curl_off_t received) {
+    const auto now = Clock::now();
+    if (!connected) {
+      curl_off_t connectTime = 0;
+      curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connectTime);
+      if (connectTime <= 0) return false;
+      connected = true;
+      lastActivity = now;
+    }
+    if (received != lastReceived) {
+      lastReceived = received;
+      lastActivity = now;
+      return false;
+    }
+    if (now - lastActivity > readTimeout) timedOut = true;
+    return timedOut;
+  }
+};
+
 enum class End { kDone, kDeadline, kCancelled };
 
 struct Outcome {

@@ -36,12 +36,8 @@ std::string EscapePart(std::string_view part) {
 struct Transfer {
   CURL* handle = nullptr;
   const FtpSink* sink = nullptr;
+  curl::ReadClock clock;  // the read time-out
   const std::function<void(std::uint64_t)>* onSize = nullptr;
-  std::chrono::milliseconds readTimeout{};
-  Clock::time_point lastActivity;
-  curl_off_t lastReceived = -1;
-  bool connected = false;
-  bool timedOut = false;
   bool sinkStopped = false;
   bool sizeTold = false;
 
@@ -68,25 +64,7 @@ struct Transfer {
   // The read time-out: from the moment the connection stands, reset by
   // every byte of the file that arrives.
   static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
-    auto* t = static_cast<Transfer*>(self);
-    const auto now = Clock::now();
-    if (!t->connected) {
-      curl_off_t connectTime = 0;
-      curl_easy_getinfo(t->handle, CURLINFO_CONNECT_TIME_T, &connectTime);
-      if (connectTime <= 0) return 0;
-      t->connected = true;
-      t->lastActivity = now;
-    }
-    if (received != t->lastReceived) {
-      t->lastReceived = received;
-      t->lastActivity = now;
-      return 0;
-    }
-    if (now - t->lastActivity > t->readTimeout) {
-      t->timedOut = true;
-      return 1;
-    }
-    return 0;
+    return static_cast<Transfer*>(self)->clock.Expired(received) ? 1 : 0;  // 1 aborts the transfer
   }
 };
 
@@ -120,8 +98,7 @@ class CurlFtpClient final : public FtpClient {
     t.handle = h;
     t.sink = &sink;
     t.onSize = &onSize;
-    t.readTimeout = options_.readTimeout;
-    t.lastActivity = Clock::now();
+    t.clock.Start(h, options_.readTimeout);
 
     const long responseSeconds = std::max<long>(1, static_cast<long>((options_.readTimeout.count() + 999) / 1000));
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
@@ -152,7 +129,7 @@ class CurlFtpClient final : public FtpClient {
       return MakeFtpError(FtpError::kTimeout, server, "전체 제한 시간 " + std::to_string(totalTimeout.count()) + "ms 초과");
     }
     if (code == CURLE_OK) return common::Ok();
-    if (t.timedOut) {
+    if (t.clock.timedOut) {
       return MakeFtpError(FtpError::kTimeout, server,
                           "읽기 제한 시간 " + std::to_string(options_.readTimeout.count()) + "ms 초과");
     }
@@ -164,7 +141,7 @@ class CurlFtpClient final : public FtpClient {
       case CURLE_COULDNT_CONNECT:
         return MakeFtpError(FtpError::kConnect, server, detail);
       case CURLE_OPERATION_TIMEDOUT:
-        return MakeFtpError(t.connected ? FtpError::kTimeout : FtpError::kConnect, server, detail);
+        return MakeFtpError(t.clock.connected ? FtpError::kTimeout : FtpError::kConnect, server, detail);
       case CURLE_LOGIN_DENIED:
         return MakeFtpError(FtpError::kLogin, server, detail);
       case CURLE_REMOTE_FILE_NOT_FOUND:

@@ -61,11 +61,7 @@ class CurlHttpClient final : public HttpClient {
   struct TransferState {
     CURL* handle = nullptr;
     const BodySink* sink = nullptr;
-    std::chrono::milliseconds readTimeout{};
-    Clock::time_point lastActivity;
-    curl_off_t lastReceived = -1;
-    bool connected = false;
-    bool timedOut = false;
+    curl::ReadClock clock;  // the read time-out
     bool sinkStopped = false;
 
     static size_t OnData(char* data, size_t size, size_t count, void* self) {
@@ -81,25 +77,7 @@ class CurlHttpClient final : public HttpClient {
     // The read time-out: the clock starts once the connection stands and is
     // reset by every byte that arrives.
     static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
-      auto* t = static_cast<TransferState*>(self);
-      const auto now = Clock::now();
-      if (!t->connected) {
-        curl_off_t connectTime = 0;
-        curl_easy_getinfo(t->handle, CURLINFO_CONNECT_TIME_T, &connectTime);
-        if (connectTime <= 0) return 0;
-        t->connected = true;
-        t->lastActivity = now;
-      }
-      if (received != t->lastReceived) {
-        t->lastReceived = received;
-        t->lastActivity = now;
-        return 0;
-      }
-      if (now - t->lastActivity > t->readTimeout) {
-        t->timedOut = true;
-        return 1;  // aborts the transfer
-      }
-      return 0;
+      return static_cast<TransferState*>(self)->clock.Expired(received) ? 1 : 0;  // 1 aborts the transfer
     }
   };
 
@@ -114,10 +92,9 @@ class CurlHttpClient final : public HttpClient {
     if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
 
     TransferState transfer;
-    transfer.readTimeout = options_.readTimeout;
     transfer.sink = &sink;
     transfer.handle = handle_;
-    transfer.lastActivity = Clock::now();
+    transfer.clock.Start(handle_, options_.readTimeout);
 
     CURL* h = handle_;
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
@@ -159,7 +136,7 @@ class CurlHttpClient final : public HttpClient {
   }
 
   common::Error Failure(const std::string& url, CURLcode code, const TransferState& t) const {
-    if (t.timedOut) {
+    if (t.clock.timedOut) {
       return MakeHttpError(HttpError::kTimeout, url,
                            "읽기 제한 시간 " + std::to_string(options_.readTimeout.count()) + "ms 초과");
     }
