@@ -298,6 +298,10 @@ TEST_F(SyncDialogTest, EveryContentFaultLeavesNoPartialFileAndAnOlderCopyIntact)
 
 TEST_F(SyncDialogTest, CancelDuringTheFetchKeepsTheFilesBeforeItForThePlayer) {
   StartLoggedIn();
+  // The stall must outlast the time the GUI thread may take to come back
+  // to idle on a busy machine (the first file's rename and sync to disk
+  // among it); the cancel ends the wait long before.
+  frmExplorer->SyncServices.fetch.readTimeout = 4s;
   Tick("news012.sa3");
   Tick("weather0101.sa3");
   ContentFault("mode=stall&file=weather0101.sa3");
