@@ -138,13 +138,20 @@ void PixelCanvas::FillRect(const Rect& area, Color color) {
 
 void PixelCanvas::SetFont(const FontSpec* font) { font_ = font ? *font : FontSpec{}; }
 
+namespace {
+// Character cells are held to the platform's 16-bit coordinate range, so a
+// font description of any size draws without overflow.
+constexpr std::int64_t kMaxCell = 32767;
+}  // namespace
+
 int PixelCanvas::CellHeight(const FontSpec& font) {
-  const int h = std::abs(font.height);
-  return font.face.empty() || h == 0 ? 12 : h;
+  const std::int64_t h = std::min<std::int64_t>(std::abs(std::int64_t{font.height}), kMaxCell);
+  return font.face.empty() || h == 0 ? 12 : static_cast<int>(h);
 }
 
 int PixelCanvas::CellWidth(const FontSpec& font, bool wide) {
-  const int w = !font.face.empty() && font.width > 0 ? font.width : std::max(1, CellHeight(font) / 2);
+  const int w = !font.face.empty() && font.width > 0 ? static_cast<int>(std::min<std::int64_t>(font.width, kMaxCell))
+                                                     : std::max(1, CellHeight(font) / 2);
   return wide ? 2 * w : w;
 }
 

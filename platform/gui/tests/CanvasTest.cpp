@@ -3,6 +3,7 @@
 // PNG a test saves can be read back.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "common/File.h"
@@ -183,6 +184,20 @@ TEST(PixelCanvasText, RecordsTheCallAndKeepsToTheBox) {
   EXPECT_EQ(canvas.Pixel(22, 6), kWhite);
   EXPECT_EQ(canvas.Pixel(30, 6), kWhite);  // a wide character's cell is twice as wide
   EXPECT_TRUE(canvas.Texts()[1].font.face.empty());
+}
+
+// A font description of any size (a skin file may hold one) draws within
+// the box, its cells held to the coordinate range.
+TEST(PixelCanvasText, FontsOfAnySizeDrawWithinTheBox) {
+  PixelCanvas canvas(8, 8);
+  canvas.SetTextColor(kWhite);
+  for (const FontSpec& font : {FontSpec{"a", 1179406848, 0}, FontSpec{"a", INT_MIN, INT_MAX},
+                               FontSpec{"a", -2, INT_MAX}}) {
+    canvas.SetFont(&font);
+    canvas.DrawText(Rect{0, 0, 8, 8}, "77");
+  }
+  EXPECT_EQ(canvas.Texts().size(), 3u);
+  EXPECT_EQ(canvas.Pixel(1, 7), kWhite);  // the first cell covers the box
 }
 
 TEST(PixelCanvasBuffer, DrawsWithItsOwnOriginAndCopiesOnce) {
