@@ -19,15 +19,18 @@ bool SameStream(const Mp3Frame& a, const Mp3Frame& b) {
   return a.version == b.version && a.sampleRate == b.sampleRate;
 }
 
-// The frame count of a Xing/Info or VBRI header in the frame at `at`.
+// The frame count of a variable-rate header ("Xing" or "VBRI") in the frame
+// at `at`: the frames behind that one. An "Info" header marks a constant-rate
+// file, whose frames all carry the file's rate: no count is taken from it.
 std::optional<std::uint32_t> VbrFrames(std::span<const std::uint8_t> bytes, std::size_t at, const Mp3Frame& frame) {
   const std::size_t xing = at + 4 + frame.SideInfoBytes();
   if (xing + 12 <= bytes.size()) {
     const std::uint8_t* p = bytes.data() + xing;
-    const bool tagged = (p[0] == 'X' && p[1] == 'i' && p[2] == 'n' && p[3] == 'g') ||
-                        (p[0] == 'I' && p[1] == 'n' && p[2] == 'f' && p[3] == 'o');
-    if (tagged && (LoadBE32(p + 4) & 1u) != 0) return LoadBE32(p + 8);
-    if (tagged) return std::nullopt;
+    if (p[0] == 'I' && p[1] == 'n' && p[2] == 'f' && p[3] == 'o') return std::nullopt;
+    if (p[0] == 'X' && p[1] == 'i' && p[2] == 'n' && p[3] == 'g') {
+      if ((LoadBE32(p + 4) & 1u) != 0) return LoadBE32(p + 8);
+      return std::nullopt;
+    }
   }
   const std::size_t vbri = at + 4 + 32;
   if (vbri + 18 <= bytes.size()) {
@@ -102,8 +105,10 @@ std::optional<Mp3Rate> FindMp3Rate(std::span<const std::uint8_t> bytes, std::uin
     rate.byteRate = frame->bitRateKbps * 1000 / 8;
     rate.vbrFrames = VbrFrames(bytes, p, *frame);
     if (rate.vbrFrames && *rate.vbrFrames != 0) {
-      // audio bytes * sample rate / (frames * samples per frame), rounded.
-      const std::uint64_t stream = audioBytes > p ? audioBytes - p : 0;
+      // audio bytes * sample rate / (frames * samples per frame), rounded;
+      // the header's own frame holds no audio and is not counted.
+      const std::uint64_t skip = std::uint64_t{p} + frame->Bytes();
+      const std::uint64_t stream = audioBytes > skip ? audioBytes - skip : 0;
       const std::uint64_t samples = std::uint64_t{*rate.vbrFrames} * frame->SamplesPerFrame();
       const std::uint64_t average = (stream * frame->sampleRate + samples / 2) / samples;
       if (average >= 1 && average <= 0xFFFF) rate.byteRate = static_cast<std::uint32_t>(average);

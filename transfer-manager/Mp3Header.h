@@ -9,10 +9,12 @@
 // sample rate starts there; a stray 0xFF in a tag or in the data is passed
 // over that way.
 //
-// Files of a variable bit rate: when the first frame holds a "Xing", "Info"
-// or "VBRI" header with the file's frame count, the rate is the file's
-// average (its audio bytes over its playing time); without one, the first
-// frame's rate stands for the whole file.
+// Files of a variable bit rate: when the first frame holds a "Xing" or
+// "VBRI" header with the file's frame count (the frames behind it), the
+// rate is the file's average (its audio bytes behind that frame over its
+// playing time); without one, the first frame's rate stands for the whole
+// file. An "Info" header is the same header in a constant-rate file: the
+// frame's own rate is the file's.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +48,7 @@ std::uint64_t Id3v2TagBytes(std::span<const std::uint8_t> bytes);
 struct Mp3Rate {
   std::size_t frameOffset = 0;        // in the bytes given
   Mp3Frame frame;
-  std::optional<std::uint32_t> vbrFrames;  // from a Xing/Info/VBRI header
+  std::optional<std::uint32_t> vbrFrames;  // from a Xing or VBRI header
   std::uint32_t byteRate = 0;         // bytes per second, see above
 };
 

@@ -1,5 +1,5 @@
 // MPEG audio layer III frames made for the tests: headers of any version,
-// bit rate and sample rate, zero bodies, a Xing header for a VBR file, an
+// bit rate and sample rate, zero bodies, a Xing or Info header, an
 // ID3v2 tag in front.
 #pragma once
 
@@ -41,7 +41,8 @@ inline void AppendFrames(std::vector<std::uint8_t>& out, const FrameSpec& f, int
   }
 }
 
-// A first frame carrying a Xing (or "Info") header with the frame count.
+// A first frame carrying a Xing (or "Info") header with the frame count,
+// which counts the frames behind this one as an encoder writes it.
 inline void AppendXingFrame(std::vector<std::uint8_t>& out, const FrameSpec& f, std::uint32_t frames,
                             const char* tag = "Xing") {
   const std::size_t at = out.size();

@@ -65,9 +65,11 @@ TEST(Mp3HeaderTest, AVbrFileGetsItsAverageRateFromTheXingFrameCount) {
   const FrameSpec low{1, 5, 0}, high{1, 13, 0};  // 64 and 256 kbit/s at 44.1 kHz
   AppendXingFrame(bytes, low, 200);
   AppendFrames(bytes, low, 100);
-  AppendFrames(bytes, high, 99);
-  // 200 frames of 1152 samples at 44100 Hz: 5.224 s.
-  const std::uint64_t expected = (bytes.size() * 44100 + 200 * 1152 / 2) / (200 * 1152);
+  AppendFrames(bytes, high, 100);
+  // 200 frames of 1152 samples at 44100 Hz: 5.224 s, the header's frame
+  // not among them.
+  const std::uint64_t audio = bytes.size() - testing::FrameBytes(low);
+  const std::uint64_t expected = (audio * 44100 + 200 * 1152 / 2) / (200 * 1152);
   const auto rate = FindMp3Rate(bytes, bytes.size());
   ASSERT_TRUE(rate);
   ASSERT_TRUE(rate->vbrFrames);
@@ -93,6 +95,29 @@ TEST(Mp3HeaderTest, AVbrFileGetsItsAverageRateFromTheXingFrameCount) {
   const auto huge = FindMp3Rate(one, 50'000'000);
   ASSERT_TRUE(huge);
   EXPECT_EQ(huge->byteRate, 8000u);
+}
+
+TEST(Mp3HeaderTest, AnInfoHeaderMarksAConstantRateFileThatKeepsItsFramesRate) {
+  for (const FrameSpec spec : {FrameSpec{1, 9, 0}, FrameSpec{1, 9, 0, true}, FrameSpec{2, 8, 1}}) {
+    SCOPED_TRACE(std::to_string(spec.version) + "/" + std::to_string(spec.rateIndex));
+    std::vector<std::uint8_t> bytes;
+    AppendXingFrame(bytes, spec, 1000, "Info");
+    AppendFrames(bytes, spec, 20);
+    // The file is longer than the bytes looked at; every frame of it has
+    // the first one's rate.
+    const std::uint64_t fileBytes = 1001 * testing::FrameBytes(spec);
+    const auto rate = FindMp3Rate(bytes, fileBytes);
+    ASSERT_TRUE(rate);
+    EXPECT_FALSE(rate->vbrFrames);
+    const unsigned kbps = spec.version == 1 ? 128 : 64;
+    EXPECT_EQ(rate->byteRate, kbps * 1000 / 8);
+  }
+  // A Xing header without a frame count leaves the first frame's rate too.
+  std::vector<std::uint8_t> bytes;
+  AppendXingFrame(bytes, {1, 9, 0}, 1000);
+  bytes[4 + 32 + 7] = 0;
+  AppendFrames(bytes, {1, 5, 0}, 2);
+  EXPECT_EQ(RateOf(bytes), 16000u);
 }
 
 TEST(Mp3HeaderTest, AnId3v2TagIsMeasuredAndPlayingSecondsRoundHalvesToEven) {

@@ -92,22 +92,28 @@ TEST_F(WriteDownloadTest, Mp3FilesCarryTheirRateAndPlayingTime) {
   std::vector<std::uint8_t> vbr;
   testing::AppendXingFrame(vbr, {1, 5, 0}, 400);
   testing::AppendFrames(vbr, {1, 5, 0}, 200);
-  testing::AppendFrames(vbr, {1, 14, 0}, 199);
+  testing::AppendFrames(vbr, {1, 14, 0}, 200);
   WritePc("vbr.mp3", vbr);
+  // An encoder's constant-rate file: an "Info" header in its first frame.
+  std::vector<std::uint8_t> info;
+  testing::AppendXingFrame(info, {1, 9, 0}, 300, "Info");
+  testing::AppendFrames(info, {1, 9, 0}, 300);
+  WritePc("info.mp3", info);
   std::vector<std::uint8_t> low;
   testing::AppendFrames(low, {2, 3, 0}, 100);  // MPEG-2, 24 kbit/s
   WritePc("low.mp3", low);
   // Two bytes of a frame header: nothing of the file before it is looked at.
   WritePc("short.mp3", {0xFF, 0xFB});
   StartAndRead();
-  ASSERT_TRUE(WriteQueued({"cbr.mp3", "vbr.mp3", "low.mp3", "short.mp3"}));
+  ASSERT_TRUE(WriteQueued({"cbr.mp3", "vbr.mp3", "low.mp3", "short.mp3", "info.mp3"}));
 
   Block h = HeaderOf(0);
   EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), 16000);
   EXPECT_EQ(common::LoadLE16(&h[audio::kSeconds]), PlayingSeconds(cbr.size(), 16000));
   h = HeaderOf(1);
   // 400 frames of 1152 samples at 44.1 kHz: 10.4 s.
-  const std::uint64_t average = (vbr.size() * 44100 + 400 * 1152 / 2) / (400 * 1152);
+  const std::uint64_t average =
+      ((vbr.size() - testing::FrameBytes({1, 5, 0})) * 44100 + 400 * 1152 / 2) / (400 * 1152);
   EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), average);
   EXPECT_EQ(common::LoadLE16(&h[audio::kSeconds]), 10);
   h = HeaderOf(2);
@@ -116,6 +122,9 @@ TEST_F(WriteDownloadTest, Mp3FilesCarryTheirRateAndPlayingTime) {
   h = HeaderOf(3);
   EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), 0);
   EXPECT_EQ(common::LoadLE16(&h[audio::kSeconds]), 0);
+  h = HeaderOf(4);
+  EXPECT_EQ(common::LoadLE16(&h[audio::kByteRate]), 16000);
+  EXPECT_EQ(common::LoadLE16(&h[audio::kSeconds]), PlayingSeconds(info.size(), 16000));
 }
 
 TEST_F(WriteDownloadTest, AFileTheHeaderCannotDescribeIsRefusedAndTheRestGoOn) {
