@@ -336,9 +336,14 @@ bool FormatMedia(ShapeForm& form) {
   dev.CloseDevice();
   app.Sleep(300);
   app.Sleep(1000);
-  bool ok = ReadDeviceDirectory(form);
-  // The built-in memory lost the model's image files with everything else.
-  if (ok && !IsCard()) ok = CheckModelFiles(form);
+  // The read refreshes the model code; a read that failed has said so
+  // itself, and the image files are tried all the same (with the model
+  // known before), so a player that still answers gets them back and one
+  // that does not is asked for again.
+  ReadDeviceDirectory(form);
+  // The built-in memory lost the model's image files with everything else:
+  // without them the format is not done.
+  bool ok = IsCard() || CheckModelFiles(form);
   if (ok) {
     app.Sleep(1000);
     ok = ReadDeviceDirectory(form);
@@ -346,9 +351,7 @@ bool FormatMedia(ShapeForm& form) {
   gui::SetBusyCursor(false);
   app.ProcessMessages();
   frmFormatEraseWait->Unload();
-  // The player did format the medium: that is said whatever came after
-  // (a failed read or image file has said so itself).
-  Box(kFormatComplete, text::kInformation, gui::Buttons::kOk, gui::MsgIcon::kInformation);
+  Box(ok ? kFormatComplete : kNotFormat, text::kInformation, gui::Buttons::kOk, gui::MsgIcon::kInformation);
   return ok;
 }
 

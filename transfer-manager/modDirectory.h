@@ -32,8 +32,9 @@ std::uint32_t GetMemoryInfo(ShapeForm& form);
 
 // Formats the chosen medium after the question, reads the directory again
 // and, on the built-in memory, puts the model's image files back. True when
-// all of that succeeded. "Format complete!!" is shown when the player
-// formatted the medium, "Not Format!!" when it did not.
+// all of that succeeded, and then "Format complete!!" is shown; otherwise
+// "Not Format!!" (the player refused, an image file is missing or was not
+// written, or the last directory read failed).
 bool FormatMedia(ShapeForm& form);
 // The format picture.
 void imgFormat_Click(ShapeForm& form);

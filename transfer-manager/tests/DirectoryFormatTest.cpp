@@ -130,12 +130,13 @@ TEST_F(DirectoryFormatTest, ANewCardIsOfferedTheFormatAndCancelLeavesTheListAsIt
 TEST_F(DirectoryFormatTest, FormattingTheBuiltInMemoryPutsTheModelsImageFileBack) {
   StoreNamed(MediumId::kInternal, {"a.mp3", "b.mp3"});
   ShapeForm& form = StartAndRead();
-  // The model's image file is missing: the format is done, the image is not.
+  // The model's image file is missing: the player cannot work without it,
+  // so the format is not done.
   Answer({});
   ASSERT_TRUE(form.imgFormat.UserClick());
   EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{"Do you really want to format Built-in Memory? ",
                                                    "CORVANE_MP3P_DEC_ORG_V100.bot File is not exists!!!",
-                                                   "Format complete!!"}));
+                                                   "Not Format!!"}));
   EXPECT_TRUE(Names().empty());
   EXPECT_EQ(form.lvwTmpDownload.Count(), 0);
 
@@ -164,6 +165,47 @@ TEST_F(DirectoryFormatTest, FormattingTheBuiltInMemoryPutsTheModelsImageFileBack
   EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{"Do you really want to format Built-in Memory? ", "Not Format!!",
                                                    "Device not connected, please connect and power on !!!"}));
   EXPECT_EQ(Names().size(), 1u);
+}
+
+TEST_F(DirectoryFormatTest, AFailedReadAfterTheFormatStillPutsTheImageBackOrSaysItIsNotDone) {
+  const auto image = Bytes(20000, 9);
+  ASSERT_TRUE(common::WriteFileAtomically(root() / "Program" / "CORVANE_MP3P_DEC_ORG_V100.bot", image));
+  StoreNamed(MediumId::kInternal, {"a.mp3"});
+  ShapeForm& form = StartAndRead();
+  // The player goes away at the first read behind the format and is back
+  // when the user has cancelled the connection question.
+  const auto awayAfterFormat = [&] {
+    Faults f;
+    f.unplugs.push_back({1, std::uint8_t{2}, -1, 1});
+    player->SetFaults(f);
+  };
+  const auto cancelAndComeBack = [this](bool back) {
+    backend().SetMessageBoxScript([this, back](const gui::MessageBoxRequest& box) {
+      if (box.text.rfind("Device not", 0) != 0) return ModalResult::kOk;
+      if (back) player->SetFaults({});
+      return ModalResult::kCancel;
+    });
+  };
+  awayAfterFormat();
+  cancelAndComeBack(true);
+  ASSERT_TRUE(form.imgFormat.UserClick());
+  EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{"Do you really want to format Built-in Memory? ",
+                                                   "Device not connected, please connect and power on !!!",
+                                                   "Format complete!!"}));
+  ASSERT_EQ(Names(), std::vector<std::string>{"CORVANE_MP3P_DEC_ORG_V100.bot"});
+  EXPECT_EQ(*player->EntryData(MediumId::kInternal, 0), image);
+  EXPECT_EQ(Captions(form.lvwGetFileList), std::vector<std::string>{"CORVANE_MP3P_DEC_ORG_V100.bot"});
+
+  // Gone for good: the image cannot be written, and the user is told.
+  awayAfterFormat();
+  cancelAndComeBack(false);
+  ASSERT_TRUE(form.imgFormat.UserClick());
+  const auto boxes = TakeBoxes();
+  ASSERT_GE(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1], "Device not connected, please connect and power on !!!");
+  EXPECT_EQ(boxes.back(), "Not Format!!");
+  EXPECT_TRUE(Names().empty());
+  player->SetFaults({});
 }
 
 TEST_F(DirectoryFormatTest, TheOlderModelGetsItsDecoderByFirmwareAndItsEncoderImage) {
