@@ -38,7 +38,8 @@ const std::string& LastSaveFolder();
 // forgets the last chosen folder: a program start.
 void InstallUpload(ShapeForm& form);
 
-// The transfer rate as the progress window's status bar shows it: the
+// The transfer rate as the progress window's status bar shows it, for a
+// download and an upload alike: the
 // pattern "@@@,@@@" (digits from the right, a comma after the third slot,
 // blanks where there are no digits; longer numbers keep all digits).
 std::string RateText(std::uint64_t bytesPerSecond);

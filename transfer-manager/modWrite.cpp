@@ -12,6 +12,7 @@
 #include "transfer-manager/modCommon.h"
 #include "transfer-manager/modDevice.h"
 #include "transfer-manager/modFunctions.h"
+#include "transfer-manager/modUpload.h"
 #include "transfer-manager/modVariables.h"
 
 namespace halvern {
@@ -38,15 +39,6 @@ int GiveUp(ShapeForm& form) {
   return 0;
 }
 
-std::string TwoDigits(std::uint64_t n) { return n < 10 ? "0" + std::to_string(n) : std::to_string(n); }
-
-// "@@@,@@@": at least seven characters, right-aligned.
-std::string RateText(std::uint64_t n) {
-  std::string text = GroupThousands(n);
-  if (text.size() < 7) text.insert(0, 7 - text.size(), ' ');
-  return text;
-}
-
 void ShowProgress(ProgressForm& progress, std::uint64_t sent, std::uint64_t remaining, std::uint64_t elapsedSeconds) {
   if (elapsedSeconds == 0) return;
   const std::uint64_t rate = (sent + elapsedSeconds / 2) / elapsedSeconds;
@@ -54,8 +46,7 @@ void ShowProgress(ProgressForm& progress, std::uint64_t sent, std::uint64_t rema
   progress.StatusBar1.SetPanelText(1, RateText(sent / elapsedSeconds) + " CPS");
   if (rate != 0) {
     const std::uint64_t r = (remaining + rate / 2) / rate;
-    progress.StatusBar1.SetPanelText(
-        0, "Remain Time" + TwoDigits(r / 3600) + ":" + TwoDigits(r % 3600 / 60) + ":" + TwoDigits(r % 60));
+    progress.StatusBar1.SetPanelText(0, "Remain Time" + RemainText(r));
   }
 }
 

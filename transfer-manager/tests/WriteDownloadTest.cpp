@@ -23,6 +23,43 @@ using gui::ModalResult;
 using playerlink::Block;
 namespace audio = playerlink::audio;
 
+// The simulated player at a pace: every block on the out pipe takes `ms`
+// of the program's clock.
+class PacedDriver : public playerlink::Driver {
+ public:
+  PacedDriver(playerlink::Driver& inner, gui::headless::HeadlessBackend& clock, int ms)
+      : inner_(inner), clock_(clock), ms_(ms) {}
+  std::unique_ptr<playerlink::DriverSession> NewSession() override {
+    return std::make_unique<Session>(inner_.NewSession(), clock_, ms_);
+  }
+
+ private:
+  class Session : public playerlink::DriverSession {
+   public:
+    Session(std::unique_ptr<playerlink::DriverSession> inner, gui::headless::HeadlessBackend& clock, int ms)
+        : inner_(std::move(inner)), clock_(clock), ms_(ms) {}
+    bool Open(playerlink::Device d) override { return inner_->Open(d); }
+    void Close(playerlink::Device d) override { inner_->Close(d); }
+    bool IsOpen(playerlink::Device d) const override { return inner_->IsOpen(d); }
+    std::optional<std::size_t> Control(std::span<std::uint8_t> buffer, std::size_t requestSize) override {
+      return inner_->Control(buffer, requestSize);
+    }
+    std::optional<std::size_t> Write(std::span<const std::uint8_t> data) override {
+      clock_.Advance(ms_);
+      return inner_->Write(data);
+    }
+    std::optional<std::size_t> Read(std::span<std::uint8_t> data) override { return inner_->Read(data); }
+
+   private:
+    std::unique_ptr<playerlink::DriverSession> inner_;
+    gui::headless::HeadlessBackend& clock_;
+    int ms_;
+  };
+  playerlink::Driver& inner_;
+  gui::headless::HeadlessBackend& clock_;
+  int ms_;
+};
+
 class WriteDownloadTest : public testing::PlayerCommandsTest {
  protected:
   // Queues PC files and writes them as the download does.
@@ -83,6 +120,26 @@ TEST_F(WriteDownloadTest, FilesAroundTheBlockSizeArriveWholeWithTheHeaderAsThePr
   EXPECT_EQ(frmProgress->ProgressBar.Max(), 3);
   EXPECT_EQ(frmProgress->Caption(), "Downloading...");
   EXPECT_EQ(Captions(form.lvwGetFileList).back(), "block1.mp3");
+}
+
+TEST_F(WriteDownloadTest, TheProgressWindowShowsTheRateAsTheUploadDoesAndTheTimeLeft) {
+  // 32 blocks of data at 2 s each: 8,192 bytes a second, and then slower.
+  PacedDriver paced(driver, backend(), 2000);
+  Environment().driver = &paced;
+  WritePc("slow.mp3", Bytes(32 * 16384, 4));
+  StartAndRead();
+  ASSERT_TRUE(WriteQueued({"slow.mp3"}));
+  EXPECT_EQ(frmProgress->StatusBar1.Panels().at(1).text, "  8,192 CPS");
+  EXPECT_EQ(frmProgress->StatusBar1.Panels().at(0).text, "Remain Time00:00:00");
+
+  // A rate under a thousand keeps the comma of the pattern.
+  NewApplication();
+  PacedDriver slower(driver, backend(), 20000);
+  Environment().driver = &slower;
+  WritePc("slower.mp3", Bytes(3 * 16384, 5));
+  StartAndRead();
+  ASSERT_TRUE(WriteQueued({"slower.mp3"}));
+  EXPECT_EQ(frmProgress->StatusBar1.Panels().at(1).text, "   ,819 CPS");
 }
 
 TEST_F(WriteDownloadTest, Mp3FilesCarryTheirRateAndPlayingTime) {
