@@ -4,7 +4,9 @@
 //   uploads) whose data blocks come through the built Dravik.dll, loaded as
 //   the program loads it, and arrive on the PC byte for byte;
 // - a preview of a generated MP3 file through the system's media control
-//   interface on the null sound device: it plays, and its position moves on.
+//   interface on the null sound device: it plays, and its position moves on;
+// - a PC file with a Hangul name in a folder with a Hangul name, listed and
+//   written to the player under that name.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -116,6 +118,37 @@ TEST_F(TransferWineTest, APreviewPlaysThroughTheMediaInterface) {
   EXPECT_TRUE(form.lvwPlayList.Items().empty());
   EXPECT_TRUE(form.imgPlay.Enabled());
   for (const auto& box : TakeBoxes()) ADD_FAILURE() << box;
+}
+#endif
+
+#ifdef HALVERN_HANGUL_FOLDER
+// The PC files a Korean user has: a folder and a file with Hangul names, made
+// on the Unix side by the build (as the user's own files are there), seen
+// through Wine under the Korean locale the programs run in.
+TEST_F(TransferWineTest, AHangulFileInAHangulFolderIsListedAndWrittenUnderItsName) {
+  ASSERT_NE(std::getenv(kBridgeVariable), nullptr) << "run under run_with_player_sim.py";
+  ASSERT_EQ(::GetACP(), 949u) << "run under LC_ALL=ko_KR.UTF-8";
+  Environment().driver = &SystemDriver();
+  const std::string folder = TextOfPath(PathFromText(HALVERN_HANGUL_FOLDER).make_preferred());
+  Environment().fallbackFolder = folder;
+  shell.roots = {{"PC", folder}};
+  ShapeForm& form = StartAndRead();
+  const std::size_t before = form.lvwGetFileList.Count();
+  ASSERT_EQ(Captions(form.lvwPcFileList), std::vector<std::string>{"첫 노래.mp3"})
+      << "the Unix file names reach the program as Hangul only under an installed Korean locale "
+         "(scripts/setup makes it)";
+  ASSERT_TRUE(form.lvwPcFileList.UserSetSelected(0, true));
+  ASSERT_TRUE(form.imgDownload.UserClick());
+  for (const auto& box : TakeBoxes()) ADD_FAILURE() << box;
+
+  // The directory read after the command shows it under its name, and the
+  // player holds the file's whole path.
+  ASSERT_EQ(form.lvwGetFileList.Count(), before + 1);
+  const auto& row = form.lvwGetFileList.Item(static_cast<int>(before));
+  EXPECT_EQ(row.caption, "첫 노래.mp3");
+  const std::string stored = row.subItems.at(1);
+  EXPECT_TRUE(stored.ends_with("\\한글 폴더\\첫 노래.mp3")) << stored;
+  EXPECT_EQ(row.subItems.at(2), "3000");
 }
 #endif
 
