@@ -363,7 +363,7 @@ TEST_F(Win32StandardControlsTest, KeysInAnOwnerDataListReachTheListNotTheMenu) {
   // Typing searches the rows by caption from the focused row on.
   ListView_SetItemState(list, 5, LVIS_FOCUSED, LVIS_FOCUSED);
   EXPECT_EQ(form.files.FocusedIndex(), 5);
-  SendMessageW(list, WM_CHAR, L'T', 0);
+  SendMessageW(list, WM_CHAR, L'T', 1);  // a key's repeat count, as the keyboard sends it
   EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 6);
   EXPECT_EQ(form.files.FocusedIndex(), 6);
   EXPECT_TRUE(form.files.Item(6).selected);
