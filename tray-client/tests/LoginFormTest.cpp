@@ -170,6 +170,14 @@ class LoginFormTest : public ::testing::Test {
     form_ = std::make_unique<TfrmLogin>(*host_, std::move(services));
     return *form_;
   }
+  // The partner zone with a member check that takes its time.
+  TfrmLogin& StartPartnerChecking(std::shared_ptr<SlowMemberCheck::Shared> shared) {
+    config_->SetServerName("Teska넷");
+    TfrmLogin& form = StartWith(std::make_unique<SlowMemberCheck>(std::move(shared)));
+    form.edtUserID.SetText("teska01");
+    form.edtPassWD.SetText("pass01");
+    return form;
+  }
   TfrmLogin& StartLoggedOut(const std::string& id, const std::string& password) {
     TfrmLogin& form = Start();
     form.edtUserID.SetText(id);
@@ -600,11 +608,8 @@ TEST_F(LoginFormTest, PartnerZoneFailedMemberCheckAsksNoService) {
 // The member check waits on the member database: the GUI thread keeps
 // handling what comes meanwhile, and the login goes on with its answer.
 TEST_F(LoginFormTest, PartnerZoneMemberCheckLeavesTheGuiThreadFree) {
-  config_->SetServerName("Teska넷");
   auto shared = std::make_shared<SlowMemberCheck::Shared>();
-  TfrmLogin& form = StartWith(std::make_unique<SlowMemberCheck>(shared));
-  form.edtUserID.SetText("teska01");
-  form.edtPassWD.SetText("pass01");
+  TfrmLogin& form = StartPartnerChecking(shared);
   bool buttonDisabledMeanwhile = false;
   shared->step = [&] { buttonDisabledMeanwhile = !form.btnLogin.Enabled(); };
   ASSERT_TRUE(form.btnLogin.UserClick());
@@ -619,11 +624,8 @@ TEST_F(LoginFormTest, PartnerZoneMemberCheckLeavesTheGuiThreadFree) {
 // Closing the program during the check ends the login at once: nothing is
 // asked of the service and nothing is shown.
 TEST_F(LoginFormTest, ClosingTheProgramDuringTheMemberCheckEndsTheLogin) {
-  config_->SetServerName("Teska넷");
   auto shared = std::make_shared<SlowMemberCheck::Shared>();
-  TfrmLogin& form = StartWith(std::make_unique<SlowMemberCheck>(shared));
-  form.edtUserID.SetText("teska01");
-  form.edtPassWD.SetText("pass01");
+  TfrmLogin& form = StartPartnerChecking(shared);
   shared->step = [] { gui::App().Terminate(); };
   backend_->ClearMessageBoxes();
   form.btnLogin.UserClick();
