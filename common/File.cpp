@@ -19,22 +19,20 @@ Path TempNameFor(const Path& target, int attempt) {
   return temp;
 }
 
-// True for a name TempNameFor gives `target`: its file name, ".", three
-// groups of digits joined by "-", ".tmp".
-bool IsTempNameOf(const Path& target, const Path& candidate) {
-  // Compared in the platform's own form of names, so a name that is no
-  // text of the platform's encoding (any bytes on POSIX) is simply another
-  // name.
+// True for a name of TempNameFor's form whose part before the three groups
+// is `prefixUnits` long: that part, ".", three groups of digits joined by
+// "-", ".tmp". Compared in the platform's own form of names, so a name that
+// is no text of the platform's encoding (any bytes on POSIX) is simply
+// another name.
+bool HasTempSuffix(const Path::string_type& name, std::size_t prefixUnits) {
   using Native = Path::string_type;
   using Unit = Native::value_type;
-  const Native name = candidate.filename().native();
-  const Native prefix = target.filename().native() + Unit('.');
   const Native suffix{Unit('.'), Unit('t'), Unit('m'), Unit('p')};
-  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+  if (prefixUnits == 0 || name.size() <= prefixUnits + 1 + suffix.size() || name[prefixUnits] != Unit('.') ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return false;
   }
-  const Native middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  const Native middle = name.substr(prefixUnits + 1, name.size() - prefixUnits - 1 - suffix.size());
   int groups = 1;
   bool digit = false;
   for (Unit c : middle) {
@@ -50,21 +48,45 @@ bool IsTempNameOf(const Path& target, const Path& candidate) {
   return digit && groups == 3;
 }
 
-// Temporary files of earlier writes of `target` that never finished (the
-// writing process was ended): removed once they have not been written for
-// a while, so a write that is still under way elsewhere keeps its file.
-void RemoveStaleTempFiles(const Path& target) {
-  constexpr auto kStaleAfter = std::chrono::minutes(10);
+// True for a name TempNameFor gives `target`.
+bool IsTempNameOf(const Path& target, const Path& candidate) {
+  const Path::string_type name = candidate.filename().native();
+  const Path::string_type own = target.filename().native();
+  return name.compare(0, own.size(), own) == 0 && HasTempSuffix(name, own.size());
+}
+
+// True for a name TempNameFor gives any target.
+bool IsTempName(const Path& candidate) {
+  const Path::string_type name = candidate.filename().native();
+  for (std::size_t at = name.size(); at-- > 1;) {
+    if (name[at] == Path::string_type::value_type('.') && HasTempSuffix(name, at)) return true;
+  }
+  return false;
+}
+
+constexpr auto kStaleAfter = std::chrono::minutes(10);
+
+// Removes the regular files of `folder` that `ours` picks and that have not
+// been written for kStaleAfter, so a write that is still under way
+// elsewhere keeps its file.
+template <typename Pick>
+void RemoveStaleFiles(const Path& folder, Pick ours) {
   std::error_code error;
-  const Path folder = target.has_parent_path() ? target.parent_path() : Path(".");
   std::filesystem::directory_iterator it(folder, error), end;
   const auto now = std::filesystem::file_time_type::clock::now();
   for (; !error && it != end; it.increment(error)) {
     std::error_code entryError;
-    if (!it->is_regular_file(entryError) || !IsTempNameOf(target, it->path())) continue;
+    if (!it->is_regular_file(entryError) || !ours(it->path())) continue;
     const auto written = std::filesystem::last_write_time(it->path(), entryError);
     if (!entryError && now - written > kStaleAfter) (void)RemoveFile(it->path());
   }
+}
+
+// Temporary files of earlier writes of `target` that never finished (the
+// writing process was ended).
+void RemoveStaleTempFiles(const Path& target) {
+  RemoveStaleFiles(target.has_parent_path() ? target.parent_path() : Path("."),
+                   [&](const Path& candidate) { return IsTempNameOf(target, candidate); });
 }
 
 // A failure on the temporary file as the user sees it: saving the target.
@@ -141,6 +163,8 @@ Result<void> AtomicFileWriter::Commit() {
   RemoveStaleTempFiles(target_);
   return Ok();
 }
+
+void RemoveStaleTempFilesIn(const Path& folder) { RemoveStaleFiles(folder, IsTempName); }
 
 Result<void> WriteFileAtomically(const Path& target, std::span<const std::uint8_t> data) {
   auto writer = AtomicFileWriter::Begin(target);

@@ -121,6 +121,10 @@ class AtomicFileWriter {
   bool done_ = false;
 };
 
+// Removes what killed writers of any target left in `folder`: files of the
+// temporary name form above that have not been written for 10 minutes.
+void RemoveStaleTempFilesIn(const Path& folder);
+
 Result<void> WriteFileAtomically(const Path& target, std::span<const std::uint8_t> data);
 Result<std::string> ReadWholeFile(const Path& path, std::uint64_t maxBytes);
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/File.h"
@@ -33,11 +34,18 @@ FileNameFault CheckFileName(std::u16string_view name);
 // The same for a UTF-8 text.
 FileNameFault CheckFileName(std::string_view utf8);
 
+// What Windows compares when it compares two file names: every UTF-16
+// unit upper-cased by the simple Unicode mapping ("ω" and "Ω", "ａ" and
+// "Ａ" are one name; "ß" stays). Two names are one file when their keys
+// are equal. A text that is no UTF-8 keeps its bytes, ASCII letters folded.
+std::u16string FileNameKey(std::u16string_view name);
+std::u16string FileNameKey(std::string_view utf8);
+
 // The file or folder of `folder` whose name equals `name` with letters
-// compared without case, as Windows compares names, spelt as the folder
-// holds it: the exact name first, else the first entry that differs only
-// in the case of ASCII letters, else what the file system finds under the
-// name. Nothing when there is none.
+// compared without case, as Windows compares names (FileNameKey), spelt
+// as the folder holds it: the exact name first, else the first entry of
+// the same key, else what the file system finds under the name. Nothing
+// when there is none.
 std::optional<Path> FindInFolder(const Path& folder, std::string_view utf8Name);
 
 }  // namespace common

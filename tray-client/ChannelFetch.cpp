@@ -27,6 +27,10 @@ struct FetchState {
 
 namespace {
 
+// A file's whole-request limit for the HTTP client: out of reach (a file is
+// bound by its progress), yet a time every clock adds safely.
+constexpr std::chrono::milliseconds kNoWholeFileLimit = std::chrono::hours(24 * 30);
+
 // The bytes of an event, shared by the event on its way to the GUI thread
 // and the hash of the file.
 using Bytes = std::shared_ptr<const std::vector<std::uint8_t>>;
@@ -231,10 +235,10 @@ bool FetchRun::FetchFile(const std::string& base, const std::string& userId, con
     // handled everything, what came goes at once (progress on a slow line).
     return !GuiIdle() || flush();
   };
-  const auto allowed = options_.fileTimeBase +
-                       std::chrono::milliseconds(std::uint64_t{file.size} * 1000 /
-                                                 std::max<std::uint32_t>(1, options_.minBytesPerSecond));
-  auto done = client_->GetStream(content::FileUrl(base, userId, file.name), sink, stop_, allowed);
+  // No whole-request limit that the announced size could stretch: the read
+  // time-out (no data for that long) and the stop token end a file; the
+  // client's total limit is set out of reach.
+  auto done = client_->GetStream(content::FileUrl(base, userId, file.name), sink, stop_, kNoWholeFileLimit);
   if (stop_.stop_requested() || !handedOver) {
     End(FetchError::kTransfer);
     return false;

@@ -67,14 +67,14 @@ struct ChannelEvent {
 using DownloadEventHandler = std::function<int(int kind, ChannelEvent& event)>;
 
 struct FetchOptions {
-  // Connect and read time-outs of the fetch's requests.
+  // Connect and read time-outs of the fetch's requests. A file is bound by
+  // its progress: no data for readTimeout ends it (however large the server
+  // says it is; the manifest's sizes are capped), and Cancel ends it at any
+  // time.
   std::chrono::milliseconds connectTimeout{10000};
   std::chrono::milliseconds readTimeout{30000};
-  // Whole-request limits: the manifest; a file gets fileTimeBase plus its
-  // size at minBytesPerSecond.
+  // The manifest's whole-request limit.
   std::chrono::milliseconds manifestTimeout{60000};
-  std::chrono::milliseconds fileTimeBase{60000};
-  std::uint32_t minBytesPerSecond = 16 * 1024;
   std::size_t chunkBytes = 64 * 1024;
   std::size_t inFlightBytes = 1024 * 1024;
 };

@@ -247,6 +247,8 @@ void TfrmConfig::FillAutosyncList() {
       row.subItems.push_back("회차가 종료되었습니다.");
     } else if (item.ContentType == 1) {
       row.subItems.push_back("업데이트가 되지 않았습니다.");
+    } else {
+      row.subItems.emplace_back();  // an empty cell keeps the later values under their titles
     }
     row.subItems.push_back(std::to_string(item.DnFileSize));
     row.subItems.push_back(item.PreFileName);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <set>
 
+#include "common/PcFileName.h"
 #include "common/TextCodec.h"
 #include "tray-client/ServiceProtocol.h"
 
@@ -35,20 +36,12 @@ std::string_view TakeWord(std::string_view& line) {
   return word;
 }
 
-bool IsReservedDeviceName(std::u16string_view name) {
-  // The part before the first dot, without trailing blanks, decides.
-  std::u16string_view base = name.substr(0, name.find(u'.'));
-  while (!base.empty() && base.back() == u' ') base.remove_suffix(1);
-  std::string upper;
-  for (char16_t c : base) {
-    if (c > 0x7F) return false;
-    upper.push_back(static_cast<char>(c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c));
-  }
-  for (const char* reserved : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-    if (upper == reserved) return true;
-  }
-  return upper.size() == 4 && (upper.rfind("COM", 0) == 0 || upper.rfind("LPT", 0) == 0) && upper[3] >= '1' &&
-         upper[3] <= '9';
+// The key under which Windows files a manifest name: two names of one key
+// are one file of LocalSync. A name that is no code page 949 text keeps its
+// bytes (it is refused later).
+std::u16string NameKey(std::string_view nameCp949) {
+  if (auto wide = common::Cp949ToUtf16(nameCp949)) return common::FileNameKey(std::u16string_view(*wide));
+  return common::FileNameKey(std::u16string(nameCp949.begin(), nameCp949.end()));
 }
 
 }  // namespace
@@ -117,7 +110,7 @@ common::Result<Manifest> ParseManifest(std::string_view body) {
     return manifest;
   }
 
-  std::set<std::string> seen;
+  std::set<std::u16string> seen;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     std::string_view line = lines[i];
     const std::string_view kind = TakeWord(line);
@@ -135,7 +128,7 @@ common::Result<Manifest> ParseManifest(std::string_view body) {
     if (!size || *size > kMaxFileSize) return Bad("bad size on line " + std::to_string(i + 1));
     if (!digest) return Bad("bad SHA-256 on line " + std::to_string(i + 1));
     if (!name || name->empty()) return Bad("bad name on line " + std::to_string(i + 1));
-    if (!seen.insert(LowerAscii(*name)).second) return Bad("a name comes twice");
+    if (!seen.insert(NameKey(*name)).second) return Bad("a name comes twice");
     manifest.files.push_back({std::move(*name), static_cast<std::uint32_t>(*size), *digest});
   }
   return Bad("no END line");
@@ -178,19 +171,18 @@ std::string LowerExtension(std::string_view name) {
 
 common::Result<void> CheckFileName(std::u16string_view name) {
   auto refuse = [](const char* why) { return common::Error{0, std::string("unusable file name: ") + why}; };
-  if (name.empty()) return refuse("empty");
-  if (name == u"." || name == u"..") return refuse("a folder reference");
-  if (name.size() > kMaxNameUnits) return refuse("too long");
-  for (char16_t c : name) {
-    if (c == u'/' || c == u'\\') return refuse("a folder separator");
-    if (c == u':') return refuse("a drive or stream colon");
-    if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*') {
-      return refuse("a character Windows refuses");
-    }
+  switch (common::CheckFileName(name)) {
+    case common::FileNameFault::kNone: return common::Ok();
+    case common::FileNameFault::kEmpty: return refuse("empty");
+    case common::FileNameFault::kTooLong: return refuse("too long");
+    case common::FileNameFault::kDots: return refuse("a folder reference");
+    case common::FileNameFault::kSeparator: return refuse("a folder separator");
+    case common::FileNameFault::kStream: return refuse("a drive or stream colon");
+    case common::FileNameFault::kBadCharacter: return refuse("a character Windows refuses");
+    case common::FileNameFault::kDeviceName: return refuse("a device name");
+    case common::FileNameFault::kTrailingDotOrSpace: return refuse("a trailing dot or blank");
   }
-  if (name.back() == u'.' || name.back() == u' ') return refuse("a trailing dot or blank");
-  if (IsReservedDeviceName(name)) return refuse("a device name");
-  return common::Ok();
+  return refuse("unknown");
 }
 
 common::Result<std::u16string> CheckFileName(std::string_view nameCp949) {

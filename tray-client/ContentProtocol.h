@@ -44,8 +44,10 @@ inline constexpr int kDefaultPort = 9686;
 // Bounds of what a manifest may announce.
 inline constexpr std::size_t kMaxManifestBytes = 1 << 20;
 inline constexpr std::size_t kMaxFiles = 1000;
-// Sizes travel in 32-bit event fields.
-inline constexpr std::uint32_t kMaxFileSize = 0x7FFFFFFF;
+// No channel file is larger than a player's memory (a player counts its
+// memory in 32-bit fields; none has more than this): a larger size is no
+// channel file, and a server cannot make a fetch wait for it.
+inline constexpr std::uint32_t kMaxFileSize = 512u << 20;
 // Longest file name (UTF-16 units) and longest LocalSync path with it; the
 // path leaves room for the temporary name a file is received under.
 inline constexpr std::size_t kMaxNameUnits = 255;
@@ -76,7 +78,8 @@ struct Manifest {
 
 // Refuses anything but a whole manifest as above: unknown lines, a missing
 // or wrong END count, bad numbers or digests, sizes over kMaxFileSize, more
-// than kMaxFiles files, the same name twice (letters compared without case).
+// than kMaxFiles files, the same name twice (compared as Windows compares
+// file names, common::FileNameKey: "Ω.sa3" and "ω.sa3" are one file).
 // File names are not judged here (CheckFileName does).
 common::Result<Manifest> ParseManifest(std::string_view body);
 std::string EncodeManifest(const std::vector<ManifestFile>& files);
@@ -96,9 +99,10 @@ inline constexpr std::string_view kChannelFileExtension = ".sa3";
 // The name as a file name of LocalSync, in UTF-16, or why it may not be one:
 // empty, "." or "..", a folder separator, a drive or stream colon, a
 // character Windows refuses in names (control characters, < > " | ? *), a
-// trailing dot or blank, a reserved device name (CON, PRN, AUX, NUL, COM1-9,
-// LPT1-9, with or without an extension), longer than kMaxNameUnits, or not
-// code page 949 at all.
+// trailing dot or blank, a name Windows reserves for a device (CON, PRN,
+// AUX, NUL, CONIN$, CONOUT$, COM and LPT with a digit or a superscript
+// digit, with or without an extension), a lone surrogate, longer than
+// kMaxNameUnits, or not code page 949 at all (common::CheckFileName).
 common::Result<std::u16string> CheckFileName(std::string_view nameCp949);
 common::Result<void> CheckFileName(std::u16string_view name);
 

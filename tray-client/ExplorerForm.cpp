@@ -287,8 +287,7 @@ void TfrmExplorer::Layout() {
 void TfrmExplorer::FormResize() { Layout(); }
 
 void TfrmExplorer::FormCreate() {
-  std::error_code error;
-  std::filesystem::create_directories(Environment().programFolder / "LocalSync", error);
+  (void)LocalSyncFolder();
   if (frmConfig && frmConfig->cbLocalOnly.Checked()) Show();
 }
 
@@ -583,7 +582,7 @@ void TfrmExplorer::btnSyncRefreshClick() {
       lvSyncList.AddItem({item.DnFileName, {kRowRemote, std::to_string(item.DnFileSize) + "k", ""}});
     }
   }
-  AddLocalRows(Environment().programFolder / "LocalSync");
+  AddLocalRows(LocalSyncFolder());
   aliSyncRefreshExecute();
   btnSyncRefresh.SetEnabled(true);
 }

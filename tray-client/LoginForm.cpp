@@ -1,7 +1,10 @@
 #include "tray-client/LoginForm.h"
 
 #include <cstdlib>
+#include <memory>
+#include <optional>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "platform/gui/Application.h"
 #include "platform/http/PumpingHttpClient.h"
@@ -295,7 +298,23 @@ bool TfrmLogin::acUdtTarnelChannelList() {
 void TfrmLogin::acRegUser() { SendCommand(CommandUrl(service::Command::kRegUser)); }
 
 int TfrmLogin::MemberLogin() {
-  auto checked = services_.memberCheck->CheckPassword(edtUserID.Text(), edtPassWD.Text());
+  // The check waits on the member database (within its own deadline): it
+  // runs on a worker while this thread keeps handling messages, as the
+  // requests do. Closing the program meanwhile leaves it to end by itself;
+  // what it touches it owns.
+  struct Check {
+    std::shared_ptr<MemberCheck> check;
+    std::string id;
+    std::string password;
+    std::optional<common::Result<int>> result;
+  };
+  auto run = std::make_shared<Check>(Check{services_.memberCheck, edtUserID.Text(), edtPassWD.Text(), std::nullopt});
+  const bool finished =
+      gui::App().RunOffGuiThread([run] { run->result.emplace(run->check->CheckPassword(run->id, run->password)); });
+  if (!finished || !run->result) {
+    throw ServiceError(common::UserMessage(common::ErrorSentence(common::ComError::kCallFailed), "중단됨"));
+  }
+  const common::Result<int>& checked = *run->result;
   if (!checked) throw ServiceError(checked.error().message);
   if (*checked != 0) return *checked;  // a failed check is final: the service is not asked
   int code = acLoginTarnel();

@@ -94,7 +94,7 @@ class TfrmLogin : public gui::Form {
   // library's GetDBInfo.
   struct Services {
     std::string zoneDirectory;  // "scheme://host[:port]"; empty: the configured one
-    std::unique_ptr<MemberCheck> memberCheck;
+    std::shared_ptr<MemberCheck> memberCheck;  // shared with a check still on its way at exit
     platform::http::HttpOptions http;
   };
 

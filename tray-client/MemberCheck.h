@@ -2,7 +2,9 @@
 // library's class GetDBInfo. On Windows the class is reached through COM (a
 // running instance from the running object table first, else a new one of
 // the in-process server Dastrel.dll); natively the library is linked
-// directly. The connection is made by the first call and kept.
+// directly. A check may run on any thread (the login runs it on a worker);
+// on Windows each call joins a COM apartment on its thread and connects
+// there.
 #pragma once
 
 #include <memory>

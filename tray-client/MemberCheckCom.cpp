@@ -32,53 +32,48 @@ class BString {
   BSTR value_;
 };
 
+// Each check runs on the thread that asks (a worker of its own): it joins
+// a single-threaded apartment there, connects, calls and releases the
+// object, and leaves the apartment, so no object crosses threads.
 class ComMemberCheck final : public MemberCheck {
  public:
-  ~ComMemberCheck() override {
-    if (object_ != nullptr) object_->Release();
-  }
-
   common::Result<int> CheckPassword(const std::string& id, const std::string& password) override {
-    if (object_ == nullptr) {
-      auto connected = Connect();
-      if (!connected) return connected.error();
-    }
     auto wideId = common::Utf8ToUtf16(id);
     auto widePassword = common::Utf8ToUtf16(password);
     if (!wideId) return wideId.error();
     if (!widePassword) return widePassword.error();
+    ComApartment apartment;  // declared first: left after the object is released
+    apartment.Enter();
+    IGetDBInfo* object = nullptr;
+    if (auto connected = Connect(object); !connected) return connected.error();
     BString idText(*wideId);
     BString passwordText(*widePassword);
     short result = -1;
-    const HRESULT hr = object_->CheckPassword(idText.get(), passwordText.get(), &result);
+    const HRESULT hr = object->CheckPassword(idText.get(), passwordText.get(), &result);
+    object->Release();
     if (FAILED(hr)) return ComFailure(common::ComError::kCallFailed, "IGetDBInfo::CheckPassword", hr);
     return static_cast<int>(result);
   }
 
  private:
-  // The first call connects: a running GetDBInfo from the running object
-  // table when there is one, else a new one.
-  common::Result<void> Connect() {
-    // Every try connects again, but the thread joins the apartment once.
-    apartment_.Enter();
+  // A running GetDBInfo from the running object table when there is one,
+  // else a new one.
+  static common::Result<void> Connect(IGetDBInfo*& object) {
     IUnknown* running = nullptr;
     if (SUCCEEDED(GetActiveObject(CLSID_GetDBInfo, nullptr, &running)) && running != nullptr) {
-      const HRESULT hr = running->QueryInterface(IID_IGetDBInfo, reinterpret_cast<void**>(&object_));
+      const HRESULT hr = running->QueryInterface(IID_IGetDBInfo, reinterpret_cast<void**>(&object));
       running->Release();
       if (SUCCEEDED(hr)) return common::Ok();
-      object_ = nullptr;
+      object = nullptr;
     }
     const HRESULT hr = CoCreateInstance(CLSID_GetDBInfo, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                        IID_IGetDBInfo, reinterpret_cast<void**>(&object_));
+                                        IID_IGetDBInfo, reinterpret_cast<void**>(&object));
     if (FAILED(hr)) {
-      object_ = nullptr;
+      object = nullptr;
       return ComFailure(common::ComError::kUnavailable, "Dastrel.GetDBInfo", hr);
     }
     return common::Ok();
   }
-
-  ComApartment apartment_;  // declared first: left after the object is released
-  IGetDBInfo* object_ = nullptr;
 };
 
 }  // namespace

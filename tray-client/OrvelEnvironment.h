@@ -26,4 +26,10 @@ struct OrvelEnvironment {
 
 OrvelEnvironment& Environment();
 
+// LocalSync, the folder of the fetched channel files, made when missing:
+// "LocalSync" in the program folder when files can be written there, else
+// (a user without administrator rights) "LocalSync" beside the user's own
+// ORVEL.INI, which is used first once it exists.
+common::Path LocalSyncFolder();
+
 }  // namespace orvel

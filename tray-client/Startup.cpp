@@ -1,5 +1,8 @@
 #include "tray-client/Startup.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "tray-client/ConfForm.h"
 #include "tray-client/ExplorerForm.h"
 #include "tray-client/LoginForm.h"
@@ -12,6 +15,36 @@ namespace orvel {
 OrvelEnvironment& Environment() {
   static OrvelEnvironment environment;
   return environment;
+}
+
+namespace {
+
+// The folder exists (or was made) and a file can be made in it.
+bool CanWriteIn(const common::Path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) return false;
+  // A temporary file of the usual form, removed at once (a sweep takes it
+  // should the program end in between).
+  return common::AtomicFileWriter::Begin(folder / "LocalSync").ok();
+}
+
+}  // namespace
+
+common::Path LocalSyncFolder() {
+  const OrvelEnvironment& env = Environment();
+  const common::Path program = env.programFolder / "LocalSync";
+  if (env.userIniPath.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(program, error);
+    return program;
+  }
+  const common::Path user = env.userIniPath.parent_path() / "LocalSync";
+  if (common::GetPathAttributes(user).directory) return user;
+  if (CanWriteIn(program)) return program;
+  std::error_code error;
+  std::filesystem::create_directories(user, error);  // a failure shows when a file is written there
+  return user;
 }
 
 namespace {

@@ -122,7 +122,9 @@ void TfrmSyncStatus::FormCreate() {
     contentPort_ = content::kDefaultPort;
   }
   playerTransferRunning_ = 0;
-  localSync_ = Environment().programFolder / "LocalSync";
+  localSync_ = LocalSyncFolder();
+  // What fetches ended by a killed program left: nothing renames them now.
+  common::RemoveStaleTempFilesIn(localSync_);
   messages_ = std::make_unique<gui::FormMessageTarget>(*this);
   auto queue = gui::App().WorkerQueue();
   fetch_ = std::make_unique<ChannelFetch>([queue](std::function<void()> call) { return queue->PostCall(std::move(call)); },
@@ -222,6 +224,7 @@ void TfrmSyncStatus::FileBegins(const std::string& name, std::uint32_t size) {
   if (path) {
     auto writer = common::AtomicFileWriter::Begin(*path);
     if (writer) currentFile_.emplace(std::move(*writer));
+    else WriteFailed(writer.error());
   }
   // A file that cannot be made loses its data; the fetch goes on.
   if (!currentFile_) currentFileFailed_ = true;
@@ -231,9 +234,12 @@ void TfrmSyncStatus::FileBegins(const std::string& name, std::uint32_t size) {
 
 void TfrmSyncStatus::FileData(const std::uint8_t* data, std::size_t length) {
   received_ += length;
-  if (currentFile_ && length > 0 && !currentFile_->Write(std::span(data, length))) {
-    currentFile_.reset();
-    currentFileFailed_ = true;
+  if (currentFile_ && length > 0) {
+    if (auto written = currentFile_->Write(std::span(data, length)); !written) {
+      WriteFailed(written.error());
+      currentFile_.reset();
+      currentFileFailed_ = true;
+    }
   }
   const int percent = RoundedPercent(received_, currentFileSize_);
   gaCurrentFile.SetPosition(percent);
@@ -251,9 +257,16 @@ void TfrmSyncStatus::ShowTotal(int currentPercent) {
 
 void TfrmSyncStatus::FinishCurrentFile(bool keep) {
   const bool whole = received_ == currentFileSize_ && !currentFileFailed_;
-  if (currentFile_ && keep && whole && currentFile_->Commit()) MarkFetched(finishedFileName_);
+  if (currentFile_ && keep && whole) {
+    if (auto committed = currentFile_->Commit(); committed) MarkFetched(finishedFileName_);
+    else WriteFailed(committed.error());
+  }
   currentFile_.reset();
   currentFileFailed_ = false;
+}
+
+void TfrmSyncStatus::WriteFailed(const common::Error& error) {
+  if (writeFailure_.empty()) writeFailure_ = error.message;
 }
 
 void TfrmSyncStatus::MarkFetched(const std::string& fileName) {
@@ -270,6 +283,9 @@ void TfrmSyncStatus::FetchEnded(int kind) {
   // Only a fetch that finished keeps its last file; otherwise that file's
   // partial copy is dropped and an older copy stays as it was.
   FinishCurrentFile(kind == kFetchFinished);
+  // A file LocalSync could not take is said as what it is, never as a
+  // finished or cancelled download.
+  if (!writeFailure_.empty() && (kind == kFetchFinished || kind == kFetchCancelled)) lbStatus.SetCaption(writeFailure_);
   gui::App().Sleep(kSettleMs);
   if (kind == kFetchFinished) btnCancel.SetEnabled(false);
   if (GetModalResult() != gui::ModalResult::kNone) return;  // closed with "확인" meanwhile
@@ -282,17 +298,24 @@ void TfrmSyncStatus::FetchEnded(int kind) {
       gui::App().ShowException(error);
     }
   }
+  bool anyFetched = false;
   if (SyncComponent) {
     const TSyncList& items = SyncComponent->Items();
-    for (int i = 0; i < items.Count(); ++i) {
-      if (items.Items(i).IsDownEnd) {
-        gui::App().Send(*this, kWmNextSyncRow);
-        return;
-      }
-    }
+    for (int i = 0; i < items.Count() && !anyFetched; ++i) anyFetched = items.Items(i).IsDownEnd;
   }
-  // Nothing fetched: the server's own message stays for the user to read.
-  Terminal(kind == kFetchMessage ? lbStatus.Caption() : "다운로드가 취소되었습니다. 확인 버튼을 눌러주십시요.");
+  if (anyFetched) {
+    // The player phase writes over the status: a failed file is told first.
+    if (!writeFailure_.empty()) {
+      gui::App().MessageBox(writeFailure_, Caption(), gui::Buttons::kOk, gui::MsgIcon::kError);
+      if (GetModalResult() != gui::ModalResult::kNone) return;
+    }
+    gui::App().Send(*this, kWmNextSyncRow);
+    return;
+  }
+  // Nothing fetched: the server's own message, or the failed write, stays
+  // for the user to read.
+  if (kind == kFetchMessage) Terminal(lbStatus.Caption());
+  else Terminal(writeFailure_.empty() ? "다운로드가 취소되었습니다. 확인 버튼을 눌러주십시요." : writeFailure_);
 }
 
 void TfrmSyncStatus::Terminal(const std::string& status) {

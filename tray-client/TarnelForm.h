@@ -121,6 +121,9 @@ class TfrmSyncStatus : public gui::Form {
   // items marked fetched only when it arrived whole (`keep`).
   void FinishCurrentFile(bool keep);
   void MarkFetched(const std::string& fileName);
+  // Keeps the first LocalSync write of this fetch that failed (its text
+  // names the file): said at the end of the fetch.
+  void WriteFailed(const common::Error& error);
   void Terminal(const std::string& status);
   void ShowTotal(int currentPercent);
   playerlink::Driver& Player();
@@ -140,6 +143,7 @@ class TfrmSyncStatus : public gui::Form {
   std::uint64_t received_ = 0;
   std::optional<common::AtomicFileWriter> currentFile_;
   bool currentFileFailed_ = false;
+  std::string writeFailure_;
   int fileCount_ = 0;
   int filesBegun_ = 0;
   bool fetchEnded_ = false;

@@ -79,6 +79,32 @@ TEST_F(FileTest, AtomicWriteRemovesWhatAKilledWriteOfTheSameTargetLeftBehind) {
   EXPECT_EQ(*ReadWholeFile(target, 1024), "[MISC]");
 }
 
+TEST_F(FileTest, AFolderSweepRemovesOnlyStaleTemporaryFilesOfAnyTarget) {
+  auto file = [&](const std::string& name, std::chrono::minutes age) {
+    const Path path = dir_ / PathFromUtf8(name);
+    EXPECT_TRUE(WriteFileAtomically(path, Bytes("x")).ok());
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age);
+    return path;
+  };
+  const Path channel = file("news012.sa3", std::chrono::minutes(60));
+  // Left by killed writes of targets never written again ...
+  const Path a = file("news012.sa3.123456-7-0.tmp", std::chrono::minutes(60));
+  const Path b = file("날씨.sa3.9-0-3.tmp", std::chrono::minutes(11));
+  // ... a write still under way, the channel files, and names only alike.
+  const Path fresh = file("talk.sa3.123457-8-0.tmp", std::chrono::minutes(1));
+  const Path bare = file(".1-2-3.tmp", std::chrono::minutes(60));
+  const Path loose = file("x.sa3.1-2.tmp", std::chrono::minutes(60));
+  const Path words = file("x.sa3.a-2-3.tmp", std::chrono::minutes(60));
+  std::filesystem::create_directories(dir_ / "sub.1-2-3.tmp");
+
+  RemoveStaleTempFilesIn(dir_);
+  EXPECT_FALSE(FileExists(a));
+  EXPECT_FALSE(FileExists(b));
+  for (const Path& kept : {fresh, channel, bare, loose, words}) EXPECT_TRUE(FileExists(kept)) << kept;
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "sub.1-2-3.tmp"));
+  RemoveStaleTempFilesIn(dir_ / "missing");  // nothing to sweep, no failure
+}
+
 #ifndef _WIN32
 // Names on POSIX are bytes: a code page 949 name beside the target, or as
 // the target, is a name like any other.

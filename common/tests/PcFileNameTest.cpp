@@ -68,7 +68,26 @@ TEST(PcFileNameTest, FindInFolderTakesTheDisksSpellingWhateverTheCase) {
   EXPECT_EQ(FindInFolder(dir, "other.mp3"), std::nullopt);
   EXPECT_EQ(FindInFolder(dir, ""), std::nullopt);
   EXPECT_EQ(FindInFolder(dir / "missing", "song.mp3"), std::nullopt);
+  ASSERT_TRUE(WriteFileAtomically(dir / u8"Ω.sa3", std::span<const std::uint8_t>()).ok());
+  EXPECT_EQ(FindInFolder(dir, "ω.SA3"), (dir / u8"Ω.sa3").lexically_normal()) << "letters beyond ASCII fold too";
   std::filesystem::remove_all(dir);
+}
+
+TEST(PcFileNameTest, NamesAreComparedAsWindowsComparesThem) {
+  EXPECT_EQ(FileNameKey(std::string_view("Song.mp3")), FileNameKey(std::string_view("SONG.MP3")));
+  EXPECT_EQ(FileNameKey(std::string_view("Ω.sa3")), FileNameKey(std::string_view("ω.sa3")));
+  EXPECT_EQ(FileNameKey(std::string_view("Ａ.sa3")), FileNameKey(std::string_view("ａ.sa3")));
+  EXPECT_EQ(FileNameKey(std::string_view("Я.sa3")), FileNameKey(std::string_view("я.sa3")));
+  EXPECT_EQ(FileNameKey(std::string_view("À.sa3")), FileNameKey(std::string_view("à.sa3")));
+  EXPECT_EQ(FileNameKey(std::string_view("Ǆ")), FileNameKey(std::string_view("ǆ")));
+  EXPECT_NE(FileNameKey(std::string_view("ß")), FileNameKey(std::string_view("SS"))) << "only one-to-one mappings";
+  EXPECT_NE(FileNameKey(std::string_view("노래")), FileNameKey(std::string_view("노레")));
+  EXPECT_EQ(FileNameKey(std::string_view("노래.MP3")), FileNameKey(std::string_view("노래.mp3")));
+  EXPECT_EQ(FileNameKey(std::string_view("\xB3\xEB.mp3", 6)), FileNameKey(std::string_view("\xB3\xEB.MP3", 6)))
+      << "bytes that are no UTF-8 stay bytes";
+  EXPECT_EQ(CheckFileName(std::string_view("COM\u00B9.sa3")), FileNameFault::kDeviceName);
+  EXPECT_EQ(CheckFileName(std::string_view("lpt\u00B2")), FileNameFault::kDeviceName);
+  EXPECT_EQ(CheckFileName(std::string_view("ｃｏｍ1.sa3")), FileNameFault::kNone) << "wide letters are no device";
 }
 
 }  // namespace

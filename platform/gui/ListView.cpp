@@ -111,6 +111,7 @@ void ListView::SetItems(std::vector<ListItem> items) {
     std::stable_sort(items_.begin(), items_.end(), [this](const ListItem& a, const ListItem& b) { return SortLess(a, b); });
   }
   dropHighlight_ = -1;
+  if (focused_ >= Count()) focused_ = -1;
   Notify(Change::kItems);
 }
 
@@ -130,12 +131,15 @@ void ListView::DeleteItem(int index) {
   items_.erase(items_.begin() + index);
   if (dropHighlight_ == index) dropHighlight_ = -1;
   else if (dropHighlight_ > index) --dropHighlight_;
+  if (focused_ == index) focused_ = -1;
+  else if (focused_ > index) --focused_;
   Notify(Change::kItemRemoved, index);
 }
 
 void ListView::Clear() {
   items_.clear();
   dropHighlight_ = -1;
+  focused_ = -1;
   Notify(Change::kItems);
 }
 
@@ -223,8 +227,48 @@ bool ListView::UserSetSelected(int index, bool selected) {
   return true;
 }
 
+void ListView::ResetView() {
+  focused_ = -1;
+  Notify(Change::kItemIndex, -1);
+}
+
+int ListView::FindCaption(const std::string& prefix, int start, bool wrap) const {
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  auto begins = [&](const std::string& caption) {
+    return caption.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), caption.begin(), [&](char a, char b) { return fold(a) == fold(b); });
+  };
+  const int n = Count();
+  start = std::clamp(start, 0, n);
+  for (int k = 0; k < n; ++k) {
+    const int i = start + k;
+    if (i >= n && !wrap) break;
+    if (begins(items_[static_cast<std::size_t>(i % n)].caption)) return i % n;
+  }
+  return -1;
+}
+
+bool ListView::UserTypeText(const std::string& text) {
+  if (!Usable() || text.empty()) return false;
+  const auto letters = std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;  // UTF-8 lead bytes
+  });
+  const bool oneLetter = letters == 1;
+  const int found = FindCaption(text, oneLetter ? focused_ + 1 : std::max(focused_, 0), true);
+  if (found < 0) return false;
+  for (int i : SelectedIndexes()) {
+    if (i != found) UserSetSelected(i, false);
+  }
+  if (found < Count()) UserSetSelected(found, true);
+  focused_ = found < Count() ? found : -1;  // the handlers may have changed the rows
+  return true;
+}
+
+void ListView::UserFocus(int index) { focused_ = index >= 0 && index < Count() ? index : -1; }
+
 bool ListView::UserClickItem(int index) {
   if (!UserSetSelected(index, true)) return false;
+  focused_ = index;
   Fire(OnClick);
   return true;
 }

@@ -125,6 +125,16 @@ class ListView : public Control {
   int SelectedIndex() const;
   int SelectedCount() const;
   std::vector<int> SelectedIndexes() const;
+  // The row with the keyboard focus, where the arrow keys and a typed
+  // search go on from (-1: none).
+  int FocusedIndex() const { return focused_; }
+  // No row focused and the first row at the top, as for a list that shows
+  // something new.
+  void ResetView();
+  // The first row from `start` on (after the last, from the first again
+  // when `wrap`) whose caption begins with `prefix`, ASCII letters without
+  // case; -1 when none does.
+  int FindCaption(const std::string& prefix, int start, bool wrap) const;
 
   // The row under a client point (-1: none), and a point inside a row (its
   // centre); off screen rows have points outside the client area. Headless,
@@ -156,6 +166,12 @@ class ListView : public Control {
   // Starts an in-place edit of a caption; true when the edit may go on.
   bool UserBeginEdit(int index);
   bool UserKeyDown(int key);
+  // Letters typed into the list: the next row whose caption begins with
+  // them (after the focused row for one letter, from it for more) becomes
+  // the selected and focused row. False when no row begins so.
+  bool UserTypeText(const std::string& text);
+  // The native control moved its focus.
+  void UserFocus(int index);
   bool UserClickColumn(int column);              // runs OnColumnClick
   bool UserMouseMove(Point at);                  // runs OnMouseMove
   // Drags the selected rows onto `target` at a client point of the target
@@ -207,6 +223,7 @@ class ListView : public Control {
   bool ownerData_ = false;
   bool dragEnabled_ = false;
   int dropHighlight_ = -1;
+  int focused_ = -1;
 };
 
 // The order ListView sorts texts in: ASCII letters without case, then

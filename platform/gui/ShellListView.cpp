@@ -212,6 +212,7 @@ common::Result<void> ShellListView::SetPlace(const ShellPlace& place) {
   if (!entries) return entries.error();
   place_ = std::move(normal);
   Show(std::move(*entries), {});
+  ResetView();
   Watch();
   Changed();
   return common::Ok();

@@ -6,8 +6,10 @@
 // one listing). Besides folders it shows two places of its own: the
 // desktop (the user's desktop folder, with "내 컴퓨터" as its first row)
 // and "내 컴퓨터" (the PC's drives). Double-clicking a folder or pressing
-// Enter on it opens it, Backspace goes up; while it shows a folder, a
-// folder watch lists the folder again when names in it change.
+// Enter on it opens it, Backspace goes up, typed letters select the next
+// row that begins with them; a place opened starts at its top with no row
+// focused. While it shows a folder, a folder watch lists the folder again
+// when names in it change.
 //
 // A ShellTreeView and a ShellComboBox linked to the list follow its place
 // and move it. The list sets its own OnDblClick, OnKeyDown and

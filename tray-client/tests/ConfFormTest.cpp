@@ -234,7 +234,8 @@ TEST_F(ConfFormTest, AutosyncRowsFollowTheItemsWithTheNoFileTexts) {
   const auto& list = form.lvDownloadList;
   ASSERT_EQ(list.Count(), 4);
   EXPECT_EQ(list.Item(0).caption, "가") << "sorted by caption";
-  EXPECT_EQ(list.Item(0).subItems, (std::vector<std::string>{"3", "1500", "p.sa3", "900", "12:00", "77"}));
+  EXPECT_EQ(list.Item(0).subItems, (std::vector<std::string>{"3", "", "1500", "p.sa3", "900", "12:00", "77"}))
+      << "another content type without a file today: an empty cell, every value under its own title";
   EXPECT_EQ(list.Item(1).subItems[1], "업데이트가 되지 않았습니다.");
   EXPECT_EQ(list.Item(2).subItems[1], "회차가 종료되었습니다.");
   EXPECT_EQ(list.Item(3).subItems,

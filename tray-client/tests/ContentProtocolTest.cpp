@@ -59,6 +59,7 @@ TEST(ContentManifestTest, AnythingButAWholeManifestIsRefused) {
            head + "DIR x\nEND 0\n",                                // unknown line
            head + "FILE -1 " + digest + " a.sa3\nEND 1\n",         // sizes are digits
            head + "FILE 2147483648 " + digest + " a.sa3\nEND 1\n", // over 32 bits signed
+           head + "FILE " + std::to_string(kMaxFileSize + 1u) + " " + digest + " a.sa3\nEND 1\n",  // over any player
            head + "FILE 1 " + digest.substr(1) + " a.sa3\nEND 1\n",
            head + "FILE 1 " + digest + " \nEND 1\n",               // empty name
            head + "FILE 1 " + digest + " a%2\nEND 1\n",            // broken escape
@@ -72,6 +73,20 @@ TEST(ContentManifestTest, AnythingButAWholeManifestIsRefused) {
   many.pop_back();
   EXPECT_TRUE(ParseManifest(EncodeManifest(many)).ok());
   EXPECT_FALSE(ParseManifest(head + std::string(kMaxManifestBytes, '#')).ok());
+  EXPECT_TRUE(ParseManifest(head + "FILE " + std::to_string(kMaxFileSize) + " " + digest + " a.sa3\nEND 1\n").ok());
+  EXPECT_LE(kMaxFileSize, 1u << 30) << "no larger than a player's memory";
+}
+
+// Names that are one file on Windows, whatever the letters: the second
+// would overwrite the first in LocalSync.
+TEST(ContentManifestTest, NamesThatAreOneFileOnWindowsComeOnlyOnce) {
+  for (const auto& [a, b] : {std::pair<const char*, const char*>{"Ω.sa3", "ω.sa3"}, {"Ａ.sa3", "ａ.sa3"},
+                             {"Д.sa3", "д.sa3"}, {"News.SA3", "news.sa3"}}) {
+    const auto twice = ParseManifest(EncodeManifest({File(Cp(a), 1), File(Cp(b), 2)}));
+    EXPECT_FALSE(twice.ok()) << a << " " << b;
+  }
+  EXPECT_TRUE(ParseManifest(EncodeManifest({File(Cp("노래.sa3"), 1), File(Cp("노레.sa3"), 2)})).ok());
+  EXPECT_TRUE(ParseManifest(EncodeManifest({File(Cp("Ω.sa3"), 1), File(Cp("Ｏ.sa3"), 2)})).ok());
 }
 
 TEST(ContentFileNameTest, OrdinaryNamesPass) {
@@ -89,7 +104,8 @@ TEST(ContentFileNameTest, NamesThatWouldLeaveLocalSyncOrFailOnWindowsAreRefused)
         std::string("a?.sa3"), std::string("a*.sa3"), std::string("a<b>.sa3"), std::string("a|b"), std::string("a\"b"),
         std::string("x.sa3."), std::string("x.sa3 "), std::string("CON"), std::string("con.sa3"),
         std::string("Nul .sa3"), std::string("COM1.sa3"), std::string("lpt9"), std::string("CONOUT$"),
-        std::string(kMaxNameUnits + 1, 'n'), std::string("\x81\x20.sa3")}) {
+        std::string(kMaxNameUnits + 1, 'n'), std::string("\x81\x20.sa3"), Cp("COM¹.sa3"), Cp("lpt²"),
+        Cp("Com³ .sa3"), std::string("COM0.sa3")}) {
     EXPECT_FALSE(CheckFileName(name).ok()) << name;
   }
 }

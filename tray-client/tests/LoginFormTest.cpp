@@ -2,7 +2,10 @@
 // over real HTTP on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,38 @@ class ScriptedMemberCheck : public MemberCheck {
   int* calls_;
 };
 
+// A check that takes its time: it asks the GUI thread to run a step while
+// it waits (at most two seconds), as the member database keeps a login
+// waiting. What it shares with the test outlives an abandoned check.
+class SlowMemberCheck : public MemberCheck {
+ public:
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable stepDone;
+    bool stepRan = false;
+    bool ranDuringCheck = false;  // the step ran while the check waited
+    bool checkOnGuiThread = false;
+    std::function<void()> step;  // what the GUI thread does meanwhile
+  };
+  explicit SlowMemberCheck(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+  common::Result<int> CheckPassword(const std::string&, const std::string&) override {
+    auto shared = shared_;
+    shared->checkOnGuiThread = gui::App().IsGuiThread();
+    gui::App().WorkerQueue()->PostCall([shared] {
+      if (shared->step) shared->step();
+      std::lock_guard lock(shared->mutex);
+      shared->stepRan = true;
+      shared->stepDone.notify_all();
+    });
+    std::unique_lock lock(shared->mutex);
+    shared->ranDuringCheck = shared->stepDone.wait_for(lock, std::chrono::seconds(2), [&] { return shared->stepRan; });
+    return 0;
+  }
+
+ private:
+  std::shared_ptr<Shared> shared_;
+};
+
 class LoginFormTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -134,6 +169,14 @@ class LoginFormTest : public ::testing::Test {
     services.http.readTimeout = std::chrono::milliseconds(1000);
     form_ = std::make_unique<TfrmLogin>(*host_, std::move(services));
     return *form_;
+  }
+  // The partner zone with a member check that takes its time.
+  TfrmLogin& StartPartnerChecking(std::shared_ptr<SlowMemberCheck::Shared> shared) {
+    config_->SetServerName("Teska넷");
+    TfrmLogin& form = StartWith(std::make_unique<SlowMemberCheck>(std::move(shared)));
+    form.edtUserID.SetText("teska01");
+    form.edtPassWD.SetText("pass01");
+    return form;
   }
   TfrmLogin& StartLoggedOut(const std::string& id, const std::string& password) {
     TfrmLogin& form = Start();
@@ -560,6 +603,36 @@ TEST_F(LoginFormTest, PartnerZoneFailedMemberCheckAsksNoService) {
     ExpectLoggedOutAndUsable(form);
     EXPECT_EQ(Count(Log(), "login.cgi"), 0);
   }
+}
+
+// The member check waits on the member database: the GUI thread keeps
+// handling what comes meanwhile, and the login goes on with its answer.
+TEST_F(LoginFormTest, PartnerZoneMemberCheckLeavesTheGuiThreadFree) {
+  auto shared = std::make_shared<SlowMemberCheck::Shared>();
+  TfrmLogin& form = StartPartnerChecking(shared);
+  bool buttonDisabledMeanwhile = false;
+  shared->step = [&] { buttonDisabledMeanwhile = !form.btnLogin.Enabled(); };
+  ASSERT_TRUE(form.btnLogin.UserClick());
+  EXPECT_FALSE(shared->checkOnGuiThread);
+  EXPECT_TRUE(shared->ranDuringCheck) << "the GUI thread handled its queue during the check";
+  EXPECT_TRUE(buttonDisabledMeanwhile) << "the attempt holds the button while the check runs";
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(form.LoginState, 1);
+  EXPECT_EQ(Count(Log(), "commend=login userid=teska01"), 2) << Log();
+}
+
+// Closing the program during the check ends the login at once: nothing is
+// asked of the service and nothing is shown.
+TEST_F(LoginFormTest, ClosingTheProgramDuringTheMemberCheckEndsTheLogin) {
+  auto shared = std::make_shared<SlowMemberCheck::Shared>();
+  TfrmLogin& form = StartPartnerChecking(shared);
+  shared->step = [] { gui::App().Terminate(); };
+  backend_->ClearMessageBoxes();
+  form.btnLogin.UserClick();
+  EXPECT_TRUE(app_->Terminated());
+  EXPECT_EQ(form.LoginState, 0);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Count(Log(), "login.cgi"), 0) << Log();
 }
 
 TEST_F(LoginFormTest, PartnerZoneLoginRefusedAfterRegistrationIsNoLogin) {

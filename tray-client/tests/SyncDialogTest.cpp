@@ -3,8 +3,11 @@
 // content side, the in-process simulated player.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <map>
 
+#include "common/ErrorText.h"
 #include "common/TextCodec.h"
 #include "player-link/SimulatedPlayer.h"
 #include "tools/fake-service/FakeServiceForTests.h"
@@ -435,20 +438,104 @@ TEST_F(SyncDialogTest, ANormalEndWithNothingFetchedWaitsForOk) {
   EXPECT_TRUE(LocalSyncFiles().empty());
 }
 
-// A LocalSync file that cannot be made: the fetch goes on to its end, the
-// item is not marked fetched, nothing goes to the player, "확인" ends it.
-TEST_F(SyncDialogTest, ALocalSyncFileThatCannotBeMadeIsNotMarkedFetched) {
+// A program folder that cannot be written (a standard user under "Program
+// Files"): LocalSync is the user's own, beside the user's ORVEL.INI, for the
+// fetch, the channel list and the leftovers' sweep; once there it stays.
+TEST_F(SyncDialogTest, LocalSyncMovesToTheUsersFolderWhenTheProgramFolderCannotBeWritten) {
+  const fs::path blocked = Environment().programFolder / "LocalSync";
+  ASSERT_TRUE(common::WriteFileAtomically(blocked, std::vector<std::uint8_t>{'x'})) << "a file where the folder goes";
+  const fs::path user = Environment().userIniPath.parent_path() / "LocalSync";
   StartLoggedIn();
-  const fs::path localSync = Environment().programFolder / "LocalSync";
-  fs::remove_all(localSync);
-  ASSERT_TRUE(common::WriteFileAtomically(localSync, std::vector<std::uint8_t>{'x'})) << "a file where the folder was";
+  EXPECT_EQ(LocalSyncFolder(), user);
+  ASSERT_TRUE(fs::is_directory(user));
+  auto aged = [&](const std::string& name, std::chrono::minutes age) {
+    EXPECT_TRUE(common::WriteFileAtomically(user / name, std::vector<std::uint8_t>{'x'}));
+    fs::last_write_time(user / name, fs::file_time_type::clock::now() - age);
+    return user / name;
+  };
+  const fs::path stale = aged("news011.sa3.123-4-0.tmp", std::chrono::minutes(60));
+  const fs::path fresh = aged("news011.sa3.124-5-0.tmp", std::chrono::minutes(0));
+  const fs::path kept = aged("kept.sa3", std::chrono::minutes(60));
+  ASSERT_TRUE(frmExplorer->btnSyncRefresh.UserClick());
+  bool listed = false;
+  for (const auto& row : frmExplorer->lvSyncList.Items()) {
+    listed = listed || (row.caption == "kept.sa3" && row.subItems.size() > 2 && row.subItems[2] == (user / "kept.sa3").string());
+  }
+  EXPECT_TRUE(listed) << "Local rows come from the user's LocalSync";
+
   Tick("news012.sa3");
   Sync();
-  EXPECT_EQ(finalStatus_, "다운로드가 취소되었습니다. 확인 버튼을 눌러주십시요.");
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3"}));
+  EXPECT_EQ(PlayerData(0), Served("news012.sa3"));
+  EXPECT_TRUE(Item("news012.sa3").IsDownEnd);
+  EXPECT_NE(DoneList().find("P-1001"), std::string::npos) << DoneList();
+  EXPECT_FALSE(fs::exists(stale)) << "the sync dialog sweeps what a killed fetch left";
+  EXPECT_TRUE(fs::exists(fresh)) << "a file still being written elsewhere stays";
+  EXPECT_TRUE(fs::exists(kept));
+  EXPECT_TRUE(fs::is_regular_file(blocked));
+
+  fs::remove(blocked);
+  EXPECT_EQ(LocalSyncFolder(), user) << "the user's LocalSync, once made, is used first";
+}
+
+// Neither folder can take a file: the fetch goes on to its end, the item is
+// not marked fetched, nothing goes to the player, and the status says which
+// file could not be saved, not that the download was cancelled.
+TEST_F(SyncDialogTest, ALocalSyncFileThatCannotBeMadeIsToldAndNotMarkedFetched) {
+  const fs::path blocked = Environment().programFolder / "LocalSync";
+  ASSERT_TRUE(common::WriteFileAtomically(blocked, std::vector<std::uint8_t>{'x'}));
+  const fs::path userFolder = Environment().userIniPath.parent_path();
+  fs::create_directories(userFolder.parent_path());
+  ASSERT_TRUE(common::WriteFileAtomically(userFolder, std::vector<std::uint8_t>{'x'})) << "nor the user's folder";
+  StartLoggedIn();
+  Tick("news012.sa3");
+  Sync();
+  EXPECT_EQ(finalStatus_.rfind("'news012.sa3' 파일을 저장할 수 없습니다.", 0), 0u) << finalStatus_;
   EXPECT_FALSE(Item("news012.sa3").IsDownEnd);
   EXPECT_EQ(DoneList().find("P-1001"), std::string::npos) << DoneList();
   EXPECT_TRUE(PlayerNames().empty());
-  EXPECT_TRUE(fs::is_regular_file(localSync));
+  EXPECT_TRUE(fs::is_regular_file(blocked));
+}
+
+// A full disk and a read-only file system, each a mount of the test's own
+// (tray_sync_mount_tests runs these in a mount namespace and names the
+// mounts; elsewhere they are skipped).
+TEST_F(SyncDialogTest, OnAFullDiskTheFileThatDidNotFitIsToldAndTheOthersGoOn) {
+  const char* full = std::getenv("ORVEL_TEST_FULL_DISK");
+  if (!full) GTEST_SKIP() << "needs a small file system (tray_sync_mount_tests)";
+  Environment().programFolder = fs::path(full);
+  StartLoggedIn();
+  Tick("news012.sa3");
+  Tick("weather0101.sa3");
+  Sync();
+  ASSERT_EQ(backend().MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend().MessageBoxes()[0].request.text.rfind("'news012.sa3' 파일을 저장할 수 없습니다. " +
+                                                   std::string(common::ErrorSentence(common::FileError::kDiskFull)), 0),
+            0u)
+      << backend().MessageBoxes()[0].request.text;
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"weather0101.mp3"})) << "the file that fitted still goes on";
+  EXPECT_FALSE(Item("news012.sa3").IsDownEnd);
+  EXPECT_TRUE(Item("weather0101.sa3").IsDownEnd);
+  EXPECT_EQ(DoneList().find("P-1001"), std::string::npos) << DoneList();
+  std::size_t left = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(full) / "LocalSync")) ++left;
+  EXPECT_EQ(left, 0u) << "no partial file stays";
+}
+
+TEST_F(SyncDialogTest, OnAReadOnlyFileSystemEveryFileIsToldAsNotSaved) {
+  const char* readOnly = std::getenv("ORVEL_TEST_READ_ONLY");
+  if (!readOnly) GTEST_SKIP() << "needs a read-only file system (tray_sync_mount_tests)";
+  Environment().programFolder = fs::path(readOnly) / "Program";
+  Environment().userIniPath = fs::path(readOnly) / "AppData" / "Orvel" / "ORVEL.INI";
+  StartLoggedIn();
+  Tick("news012.sa3");
+  Tick("weather0101.sa3");
+  Sync();
+  EXPECT_EQ(finalStatus_.rfind("'news012.sa3' 파일을 저장할 수 없습니다.", 0), 0u) << finalStatus_;
+  EXPECT_TRUE(PlayerNames().empty());
+  EXPECT_FALSE(Item("news012.sa3").IsDownEnd);
+  EXPECT_FALSE(Item("weather0101.sa3").IsDownEnd);
 }
 
 TEST_F(SyncDialogTest, EventsOutsideTheTableOnlyClearTheStatus) {

@@ -122,6 +122,42 @@ TEST_F(ShellViewsTest, OpeningFoldersAndGoingUpToTheTop) {
   EXPECT_EQ(list.Folder(), Desktop());
 }
 
+TEST_F(ShellViewsTest, TypedLettersSelectTheNextRowAndANewFolderStartsUnfocused) {
+  File("alto.mp3", 1);
+  File("Zulu.txt", 1);
+  ASSERT_TRUE(list.SetPlace(ShellPlace::Folder(Desktop())).ok());
+  form.Show();
+  // 내 컴퓨터, alpha, Zeta, A.txt, alto.mp3, b.mp3, Zulu.txt
+  EXPECT_EQ(list.FocusedIndex(), -1);
+  EXPECT_TRUE(list.UserTypeText("a"));
+  EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{Row("alpha")}));
+  EXPECT_TRUE(list.UserTypeText("a")) << "the same letter again goes on to the next row";
+  EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{Row("A.txt")}));
+  EXPECT_TRUE(list.UserTypeText("al"));
+  EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{Row("alto.mp3")})) << "more letters search from the focused row";
+  EXPECT_TRUE(list.UserTypeText("z"));
+  EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{Row("Zulu.txt")}));
+  EXPECT_TRUE(list.UserTypeText("z")) << "past the last row from the first again";
+  EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{Row("Zeta")}));
+  EXPECT_FALSE(list.UserTypeText("q"));
+  EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{Row("Zeta")})) << "no match leaves the selection";
+  EXPECT_TRUE(list.UserTypeText("내"));
+  EXPECT_EQ(list.FocusedIndex(), 0);
+
+  // Enter opens the selected folder, which starts without a focused row:
+  // the next letter finds its first match from the top.
+  ASSERT_TRUE(list.UserTypeText("ze"));
+  int enter = keys::kReturn;
+  ASSERT_TRUE(list.UserKeyDown(enter));
+  EXPECT_EQ(list.Folder(), At("Zeta"));
+  EXPECT_EQ(list.FocusedIndex(), -1);
+  EXPECT_EQ(list.SelectedCount(), 0);
+  EXPECT_TRUE(list.UserTypeText("i"));
+  EXPECT_EQ(list.FocusedIndex(), 0);
+  list.Refresh();
+  EXPECT_EQ(list.FocusedIndex(), 0) << "listing the same folder again keeps the place in it";
+}
+
 TEST_F(ShellViewsTest, TreeListsFoldersLazilyAndFollowsTheList) {
   ASSERT_TRUE(list.SetPlace(ShellPlace::Folder(Desktop())).ok());
   tree.SetShellListView(&list);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -334,6 +335,47 @@ TEST_F(Win32StandardControlsTest, MenuBarDropDownsFollowTheItemsAndClicksReachTh
   EXPECT_EQ(GetMenuItemCount(drop), 2) << "a hidden item leaves the drop-down";
   form.SetMenu(nullptr);
   EXPECT_EQ(GetMenu(H(form)), nullptr);
+  form.Destroy();
+}
+
+TEST_F(Win32StandardControlsTest, KeysInAnOwnerDataListReachTheListNotTheMenu) {
+  // A window whose first menu command is a title of its own, as "My PC"'s
+  // settings: Enter in its list is the list's.
+  ListForm form;
+  MainMenu menu(&form);
+  MenuItem settings(&menu);
+  settings.SetCaption("설정(&O)");
+  int settingsClicks = 0;
+  settings.OnClick = [&] { ++settingsClicks; };
+  std::vector<int> keysSeen;
+  form.files.OnKeyDown = [&](int& key) { keysSeen.push_back(key); };
+  form.SetMenu(&menu);
+  form.Show();
+  app_.ProcessMessages();
+  HWND list = H(form.files);
+  SetFocus(list);
+  form.files.SetSelected(20, true);
+  PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+  app_.ProcessMessages();
+  EXPECT_EQ(settingsClicks, 0) << "Enter is no menu command";
+  EXPECT_NE(std::find(keysSeen.begin(), keysSeen.end(), VK_RETURN), keysSeen.end()) << "the list handles Enter";
+
+  // Typing searches the rows by caption from the focused row on.
+  ListView_SetItemState(list, 5, LVIS_FOCUSED, LVIS_FOCUSED);
+  EXPECT_EQ(form.files.FocusedIndex(), 5);
+  SendMessageW(list, WM_CHAR, L'T', 1);  // a key's repeat count, as the keyboard sends it
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 6);
+  EXPECT_EQ(form.files.FocusedIndex(), 6);
+  EXPECT_TRUE(form.files.Item(6).selected);
+  EXPECT_EQ(form.files.SelectedCount(), 1);
+
+  // A list that starts over has no focused row and shows its first row.
+  ListView_EnsureVisible(list, 9000, FALSE);
+  ListView_SetItemState(list, 9000, LVIS_FOCUSED, LVIS_FOCUSED);
+  form.files.ResetView();
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
+  EXPECT_EQ(form.files.FocusedIndex(), -1);
+  EXPECT_EQ(ListView_GetTopIndex(list), 0);
   form.Destroy();
 }
 

@@ -77,6 +77,9 @@ class ListViewPeer : public Win32Peer {
           if (!list_.UserSetChecked(i, checked)) Changed(Change::kItemChanged, i);
         }
         if ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) SyncSelection(i, i);
+        if ((change->uOldState ^ change->uNewState) & LVIS_FOCUSED && i < list_.Count()) {
+          list_.UserFocus((change->uNewState & LVIS_FOCUSED) ? i : -1);
+        }
         return 0;
       }
       case LVN_ODSTATECHANGED: {
@@ -111,7 +114,12 @@ class ListViewPeer : public Win32Peer {
         }
         return 0;
       }
-      case LVN_ODFINDITEMW: return -1;
+      case LVN_ODFINDITEMW: {
+        // The control's search as the user types: by the rows' captions.
+        auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
+        if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return -1;
+        return list_.FindCaption(U(find->lvfi.psz), find->iStart, (find->lvfi.flags & LVFI_WRAP) != 0);
+      }
       case LVN_COLUMNCLICK: list_.UserClickColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem); return 0;
       case LVN_BEGINDRAG:
       case LVN_BEGINRDRAG:
@@ -138,6 +146,15 @@ class ListViewPeer : public Win32Peer {
 
   LRESULT OnOwnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) override {
     handled = false;
+    // Enter belongs to a list that handles keys (opening a row), not to the
+    // window's default command.
+    if (message == WM_GETDLGCODE && lParam && list_.OnKeyDown) {
+      auto* msg = reinterpret_cast<MSG*>(lParam);
+      if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+        handled = true;
+        return DLGC_WANTMESSAGE | DLGC_WANTARROWS | DLGC_WANTCHARS;
+      }
+    }
     if (message == WM_MOUSEMOVE) {
       list_.UserMouseMove(Point{Unscale(static_cast<short>(LOWORD(lParam))), Unscale(static_cast<short>(HIWORD(lParam)))});
     }
@@ -259,6 +276,15 @@ class ListViewPeer : public Win32Peer {
         if (index >= 0 && index < list_.Count()) SetRow(index, false);
         break;
       case Change::kImages: Images(); InvalidateRect(hwnd_, nullptr, TRUE); break;
+      case Change::kItemIndex: {  // the view starts over: no focus, the first row on top
+        const int focused = ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED);
+        updating_ = true;
+        if (focused >= 0) ListView_SetItemState(hwnd_, focused, 0, LVIS_FOCUSED);
+        ListView_SetSelectionMark(hwnd_, -1);
+        updating_ = false;
+        if (list_.Count() > 0) ListView_EnsureVisible(hwnd_, 0, FALSE);
+        break;
+      }
       case Change::kViewStyle: {
         const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
         SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | StyleBits(list_.viewStyle()));

@@ -57,17 +57,22 @@ MenuBar::~MenuBar() {
   if (bar_) DestroyMenu(bar_);
 }
 
+// Menu commands are numbered above the dialog commands (IDOK 1, IDCANCEL 2,
+// ...), which the dialog manager sends for Enter and Escape: those keys
+// never run a menu item.
+constexpr UINT kFirstMenuId = 1000;
+
 UINT MenuBar::IdOf(MenuItem* item) {
   auto it = ids_.find(item);
   if (it != ids_.end()) return it->second;
   items_.push_back(item);
-  const UINT id = static_cast<UINT>(items_.size());
+  const UINT id = kFirstMenuId + static_cast<UINT>(items_.size()) - 1;
   ids_[item] = id;
   return id;
 }
 
 MenuItem* MenuBar::ItemOf(UINT id) const {
-  return id >= 1 && id <= items_.size() ? items_[id - 1] : nullptr;
+  return id >= kFirstMenuId && id - kFirstMenuId < items_.size() ? items_[id - kFirstMenuId] : nullptr;
 }
 
 void MenuBar::Fill(HMENU handle, const std::vector<MenuItem*>& items) {
