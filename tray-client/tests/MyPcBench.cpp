@@ -3,7 +3,9 @@
 // its texts and pictures (the shell list on the headless backend), against
 // a bare readdir loop over the same folder; and a player directory of 255
 // entries read and shown in the player list, against the raw directory
-// read alone.
+// read alone; the same two on a player at USB 1.1 full speed, with the
+// longest time the GUI thread stays away from its message loop during the
+// refresh.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 
@@ -22,6 +24,7 @@
 #include "player-link/SimulatedPlayer.h"
 #include "tray-client/ExplorerForm.h"
 #include "tray-client/OrvelEnvironment.h"
+#include "tools/bench/GuiThreadProbe.h"
 
 namespace {
 
@@ -87,20 +90,26 @@ void BM_ShellListUntilFirstScreen(benchmark::State& state) {
   }
 }
 
-std::shared_ptr<playerlink::sim::SimulatedPlayer> FullPlayer() {
-  static const auto player = [] {
-    auto p = std::make_shared<playerlink::sim::SimulatedPlayer>();
-    for (int i = 0; i < kEntries; ++i) {
-      const std::u16string name = u"C:\\음악\\노래 " + std::u16string(1, static_cast<char16_t>(u'가' + i)) + u".mp3";
-      (void)p->Store(playerlink::sim::MediumId::kInternal, name, std::vector<std::uint8_t>(1000 + i, 1));
-    }
-    return p;
-  }();
-  return player;
+std::shared_ptr<playerlink::sim::SimulatedPlayer> MakeFullPlayer(playerlink::sim::LinkPace pace) {
+  playerlink::sim::PlayerSettings settings;
+  settings.pace = pace;
+  auto p = std::make_shared<playerlink::sim::SimulatedPlayer>(settings);
+  for (int i = 0; i < kEntries; ++i) {
+    const std::u16string name = u"C:\\음악\\노래 " + std::u16string(1, static_cast<char16_t>(u'가' + i)) + u".mp3";
+    (void)p->Store(playerlink::sim::MediumId::kInternal, name, std::vector<std::uint8_t>(1000 + i, 1));
+  }
+  return p;
+}
+
+// The player at memory speed, or (paced) at USB 1.1 full speed.
+std::shared_ptr<playerlink::sim::SimulatedPlayer> FullPlayer(bool paced = false) {
+  static const auto player = MakeFullPlayer({});
+  static const auto pacedPlayer = MakeFullPlayer(playerlink::sim::kUsbFullSpeed);
+  return paced ? pacedPlayer : player;
 }
 
 void BM_RawDirectoryRead(benchmark::State& state) {
-  playerlink::sim::SimulatedDriver driver(FullPlayer());
+  playerlink::sim::SimulatedDriver driver(FullPlayer(state.range(0) != 0));
   for (auto _ : state) {
     playerlink::Link link(driver);
     (void)link.Open();
@@ -115,21 +124,28 @@ void BM_PlayerListReadAndShown(benchmark::State& state) {
   const fs::path root = fs::temp_directory_path() / "mypc-bench-program";
   fs::create_directories(root);
   orvel::Environment().programFolder = root;
-  playerlink::sim::SimulatedDriver driver(FullPlayer());
+  playerlink::sim::SimulatedDriver driver(FullPlayer(state.range(0) != 0));
   orvel::TfrmExplorer explorer;
   explorer.Player = &driver;
   explorer.Show();
+  double longest = 0;
   for (auto _ : state) {
+    benchsupport::GuiThreadProbe probe(App());
     explorer.aliRefreshExecute();
+    longest = std::max(longest, probe.Stop());
     if (explorer.lvMyDevice.Count() != kEntries) state.SkipWithError("rows missing");
   }
+  state.counters["longest_gui_ms"] = longest;
   explorer.Hide();
 }
 
 BENCHMARK(BM_BareReaddirLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShellListUntilFirstScreen)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond);
+// Argument 0: the player at memory speed; 1: at USB 1.1 full speed.
+BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond)->Arg(0);
+BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond)->Arg(0);
+BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(1)->Iterations(2);
+BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(1)->Iterations(2);
 
 }  // namespace
 
