@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
 
 #include "common/ByteOrder.h"
 
@@ -38,6 +39,7 @@ class MemoryStorage : public MediaStorage {
    public:
     MemoryIncoming(MemoryStorage& owner, std::pair<MediumId, std::string> slot)
         : owner_(owner), slot_(std::move(slot)) {}
+    void Reserve(std::uint64_t bytes) override { bytes_.reserve(static_cast<std::size_t>(bytes)); }
     Result<void> Append(std::span<const std::uint8_t> bytes) override {
       bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
       return common::Ok();
@@ -127,11 +129,48 @@ bool SimulatedPlayer::UnplugNow() {
   return false;
 }
 
+class SimulatedPlayer::PacedCall {
+ public:
+  PacedCall(SimulatedPlayer& player, std::size_t bytes, bool command)
+      : player_(player), bytes_(bytes), command_(command) {}
+  ~PacedCall() { player_.WaitForLink(bytes_, command_); }
+  PacedCall(const PacedCall&) = delete;
+  PacedCall& operator=(const PacedCall&) = delete;
+
+ private:
+  SimulatedPlayer& player_;
+  std::size_t bytes_;
+  bool command_;
+};
+
+void SimulatedPlayer::WaitForLink(std::size_t bytes, bool command) {
+  std::chrono::steady_clock::time_point until;
+  {
+    std::lock_guard lock(mutex_);
+    const LinkPace& pace = settings_.pace;
+    if (!pace.paced()) return;
+    std::chrono::nanoseconds cost = command ? pace.commandLatency : std::chrono::nanoseconds(0);
+    if (pace.bytesPerSecond > 0) {
+      cost += std::chrono::nanoseconds(std::uint64_t{bytes} * 1000000000u / pace.bytesPerSecond);
+    }
+    linkFreeAt_ = std::max(linkFreeAt_, std::chrono::steady_clock::now()) +
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(cost);
+    until = linkFreeAt_;
+  }
+  std::this_thread::sleep_until(until);
+}
+
+void SimulatedPlayer::SetPace(LinkPace pace) {
+  std::lock_guard lock(mutex_);
+  settings_.pace = pace;
+}
+
 void SimulatedPlayer::Log(Event e) {
   if (events_.size() < kMaxEvents) events_.push_back(e);
 }
 
 std::optional<std::size_t> SimulatedPlayer::Control(std::span<std::uint8_t> buffer, std::size_t requestSize) {
+  const PacedCall paced(*this, buffer.size(), true);
   std::lock_guard lock(mutex_);
   if (AwayLocked()) return std::nullopt;
   if (requestSize != command::kRequestSize || buffer.size() < requestSize) return std::nullopt;
@@ -265,6 +304,7 @@ std::optional<std::size_t> SimulatedPlayer::ShortBlockBytes(bool read) {
 }
 
 std::optional<std::size_t> SimulatedPlayer::Write(std::span<const std::uint8_t> data) {
+  const PacedCall paced(*this, data.size(), false);
   std::lock_guard lock(mutex_);
   if (AwayLocked()) return std::nullopt;
   Log({Event::Kind::kWrite, {}, data.size(), data.empty() ? std::uint8_t{0} : data[0]});
@@ -330,6 +370,7 @@ std::optional<std::size_t> SimulatedPlayer::TakeHeader(std::span<const std::uint
         return std::nullopt;
       }
       write_.incoming = std::move(*incoming);
+      write_.incoming->Reserve(write_.size);  // no more than the free space checked above
     }
   }
   if (--write_.blocksLeft == 0 && !FinishFile()) {
@@ -385,6 +426,7 @@ void SimulatedPlayer::TakeEntryBlock(std::span<const std::uint8_t> block) {
 }
 
 std::optional<std::size_t> SimulatedPlayer::Read(std::span<std::uint8_t> data) {
+  const PacedCall paced(*this, data.size(), false);
   std::lock_guard lock(mutex_);
   if (AwayLocked()) return std::nullopt;
   if (data.size() != kBlockSize) return std::nullopt;

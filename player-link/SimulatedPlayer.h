@@ -24,6 +24,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -57,6 +58,9 @@ class MediaStorage {
   class Incoming {
    public:
     virtual ~Incoming() = default;  // without Commit the bytes are dropped
+    // The file's size as its header announces it, before its first byte:
+    // room for it may be made at once (at most the medium's free space).
+    virtual void Reserve(std::uint64_t) {}
     virtual common::Result<void> Append(std::span<const std::uint8_t> bytes) = 0;
     virtual common::Result<void> Commit(const Block& header) = 0;
   };
@@ -82,12 +86,27 @@ struct MediumSettings {
   std::uint32_t capacity = 128u << 20;
 };
 
+// How fast the player's USB link answers: each command costs
+// commandLatency, and the bytes of every command and block take their time
+// at bytesPerSecond, one call after the other (the link carries one transfer
+// at a time). A call returns when its transfer would have ended. Zero, the
+// default, answers at once, so tests stay fast.
+struct LinkPace {
+  std::uint64_t bytesPerSecond = 0;
+  std::chrono::microseconds commandLatency{0};
+  bool paced() const { return bytesPerSecond > 0 || commandLatency.count() > 0; }
+};
+// The real player on USB 1.1 full speed: about 1 MB/s on its bulk pipes and
+// a few milliseconds for a command's control transfer and the player's answer.
+inline constexpr LinkPace kUsbFullSpeed{1000000, std::chrono::microseconds(3000)};
+
 struct PlayerSettings {
   std::uint32_t identifier = 0x1A2B3C4D;
   std::uint16_t firmwareTimesTen = 14;
   std::uint8_t modelLow = 0x12, modelHigh = 0xF0;  // "F012"
   std::array<MediumSettings, kMediumCount> media{MediumSettings{}, MediumSettings{true, true, 64u << 20}};
   bool replacesSameName = true;
+  LinkPace pace;
 };
 
 // Faults a test can arm. Counts `times` fall by one on each use; -1 is forever.
@@ -156,6 +175,7 @@ class SimulatedPlayer {
   // Set-up and inspection for tests and the standalone player.
   void SetFaults(Faults faults);
   void SetMedium(MediumId medium, MediumSettings settings);
+  void SetPace(LinkPace pace);
   std::uint32_t identifier() const;
   // Stores a file as a PC would have written it (header built from `name`).
   common::Result<void> Store(MediumId medium, std::u16string_view name, std::span<const std::uint8_t> data);
@@ -204,6 +224,10 @@ class SimulatedPlayer {
   common::Result<void> StoreLocked(MediumId medium, const Block& header, std::span<const std::uint8_t> data);
   void SaveOrder(MediumId medium);
   void Log(Event e);
+  // Holds a device call until its transfer would have ended on a paced link;
+  // made before the call takes the lock, so it waits with the lock released.
+  class PacedCall;
+  void WaitForLink(std::size_t bytes, bool command);
 
   mutable std::mutex mutex_;
   PlayerSettings settings_;
@@ -223,6 +247,7 @@ class SimulatedPlayer {
   MediumId inMedium_{};
   std::size_t inEntry_ = 0;
   std::uint32_t inNext_ = 0, inLeft_ = 0;
+  std::chrono::steady_clock::time_point linkFreeAt_{};  // the paced link's last transfer ends then
 };
 
 // The in-process driver: a USB port with a player plugged in (or none).

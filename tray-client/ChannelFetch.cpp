@@ -1,7 +1,6 @@
 #include "tray-client/ChannelFetch.h"
 
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -41,67 +40,43 @@ Bytes TextBytes(const std::string& text) {
   return bytes;
 }
 
-// Hashes a file's pieces in order on a thread of its own, so that hashing
-// and receiving go on side by side. At most maxQueued bytes wait for it.
-class PipelinedHash {
+// The data buffers of the fetch, used again once the GUI thread has handled
+// them: a new buffer per piece costs the worker page faults (the allocator
+// gives the memory back each time), more than the piece's hash.
+class BufferPool : public std::enable_shared_from_this<BufferPool> {
  public:
-  explicit PipelinedHash(std::size_t maxQueued) : maxQueued_(maxQueued), thread_([this] { Run(); }) {}
-  ~PipelinedHash() {
+  explicit BufferPool(std::size_t capacity) : capacity_(capacity) {}
+  // An empty buffer with room for `capacity` bytes; back to the pool when
+  // the last holder lets go of it.
+  std::shared_ptr<std::vector<std::uint8_t>> Take() {
+    std::unique_ptr<std::vector<std::uint8_t>> buffer;
     {
       std::lock_guard lock(mutex_);
-      quit_ = true;
+      if (!spare_.empty()) {
+        buffer = std::move(spare_.back());
+        spare_.pop_back();
+      }
     }
-    changed_.notify_all();
-    thread_.join();
-  }
-  PipelinedHash(const PipelinedHash&) = delete;
-  PipelinedHash& operator=(const PipelinedHash&) = delete;
-
-  // Waits while the queue is full; false when `stop` came first.
-  bool Add(Bytes piece, std::stop_token stop) {
-    std::unique_lock lock(mutex_);
-    if (!changed_.wait(lock, stop, [&] { return queuedBytes_ == 0 || queuedBytes_ + piece->size() <= maxQueued_; })) {
-      return false;
+    if (!buffer) {
+      buffer = std::make_unique<std::vector<std::uint8_t>>();
+      buffer->reserve(capacity_);
     }
-    queuedBytes_ += piece->size();
-    queue_.push_back(std::move(piece));
-    changed_.notify_all();
-    return true;
-  }
-  // The digest of every piece added since the last Finish.
-  common::Sha256::Digest Finish() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return queue_.empty() && !hashing_; });
-    return hash_.Finish();
+    return {buffer.release(), [pool = shared_from_this()](std::vector<std::uint8_t>* returned) {
+              pool->Give(std::unique_ptr<std::vector<std::uint8_t>>(returned));
+            }};
   }
 
  private:
-  void Run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [&] { return quit_ || !queue_.empty(); });
-      if (queue_.empty()) return;
-      Bytes piece = std::move(queue_.front());
-      queue_.pop_front();
-      hashing_ = true;
-      lock.unlock();
-      hash_.Update(*piece);
-      lock.lock();
-      hashing_ = false;
-      queuedBytes_ -= piece->size();
-      changed_.notify_all();
-    }
+  void Give(std::unique_ptr<std::vector<std::uint8_t>> buffer) {
+    buffer->clear();
+    std::lock_guard lock(mutex_);
+    if (spare_.size() < kMostSpare) spare_.push_back(std::move(buffer));
   }
 
-  std::size_t maxQueued_;
+  static constexpr std::size_t kMostSpare = 64;
+  const std::size_t capacity_;
   std::mutex mutex_;
-  std::condition_variable_any changed_;
-  std::deque<Bytes> queue_;
-  std::size_t queuedBytes_ = 0;
-  bool hashing_ = false;
-  bool quit_ = false;
-  common::Sha256 hash_;  // touched by the thread only while hashing_
-  std::thread thread_;
+  std::vector<std::unique_ptr<std::vector<std::uint8_t>>> spare_;
 };
 
 FetchError FromHttp(const common::Error& error) {
@@ -123,7 +98,7 @@ class FetchRun {
   FetchRun(std::shared_ptr<FetchState> shared, ChannelFetch::Poster post, const FetchOptions& options,
            std::unique_ptr<platform::http::HttpClient> client, std::stop_token stop)
       : shared_(std::move(shared)), post_(std::move(post)), options_(options), client_(std::move(client)),
-        stop_(std::move(stop)) {}
+        stop_(std::move(stop)), pool_(std::make_shared<BufferPool>(std::max<std::size_t>(1, options.chunkBytes))) {}
 
   void Run(const common::Path& localSync, const std::string& address, int port, const std::string& userId);
 
@@ -152,6 +127,7 @@ class FetchRun {
   FetchOptions options_;
   std::unique_ptr<platform::http::HttpClient> client_;
   std::stop_token stop_;
+  std::shared_ptr<BufferPool> pool_;
   bool guiGone_ = false;
 };
 
@@ -204,19 +180,20 @@ bool FetchRun::FetchFile(const std::string& base, const std::string& userId, con
   if (!Post(kFetchFileBegins, 0, static_cast<std::int32_t>(file.size), 0, TextBytes(common::Cp949ToUtf8Lossy(file.name)))) {
     return false;
   }
-  PipelinedHash hash(options_.inFlightBytes);
+  // Hashed on this thread as the pieces are handed over: the system's
+  // SHA-256 keeps up with any link.
+  common::Sha256 hash;
   std::uint64_t received = 0;
   bool tooLong = false;
   bool handedOver = true;
   const std::size_t chunk = std::max<std::size_t>(1, options_.chunkBytes);
-  auto pending = std::make_shared<std::vector<std::uint8_t>>();
-  pending->reserve(chunk);
+  auto pending = pool_->Take();
   auto flush = [&] {
     if (pending->empty()) return true;
     Bytes out = std::move(pending);
-    pending = std::make_shared<std::vector<std::uint8_t>>();
-    pending->reserve(chunk);
-    handedOver = hash.Add(out, stop_) && Data(std::move(out));
+    pending = pool_->Take();
+    hash.Update(*out);
+    handedOver = Data(std::move(out));
     return handedOver;
   };
   const platform::http::BodySink sink = [&](std::string_view piece) {

@@ -39,6 +39,22 @@ TEST(Sha256Test, PiecesAndBlockEdges) {
   EXPECT_EQ(reused.Finish(), Sha256::Of(""));
 }
 
+// Each object keeps its own state, also when moved while a digest is under way.
+TEST(Sha256Test, IndependentAndMovableHashes) {
+  Sha256 first;
+  Sha256 second;
+  first.Update("ab");
+  second.Update("abcdbcdecdefdefgefghfghighijhijkijkljklm");
+  first.Update("c");
+  Sha256 moved(std::move(second));
+  moved.Update("klmnlmnomnopnopq");
+  EXPECT_EQ(DigestHex(first.Finish()), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(DigestHex(moved.Finish()), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  first = std::move(moved);
+  first.Update("abc");
+  EXPECT_EQ(first.Finish(), Sha256::Of("abc"));
+}
+
 TEST(Sha256Test, HexRoundTripAndRefusals) {
   const auto digest = Sha256::Of("abc");
   EXPECT_EQ(ParseDigestHex(DigestHex(digest)), digest);

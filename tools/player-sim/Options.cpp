@@ -162,6 +162,21 @@ Result<Options> ParseOptions(const std::vector<std::string>& args) {
       auto n = needNumber(10000);
       if (!n) return Bad("--block-delay-ms needs 0 to 10000 milliseconds");
       o.blockDelayMs = static_cast<unsigned>(*n);
+    } else if (a == "--pace") {
+      // usb11, or BYTES_PER_SECOND[,LATENCY_MS]
+      const auto v = next();
+      if (v && *v == "usb11") {
+        o.player.pace = playerlink::sim::kUsbFullSpeed;
+        continue;
+      }
+      const auto comma = v ? v->find(',') : std::string::npos;
+      const auto rate = v ? Number(v->substr(0, comma), 10) : std::nullopt;
+      const auto latency = comma == std::string::npos ? std::optional<std::uint64_t>(0)
+                                                       : Number(v->substr(comma + 1), 10);
+      if (!rate || *rate > 1000000000u || !latency || *latency > 10000) {
+        return Bad("--pace needs usb11 or BYTES_PER_SECOND[,LATENCY_MS] (up to 1000000000 and 10000)");
+      }
+      o.player.pace = {*rate, std::chrono::milliseconds(*latency)};
     } else if (a == "--identifier") {
       auto n = needNumber(0xFFFFFFFFu, 16);
       if (!n) return n.error();

@@ -11,6 +11,10 @@
 //   --port-file FILE      writes the port there (as decimal text) once listening
 //   --lifetime SECONDS    ends after this long (default 3600; at most 604800)
 //   --block-delay-ms N    answers each block on a pipe N ms late (a slow player; default 0)
+//   --pace usb11|BYTES_PER_SECOND[,LATENCY_MS]
+//                         answers at a real player's speed: each command LATENCY_MS late and
+//                         every transfer at BYTES_PER_SECOND; usb11 is USB 1.1 full speed
+//                         (1000000 bytes a second, 3 ms a command); default: at once
 //   --identifier HEX      the player's identifier (else the one kept in DIR, else random)
 //   --model XXYY          model bytes 9 and 8 in hexadecimal (default F012)
 //   --firmware N          firmware version times ten (default 14)

@@ -3,7 +3,11 @@
 // its texts and pictures (the shell list on the headless backend), against
 // a bare readdir loop over the same folder; and a player directory of 255
 // entries read and shown in the player list, against the raw directory
-// read alone.
+// read alone; the same two on a player at USB 1.1 full speed, with the
+// longest time the GUI thread stays away from its message loop during the
+// refresh and during a transfer of three files of 1 MiB to that player
+// (the transfer dialog), against the tray client's transfer thread writing
+// the same files at the same pace.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 
@@ -21,7 +25,10 @@
 #include "player-link/Link.h"
 #include "player-link/SimulatedPlayer.h"
 #include "tray-client/ExplorerForm.h"
+#include "tray-client/UpDnUnit.h"
+#include "tray-client/UpDownForm.h"
 #include "tray-client/OrvelEnvironment.h"
+#include "tools/bench/GuiThreadProbe.h"
 
 namespace {
 
@@ -53,8 +60,14 @@ const fs::path& Folder() {
   return folder;
 }
 
+gui::headless::HeadlessBackend* gBackend = nullptr;
+
 gui::Application& App() {
-  static gui::Application app(std::make_unique<gui::headless::HeadlessBackend>());
+  static gui::Application app([] {
+    auto backend = std::make_unique<gui::headless::HeadlessBackend>();
+    gBackend = backend.get();
+    return backend;
+  }());
   return app;
 }
 
@@ -87,20 +100,26 @@ void BM_ShellListUntilFirstScreen(benchmark::State& state) {
   }
 }
 
-std::shared_ptr<playerlink::sim::SimulatedPlayer> FullPlayer() {
-  static const auto player = [] {
-    auto p = std::make_shared<playerlink::sim::SimulatedPlayer>();
-    for (int i = 0; i < kEntries; ++i) {
-      const std::u16string name = u"C:\\음악\\노래 " + std::u16string(1, static_cast<char16_t>(u'가' + i)) + u".mp3";
-      (void)p->Store(playerlink::sim::MediumId::kInternal, name, std::vector<std::uint8_t>(1000 + i, 1));
-    }
-    return p;
-  }();
-  return player;
+std::shared_ptr<playerlink::sim::SimulatedPlayer> MakeFullPlayer(playerlink::sim::LinkPace pace) {
+  playerlink::sim::PlayerSettings settings;
+  settings.pace = pace;
+  auto p = std::make_shared<playerlink::sim::SimulatedPlayer>(settings);
+  for (int i = 0; i < kEntries; ++i) {
+    const std::u16string name = u"C:\\음악\\노래 " + std::u16string(1, static_cast<char16_t>(u'가' + i)) + u".mp3";
+    (void)p->Store(playerlink::sim::MediumId::kInternal, name, std::vector<std::uint8_t>(1000 + i, 1));
+  }
+  return p;
+}
+
+// The player at memory speed, or (paced) at USB 1.1 full speed.
+std::shared_ptr<playerlink::sim::SimulatedPlayer> FullPlayer(bool paced = false) {
+  static const auto player = MakeFullPlayer({});
+  static const auto pacedPlayer = MakeFullPlayer(playerlink::sim::kUsbFullSpeed);
+  return paced ? pacedPlayer : player;
 }
 
 void BM_RawDirectoryRead(benchmark::State& state) {
-  playerlink::sim::SimulatedDriver driver(FullPlayer());
+  playerlink::sim::SimulatedDriver driver(FullPlayer(state.range(0) != 0));
   for (auto _ : state) {
     playerlink::Link link(driver);
     (void)link.Open();
@@ -115,21 +134,94 @@ void BM_PlayerListReadAndShown(benchmark::State& state) {
   const fs::path root = fs::temp_directory_path() / "mypc-bench-program";
   fs::create_directories(root);
   orvel::Environment().programFolder = root;
-  playerlink::sim::SimulatedDriver driver(FullPlayer());
+  playerlink::sim::SimulatedDriver driver(FullPlayer(state.range(0) != 0));
   orvel::TfrmExplorer explorer;
   explorer.Player = &driver;
   explorer.Show();
+  double longest = 0;
   for (auto _ : state) {
+    benchsupport::GuiThreadProbe probe(App());
     explorer.aliRefreshExecute();
+    longest = std::max(longest, probe.Stop());
     if (explorer.lvMyDevice.Count() != kEntries) state.SkipWithError("rows missing");
   }
+  state.counters["longest_gui_ms"] = longest;
   explorer.Hide();
 }
 
 BENCHMARK(BM_BareReaddirLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShellListUntilFirstScreen)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond);
+constexpr std::size_t kTransferBytes = 1u << 20;
+
+// Three PC files of 1 MiB for the transfers.
+std::vector<std::string> TransferFiles() {
+  static const std::vector<std::string> files = [] {
+    const fs::path dir = fs::temp_directory_path() / "mypc-bench-transfer";
+    fs::create_directories(dir);
+    std::vector<std::string> paths;
+    for (const char* name : {"one.mp3", "two.mp3", "three.mp3"}) {
+      (void)common::WriteFileAtomically(dir / name, std::vector<std::uint8_t>(kTransferBytes, 7));
+      paths.push_back((dir / name).string());
+    }
+    return paths;
+  }();
+  return files;
+}
+
+class NullTarget : public platform::MessageTarget {
+ public:
+  std::intptr_t Send(std::uint32_t, std::uintptr_t w, std::intptr_t) override {
+    last = w;
+    return 0;
+  }
+  std::uintptr_t last = 0;
+};
+
+void BM_PacedTransferThreadsOfThreeFiles(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    playerlink::sim::SimulatedDriver driver(MakeFullPlayer(playerlink::sim::kUsbFullSpeed));
+    state.ResumeTiming();
+    for (const std::string& path : TransferFiles()) {
+      NullTarget window;
+      orvel::TDNFileThread(driver, window, common::PathFromUtf8(path).u16string(),
+                           u"C:\\" + common::PathFromUtf8(path).filename().u16string(), 1, 1)
+          .Execute();
+      if (window.last != 2) state.SkipWithError("a write failed");
+    }
+  }
+}
+
+void BM_PacedTransferDialogOfThreeFiles(benchmark::State& state) {
+  App();
+  double longest = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    playerlink::sim::SimulatedDriver driver(MakeFullPlayer(playerlink::sim::kUsbFullSpeed));
+    orvel::TfrmUpDown dialog(&driver);
+    dialog.Direction = orvel::TfrmUpDown::kPcToPlayer;
+    dialog.FileList = TransferFiles();
+    gBackend->SetMessageBoxScript([](const gui::MessageBoxRequest&) { return gui::ModalResult::kOk; });
+    state.ResumeTiming();
+    benchsupport::GuiThreadProbe probe(App());
+    (void)dialog.ShowModal();
+    longest = std::max(longest, probe.Stop());
+    state.PauseTiming();
+    if (driver.player()->Entries(playerlink::sim::MediumId::kInternal).size() != kEntries + 3) {
+      state.SkipWithError("the files did not arrive");
+    }
+    state.ResumeTiming();
+  }
+  state.counters["longest_gui_ms"] = longest;
+}
+
+// Argument 0: the player at memory speed; 1: at USB 1.1 full speed.
+BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond)->Arg(0);
+BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond)->Arg(0);
+BENCHMARK(BM_RawDirectoryRead)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(1)->Iterations(2);
+BENCHMARK(BM_PlayerListReadAndShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(1)->Iterations(2);
+BENCHMARK(BM_PacedTransferThreadsOfThreeFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PacedTransferDialogOfThreeFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

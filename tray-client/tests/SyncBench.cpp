@@ -28,6 +28,7 @@
 #include "tray-client/MainForm.h"
 #include "tray-client/OrvelEnvironment.h"
 #include "tray-client/Startup.h"
+#include "tools/bench/GuiThreadProbe.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ Bench& TheBench() {
 // The program's forms, logged in, every channel ticked in "My PC".
 class SyncRun {
  public:
-  explicit SyncRun(playerlink::Driver& player) {
+  explicit SyncRun(playerlink::Driver& player, int ticked = kFiles) {
     const fs::path program = TheBench().root / "Program";
     fs::remove_all(program);
     fs::create_directories(program);
@@ -97,7 +98,9 @@ class SyncRun {
     orvel::frmLogin->edtUserID.SetText("bench");
     orvel::frmLogin->edtPassWD.SetText("bench");
     orvel::frmLogin->btnLoginClick();
-    for (int i = 0; i < orvel::frmExplorer->lvSyncList.Count(); ++i) orvel::frmExplorer->lvSyncList.SetChecked(i, true);
+    for (int i = 0; i < orvel::frmExplorer->lvSyncList.Count() && i < ticked; ++i) {
+      orvel::frmExplorer->lvSyncList.SetChecked(i, true);
+    }
   }
   ~SyncRun() { app_.reset(); }
 
@@ -199,9 +202,39 @@ void BM_WholeSyncToThePlayer(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFiles * kFileBytes));
 }
 
+// One channel file synced to a player of 255 entries at USB 1.1 full speed:
+// the longest time the GUI thread stays away from its loop, from the fetch
+// through the start of the player phase to the end of the write.
+void BM_PacedSyncOfOneFile(benchmark::State& state) {
+  double longest = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    playerlink::sim::PlayerSettings settings;
+    settings.media[0].capacity = 256u << 20;
+    auto player = std::make_shared<playerlink::sim::SimulatedPlayer>(settings);
+    for (int i = 0; i < 255; ++i) {
+      (void)player->Store(playerlink::sim::MediumId::kInternal, u"C:\\old" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                                                                   std::u16string(1, static_cast<char16_t>(u'a' + i / 26)) + u".mp3",
+                          std::vector<std::uint8_t>(1000, 1));
+    }
+    player->SetPace(playerlink::sim::kUsbFullSpeed);
+    playerlink::sim::SimulatedDriver driver(player);
+    SyncRun run(driver, 1);
+    state.ResumeTiming();
+    benchsupport::GuiThreadProbe probe(run.app());
+    run.Sync();
+    longest = std::max(longest, probe.Stop());
+    state.PauseTiming();
+    if (player->Entries(playerlink::sim::MediumId::kInternal).size() != 256) state.SkipWithError("the file did not arrive");
+    state.ResumeTiming();
+  }
+  state.counters["longest_gui_ms"] = longest;
+}
+
 BENCHMARK(BM_PlainLibcurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FetchIntoLocalSyncThroughTheDialog)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WholeSyncToThePlayer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_PacedSyncOfOneFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

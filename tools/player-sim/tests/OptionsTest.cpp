@@ -30,6 +30,23 @@ TEST(OptionsTest, PlayerSettings) {
   EXPECT_EQ(o->lifetimeSeconds, 20u);
 }
 
+TEST(OptionsTest, PaceIsOffByDefaultAndTakesThePresetOrARate) {
+  EXPECT_FALSE(ParseOptions({"--storage", "d"})->player.pace.paced());
+  const auto usb = ParseOptions({"--storage", "d", "--pace", "usb11"});
+  ASSERT_TRUE(usb) << usb.error().message;
+  EXPECT_EQ(usb->player.pace.bytesPerSecond, playerlink::sim::kUsbFullSpeed.bytesPerSecond);
+  EXPECT_EQ(usb->player.pace.commandLatency, playerlink::sim::kUsbFullSpeed.commandLatency);
+  const auto rate = ParseOptions({"--storage", "d", "--pace", "500000,7"});
+  ASSERT_TRUE(rate) << rate.error().message;
+  EXPECT_EQ(rate->player.pace.bytesPerSecond, 500000u);
+  EXPECT_EQ(rate->player.pace.commandLatency, std::chrono::milliseconds(7));
+  EXPECT_EQ(ParseOptions({"--storage", "d", "--pace", "250000"})->player.pace.commandLatency.count(), 0);
+  for (const char* bad : {"fast", "1,", ",5", "1000000001", "1000,10001", "-5"}) {
+    EXPECT_FALSE(ParseOptions({"--storage", "d", "--pace", bad})) << bad;
+  }
+  EXPECT_FALSE(ParseOptions({"--storage", "d", "--pace"}));
+}
+
 TEST(OptionsTest, Faults) {
   const auto o = ParseOptions({"--storage", "d", "--fault", "open:out", "--fault", "fail:9@card", "--fault",
                                "answer:6=1,30718", "--fault", "short-read:3@2", "--fault", "short-write:1",
