@@ -22,8 +22,11 @@ short Exchange(net::Connection& connection, std::span<const std::uint8_t> reques
 template <class Run>
 short WithConnection(const ServerAddress& server, const RequestLimits& limits, Run run) {
   const auto deadline = Clock::now() + limits.exchangeTimeout;
-  auto connection = net::Connect(server.host, server.port, limits.exchangeTimeout);
+  // The host name lookup counts against the exchange's limit too.
+  auto connection = net::Connect(server.host, server.port, limits.exchangeTimeout, limits.cancel);
   if (!connection) return result::kNoReply;
+  // A stop ends the exchange's waits: the connection reads as closed.
+  std::stop_callback stop(limits.cancel, [&c = **connection] { c.Shutdown(); });
   return run(**connection, deadline);
   // the connection closes here, on success and on every failure alike
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,8 @@ struct ServerAddress {
 
 struct RequestLimits {
   net::Millis readTimeout{10'000};      // each single read
-  net::Millis exchangeTimeout{30'000};  // the whole request, connect included
+  net::Millis exchangeTimeout{30'000};  // the whole request, host name lookup and connect included
+  std::stop_token cancel;               // a stop ends the request at once (kNoReply)
 };
 
 short RequestMemberInfo(const ServerAddress& server, std::string_view cookie, MemberInfoRecord& record,
