@@ -104,6 +104,10 @@ class WinInetFtpClient final : public FtpClient {
       }
       shared->ended.notify_all();
     }).detach();
+    struct Aside {  // declared before the lock: see ReleaseAside
+      std::shared_ptr<Retrieval>& shared;
+      ~Aside() { ReleaseAside(shared); }
+    } aside{shared};
     std::unique_lock lock(shared->mutex);
     while (!shared->done) {
       shared->ended.wait_for(lock, std::chrono::milliseconds(50));

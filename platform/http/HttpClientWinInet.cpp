@@ -186,6 +186,11 @@ class WinInetHttpClient final : public HttpClient {
       shared->watch->CloseAll();
     }).detach();
 
+    // Declared before the lock: it hands the reference over after the lock is let go.
+    struct Aside {
+      std::shared_ptr<Exchange>& shared;
+      ~Aside() { ReleaseAside(shared); }
+    } aside{shared};
     std::unique_lock lock(shared->mutex);
     auto leave = [&](common::Error error) -> common::Result<void> {
       shared->abandoned = true;

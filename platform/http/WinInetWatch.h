@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -169,5 +170,14 @@ class RequestWatch {
   std::chrono::steady_clock::time_point connectBy_ = std::chrono::steady_clock::time_point::max();
   std::thread thread_;
 };
+
+// Lets go of a reference to what holds a RequestWatch on a thread of its
+// own: the last release joins the watch's thread, which may be inside a
+// WinINet close that does not return (Wine's, draining an endless reply),
+// and the caller must not wait for that.
+template <class T>
+void ReleaseAside(std::shared_ptr<T>& owner) {
+  std::thread([held = std::move(owner)]() mutable { held.reset(); }).detach();
+}
 
 }  // namespace platform::http
