@@ -70,3 +70,25 @@ function(project_add_benchmark name)
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
+
+# project_add_silent_dns_test(<name> SOURCES ... LIBS ...): a GoogleTest
+# program run whole, natively or under Wine, by tools/silent-dns/with_silent_dns.py,
+# where every host name lookup waits on a name server that never answers.
+function(project_add_silent_dns_test name)
+  if(NOT PROJECT_TESTS OR (CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR))
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_TEST_OUTPUT_DIRECTORY})
+  add_test(NAME ${name}
+    COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/silent-dns/with_silent_dns.py --timeout 100
+            -- ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  if(CMAKE_CROSSCOMPILING)
+    set_tests_properties(${name} PROPERTIES LABELS "wine;silent_dns")
+  else()
+    set_tests_properties(${name} PROPERTIES LABELS silent_dns)
+  endif()
+endfunction()

@@ -39,6 +39,8 @@ std::string_view ErrorSentence(NetError code) {
       return "서버가 제시간에 응답하지 않았습니다. 잠시 후 다시 시도해 주세요.";
     case NetError::kClosed:
       return "서버가 응답을 다 보내기 전에 연결을 끊었습니다. 잠시 후 다시 시도해 주세요.";
+    case NetError::kCancelled:
+      return "서버에 연결하던 중 취소했습니다. 필요하면 다시 시도해 주세요.";
   }
   return {};
 }

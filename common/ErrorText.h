@@ -37,6 +37,7 @@ enum class NetError {
   kFailed = 1,   // the platform call failed (the detail says which and why)
   kTimeout = 2,  // nothing happened within the time-out
   kClosed = 3,   // the peer closed the connection before all bytes came (ReceiveExactly)
+  kCancelled = 4,  // the caller's stop token ended the wait (Connect)
 };
 
 // Error.code of a failed file operation (common/File), the same on every

@@ -20,10 +20,13 @@ short Exchange(net::Connection& connection, std::span<const std::uint8_t> reques
 }
 
 template <class Run>
-short WithConnection(const ServerAddress& server, const RequestLimits& limits, Run run) {
+short WithConnection(const ServerAddress& server, const RequestLimits& limits, std::stop_token cancel, Run run) {
   const auto deadline = Clock::now() + limits.exchangeTimeout;
-  auto connection = net::Connect(server.host, server.port, limits.exchangeTimeout);
+  // The host name lookup counts against the exchange's limit too.
+  auto connection = net::Connect(server.host, server.port, limits.exchangeTimeout, cancel);
   if (!connection) return result::kNoReply;
+  // A stop ends the exchange's waits: the connection reads as closed.
+  std::stop_callback stop(cancel, [&c = **connection] { c.Shutdown(); });
   return run(**connection, deadline);
   // the connection closes here, on success and on every failure alike
 }
@@ -80,20 +83,20 @@ short ExchangePasswordCheck(net::Connection& connection, std::string_view id, st
 }
 
 short RequestMemberInfo(const ServerAddress& server, std::string_view cookie, MemberInfoRecord& record,
-                        const RequestLimits& limits) {
+                        const RequestLimits& limits, std::stop_token cancel) {
   // Refused before connecting: the request buffer cannot carry it.
   if (cookie.size() > wire::kMaxCookieLength) return result::kNotSent;
-  return WithConnection(server, limits, [&](net::Connection& c, Clock::time_point deadline) {
+  return WithConnection(server, limits, cancel, [&](net::Connection& c, Clock::time_point deadline) {
     return MemberInfoOver(c, cookie, record, limits, deadline);
   });
 }
 
 short RequestPasswordCheck(const ServerAddress& server, std::string_view id, std::string_view password,
-                           const RequestLimits& limits) {
+                           const RequestLimits& limits, std::stop_token cancel) {
   if (id.size() > wire::kMaxCredentialLength || password.size() > wire::kMaxCredentialLength) {
     return result::kNotSent;
   }
-  return WithConnection(server, limits, [&](net::Connection& c, Clock::time_point deadline) {
+  return WithConnection(server, limits, cancel, [&](net::Connection& c, Clock::time_point deadline) {
     return PasswordCheckOver(c, id, password, limits, deadline);
   });
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -39,13 +40,15 @@ struct ServerAddress {
 
 struct RequestLimits {
   net::Millis readTimeout{10'000};      // each single read
-  net::Millis exchangeTimeout{30'000};  // the whole request, connect included
+  net::Millis exchangeTimeout{30'000};  // the whole request, host name lookup and connect included
 };
 
+// A stop requested on `cancel` ends a request at once, its lookup included
+// (kNoReply).
 short RequestMemberInfo(const ServerAddress& server, std::string_view cookie, MemberInfoRecord& record,
-                        const RequestLimits& limits = {});
+                        const RequestLimits& limits = {}, std::stop_token cancel = {});
 short RequestPasswordCheck(const ServerAddress& server, std::string_view id, std::string_view password,
-                           const RequestLimits& limits = {});
+                           const RequestLimits& limits = {}, std::stop_token cancel = {});
 
 // The exchanges over a connection that is already open (the requests above
 // use them; the fuzz target feeds them scripted bytes).

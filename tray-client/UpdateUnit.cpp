@@ -63,7 +63,12 @@ std::optional<UpdateFailure> DownloadUpdate(platform::http::FtpClient& ftp, cons
         return true;
       },
       {}, cancel, remaining());
-  if (!digestDone && !digestTooLong) {
+  // A digest file over its limit is refused whole, however its pieces came.
+  if (digestTooLong) {
+    return UpdateFailed(common::UpdateError::kNoChecksum, settings.remoteFile + kDigestSuffix + " 크기가 한도 " +
+                                                              std::to_string(kDigestFileLimit) + "바이트 초과");
+  }
+  if (!digestDone) {
     const auto code = static_cast<common::FtpError>(digestDone.error().code);
     if (code != common::FtpError::kNoFile) return Failed(Source::kFtp, digestDone.error());
     return UpdateFailed(common::UpdateError::kNoChecksum,
@@ -80,9 +85,15 @@ std::optional<UpdateFailure> DownloadUpdate(platform::http::FtpClient& ftp, cons
   std::uint64_t received = 0;
   std::uint64_t announced = 0;
   std::optional<common::Error> writeError;
+  bool overrun = false;
   auto done = ftp.Retrieve(
       settings.server, settings.remoteFile,
       [&](std::string_view piece) {
+        // Not a byte past the announced size is written.
+        if (announced != 0 && piece.size() > announced - received) {
+          overrun = true;
+          return false;
+        }
         const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
         if (auto written = writer->Write(bytes); !written) {
           writeError = written.error();
@@ -101,6 +112,10 @@ std::optional<UpdateFailure> DownloadUpdate(platform::http::FtpClient& ftp, cons
   // Leaving without Commit removes the temporary file: a partial or
   // unchecked download never becomes the target.
   if (writeError) return Failed(Source::kFile, *writeError);
+  if (overrun) {
+    return UpdateFailed(common::UpdateError::kSizeMismatch,
+                        "서버가 알린 " + std::to_string(announced) + "바이트보다 많이 보냄");
+  }
   if (!done) return Failed(Source::kFtp, done.error());
   if (announced != 0 && received != announced) {
     return UpdateFailed(common::UpdateError::kSizeMismatch,

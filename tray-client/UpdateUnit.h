@@ -3,10 +3,12 @@
 //
 // The server publishes beside the setup program its SHA-256, in a file of
 // the same name with ".sha256" added ("<64 hex digits>  <name>", as
-// sha256sum writes it). The setup program is written to a temporary file
-// beside the target and becomes the target only when its length is the
-// size the server announced and its digest is the published one; a file
-// that does not match is deleted, so nothing unchecked is ever started.
+// sha256sum writes it; a digest file over 1 KiB is refused). The setup
+// program is written to a temporary file beside the target and becomes the
+// target only when its length is the size the server announced and its
+// digest is the published one; the transfer stops at the first byte past
+// the announced size, and a file that does not match is deleted, so nothing
+// unchecked is ever started.
 //
 // Where to fetch from is read from the settings file's section "UPDATE"
 // (FTPHOST, FTPPORT, FTPUSER, FTPPASSWD, FTPFILE, HOMEPAGE); a missing key

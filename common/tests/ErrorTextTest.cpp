@@ -14,7 +14,7 @@ namespace {
 const HttpError kHttpErrors[] = {HttpError::kBadUrl, HttpError::kConnect, HttpError::kTimeout,
                                  HttpError::kStatus, HttpError::kTls,     HttpError::kTooLarge,
                                  HttpError::kBusy,   HttpError::kTransfer, HttpError::kCancelled};
-const NetError kNetErrors[] = {NetError::kFailed, NetError::kTimeout, NetError::kClosed};
+const NetError kNetErrors[] = {NetError::kFailed, NetError::kTimeout, NetError::kClosed, NetError::kCancelled};
 const FileError kFileErrors[] = {FileError::kNotFound, FileError::kAccessDenied, FileError::kInUse,
                                  FileError::kDiskFull, FileError::kIsFolder,     FileError::kExists,
                                  FileError::kTooLarge, FileError::kFailed};

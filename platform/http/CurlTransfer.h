@@ -58,6 +58,22 @@ struct ReadClock {
   }
 };
 
+// Options every transfer of this program sets. Host name lookup: libcurl
+// resolves on a thread of its own, and by default waits for that thread
+// when a transfer ends early (the connect time-out, our deadline, a stop),
+// which behind a name server that never answers is the resolver's own
+// minute and more, inside curl_multi_perform or curl_multi_remove_handle.
+// With CURLOPT_QUICK_EXIT (libcurl 7.87 and later) it leaves the thread to
+// end by itself instead; the connect time-out covers the lookup.
+inline void SetCommonOptions(CURL* easy) {
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+#if LIBCURL_VERSION_NUM >= 0x075700
+  curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+#else
+#error "libcurl 7.87 or later is needed: an earlier one waits for its resolver past every limit"
+#endif
+}
+
 enum class End { kDone, kDeadline, kCancelled };
 
 struct Outcome {

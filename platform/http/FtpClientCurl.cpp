@@ -106,8 +106,11 @@ class CurlFtpClient final : public FtpClient {
     curl_easy_setopt(h, CURLOPT_USERNAME, server.user.c_str());
     curl_easy_setopt(h, CURLOPT_PASSWORD, server.password.c_str());
     curl_easy_setopt(h, CURLOPT_FTP_USE_EPSV, 1L);
+    // The data connection goes to the server's own address whatever a PASV
+    // reply names (a hostile reply could point it elsewhere).
+    curl_easy_setopt(h, CURLOPT_FTP_SKIP_PASV_IP, 1L);
     curl_easy_setopt(h, CURLOPT_TRANSFERTEXT, 0L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl::SetCommonOptions(h);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
     curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, responseSeconds);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnData);

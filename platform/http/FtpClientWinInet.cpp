@@ -74,6 +74,9 @@ common::Error WatchError(RequestWatch::Reason reason, const FtpServer& server, c
     case RequestWatch::Reason::kCancelled: return MakeFtpError(FtpError::kCancelled, server, "");
     case RequestWatch::Reason::kDeadline:
       return MakeFtpError(FtpError::kTimeout, server, "전체 제한 시간 " + std::to_string(totalTimeout.count()) + "ms 초과");
+    case RequestWatch::Reason::kConnect:
+      return MakeFtpError(FtpError::kConnect, server,
+                          "연결 제한 시간 " + std::to_string(options.connectTimeout.count()) + "ms 초과");
     case RequestWatch::Reason::kIdle:
     case RequestWatch::Reason::kNone: break;
   }
@@ -101,6 +104,10 @@ class WinInetFtpClient final : public FtpClient {
       }
       shared->ended.notify_all();
     }).detach();
+    struct Aside {  // declared before the lock: see ReleaseAside
+      std::shared_ptr<Retrieval>& shared;
+      ~Aside() { ReleaseAside(shared); }
+    } aside{shared};
     std::unique_lock lock(shared->mutex);
     while (!shared->done) {
       shared->ended.wait_for(lock, std::chrono::milliseconds(50));
@@ -121,12 +128,16 @@ class WinInetFtpClient final : public FtpClient {
     // replies: the watch keeps it, and the connect time-out while the
     // connection and the login are made.
     watch.SetIdle(std::max(options_.connectTimeout, options_.readTimeout));
+    // The host name lookup and the connection within the connect time-out:
+    // the status callback tells the watch when the connection stands.
+    watch.ArmConnect(options_.connectTimeout);
     const ULONGLONG started = GetTickCount64();
     auto failure = [&](DWORD error, const char* step) -> common::Error {
       switch (watch.fired()) {
         case RequestWatch::Reason::kCancelled:
         case RequestWatch::Reason::kDeadline:
         case RequestWatch::Reason::kIdle:
+        case RequestWatch::Reason::kConnect:
           return WatchError(watch.fired(), server, options_, totalTimeout);
         case RequestWatch::Reason::kNone: break;
       }
@@ -165,16 +176,18 @@ class WinInetFtpClient final : public FtpClient {
     InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
     InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &readMs, sizeof readMs);
     InternetSetOptionW(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
+    InternetSetStatusCallbackW(session, &RequestWatch::OnStatus);
 
     const std::wstring host = Wide(server.host);
     const std::wstring user = Wide(server.user);
     const std::wstring password = Wide(server.password);
     HINTERNET connection = InternetConnectW(session, host.c_str(), static_cast<INTERNET_PORT>(server.port),
                                             user.c_str(), password.c_str(), INTERNET_SERVICE_FTP,
-                                            INTERNET_FLAG_PASSIVE, 0);
+                                            INTERNET_FLAG_PASSIVE, watch.context());
     if (connection == nullptr) return failure(GetLastError(), "InternetConnect");
     watch.Own(connection);
     if (watch.fired() != RequestWatch::Reason::kNone) return failure(0, "InternetConnect");
+    watch.Connected();  // the login is through: whatever the callback told
     watch.SetIdle(options_.readTimeout);
 
     const std::wstring file = Wide(path);

@@ -101,7 +101,7 @@ class CurlHttpClient final : public HttpClient {
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl::SetCommonOptions(h);
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // in-memory cookie jar for this client
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);

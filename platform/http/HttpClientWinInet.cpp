@@ -12,7 +12,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -87,21 +89,55 @@ common::Error Failure(const std::string& url, DWORD error) {
   }
 }
 
+// What a request shares with the thread that makes its WinINet calls. Not
+// every WinINet ends a blocked call when its handles are closed (Wine's
+// does not during a host name lookup, nor while it reads an endless
+// chunked reply): the caller then returns at the deadline, the connect
+// limit, a cancel or a refusing sink, and leaves the thread to end by
+// itself. The body goes piece by piece from that thread to the caller,
+// which hands it to its sink on its own thread; an abandoned thread hands
+// over nothing more.
+struct Exchange {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool done = false;
+  bool abandoned = false;
+  common::Result<void> result = common::Ok();
+  std::optional<std::string> piece;  // handed over, not yet taken
+  std::unique_ptr<RequestWatch> watch;
+
+  // On the request's thread: gives the piece over and waits until the
+  // caller has taken it. False once the caller has left.
+  bool HandOver(std::string_view data) {
+    std::unique_lock lock(mutex);
+    if (abandoned) return false;
+    piece.emplace(data);
+    changed.notify_all();
+    changed.wait(lock, [&] { return !piece || abandoned; });
+    return !abandoned;
+  }
+};
+
+// The session handle, shared by the client and the threads of its
+// requests: closed when the last of them is done with it.
+using Session = std::shared_ptr<void>;
+
 class WinInetHttpClient final : public HttpClient {
  public:
   explicit WinInetHttpClient(const HttpOptions& options) : options_(options) {
-    session_ = InternetOpenW(L"Orvel", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (session_ != nullptr) {
+    HINTERNET session = InternetOpenW(L"Orvel", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (session != nullptr) {
+      session_ = Session(session, [](void* h) { InternetCloseHandle(h); });
       DWORD connect = static_cast<DWORD>(options_.connectTimeout.count());
       DWORD read = static_cast<DWORD>(options_.readTimeout.count());
-      InternetSetOptionW(session_, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-      InternetSetOptionW(session_, INTERNET_OPTION_RECEIVE_TIMEOUT, &read, sizeof read);
-      InternetSetOptionW(session_, INTERNET_OPTION_SEND_TIMEOUT, &read, sizeof read);
-      InternetSetOptionW(session_, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &read, sizeof read);
+      InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+      InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &read, sizeof read);
+      InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &read, sizeof read);
+      InternetSetOptionW(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &read, sizeof read);
+      InternetSetStatusCallbackW(session, &RequestWatch::OnStatus);
+    } else {
+      openError_ = GetLastError();
     }
-  }
-  ~WinInetHttpClient() override {
-    if (session_ != nullptr) InternetCloseHandle(session_);
   }
 
   using HttpClient::Get;
@@ -123,17 +159,85 @@ class WinInetHttpClient final : public HttpClient {
 
  private:
   // GET `url`, the body handed to `sink` piece by piece as it arrives; ends
-  // with kTimeout once `allowed` has passed and with kCancelled once
-  // `cancel` is requested, also while a WinINet call blocks.
+  // with kTimeout once `allowed` has passed, kConnect when the connection
+  // (host name lookup included) does not stand within the connect time-out,
+  // and kCancelled once `cancel` is requested, also while a WinINet call
+  // blocks and does not end.
   common::Result<void> Transfer(const std::string& url, std::stop_token cancel, std::chrono::milliseconds allowed,
                                 const BodySink& sink) {
     const auto deadline = std::chrono::steady_clock::now() + allowed;
-    if (session_ == nullptr) return Failure(url, GetLastError());
+    if (session_ == nullptr) return Failure(url, openError_);
     if (auto refused = RefuseAddress(url, options_.tls)) return *refused;
-    const bool https = StartsWith(url, "https://");
     std::wstring wideUrl;
     if (!ToWide(url, wideUrl)) return MakeHttpError(HttpError::kBadUrl, url, "주소에 쓸 수 없는 문자");
 
+    auto shared = std::make_shared<Exchange>();
+    shared->watch = std::make_unique<RequestWatch>(deadline, cancel);
+    shared->watch->ArmConnect(options_.connectTimeout);
+    std::thread([shared, session = session_, options = options_, url, wideUrl, allowed] {
+      auto result = Run(*shared, session.get(), options, url, wideUrl, allowed);
+      {
+        std::lock_guard lock(shared->mutex);
+        shared->result = std::move(result);
+        shared->done = true;
+      }
+      shared->changed.notify_all();
+      // Closed here, after the caller has its answer: a close may take long.
+      shared->watch->CloseAll();
+    }).detach();
+
+    // Declared before the lock: it hands the reference over after the lock is let go.
+    struct Aside {
+      std::shared_ptr<Exchange>& shared;
+      ~Aside() { ReleaseAside(shared); }
+    } aside{shared};
+    std::unique_lock lock(shared->mutex);
+    auto leave = [&](common::Error error) -> common::Result<void> {
+      shared->abandoned = true;
+      shared->changed.notify_all();
+      return error;
+    };
+    for (;;) {
+      if (shared->piece) {
+        const std::string piece = std::move(*shared->piece);
+        shared->piece.reset();
+        shared->changed.notify_all();
+        lock.unlock();
+        const bool more = sink(piece);
+        lock.lock();
+        if (!more) return leave(MakeHttpError(HttpError::kTransfer, url, "받는 쪽에서 중단"));
+        continue;
+      }
+      if (shared->done) return shared->result;
+      if (const auto reason = shared->watch->fired(); reason != RequestWatch::Reason::kNone) {
+        return leave(WatchError(reason, url, allowed));
+      }
+      shared->changed.wait_for(lock, std::chrono::milliseconds(50));
+    }
+  }
+
+  common::Error WatchError(RequestWatch::Reason reason, const std::string& url,
+                           std::chrono::milliseconds allowed) const {
+    switch (reason) {
+      case RequestWatch::Reason::kCancelled:
+        return MakeHttpError(HttpError::kCancelled, url, "");
+      case RequestWatch::Reason::kConnect:
+        return MakeHttpError(HttpError::kConnect, url,
+                             "연결 제한 시간 " + std::to_string(options_.connectTimeout.count()) + "ms 초과");
+      case RequestWatch::Reason::kDeadline:
+      case RequestWatch::Reason::kIdle:  // this client sets no idle limit
+      case RequestWatch::Reason::kNone:
+        break;
+    }
+    return MakeHttpError(HttpError::kTimeout, url, "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
+  }
+
+  // The WinINet calls of one request, on the request's own thread.
+  static common::Result<void> Run(Exchange& shared, HINTERNET session, const HttpOptions& options,
+                                  const std::string& url, const std::wstring& wideUrl,
+                                  std::chrono::milliseconds allowed) {
+    RequestWatch& watch = *shared.watch;
+    const bool https = StartsWith(url, "https://");
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     wchar_t host[256] = {};
@@ -151,43 +255,47 @@ class WinInetHttpClient final : public HttpClient {
     std::wstring object = std::wstring(path.data()) + extra.data();
     if (object.empty()) object = L"/";
 
-    RequestWatch watch(deadline, cancel);
     const ULONGLONG sent = GetTickCount64();
     // Why a call failed: the watch's reason when it closed the handles,
     // else WinINet's error. Some WinINet builds report a receive time-out
     // as an aborted connection; one that ends after the time allowed is the
     // time-out.
-    auto failure = [&](DWORD error) {
-      switch (watch.fired()) {
-        case RequestWatch::Reason::kCancelled:
-          return MakeHttpError(HttpError::kCancelled, url, "");
-        case RequestWatch::Reason::kDeadline:
-          return MakeHttpError(HttpError::kTimeout, url,
-                               "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
-        case RequestWatch::Reason::kIdle:  // this client sets no idle limit
-        case RequestWatch::Reason::kNone: break;
+    auto failure = [&](DWORD error) -> common::Error {
+      if (const auto reason = watch.fired(); reason != RequestWatch::Reason::kNone) {
+        switch (reason) {
+          case RequestWatch::Reason::kCancelled:
+            return MakeHttpError(HttpError::kCancelled, url, "");
+          case RequestWatch::Reason::kConnect:
+            return MakeHttpError(HttpError::kConnect, url,
+                                 "연결 제한 시간 " + std::to_string(options.connectTimeout.count()) + "ms 초과");
+          default:
+            return MakeHttpError(HttpError::kTimeout, url,
+                                 "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
+        }
       }
-      const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options_.readTimeout.count());
+      const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options.readTimeout.count());
       if (waitedOut && (error == ERROR_INTERNET_CONNECTION_ABORTED || error == ERROR_INTERNET_CONNECTION_RESET)) {
         error = ERROR_INTERNET_TIMEOUT;
       }
       return Failure(url, error);
     };
 
-    HINTERNET connection = InternetConnectW(session_, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET connection = InternetConnectW(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
+                                            watch.context());
     if (connection == nullptr) return failure(GetLastError());
     watch.Own(connection);
 
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                   INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (https) flags |= INTERNET_FLAG_SECURE;  // certificate checks stay on
-    HINTERNET request = HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+    HINTERNET request =
+        HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, watch.context());
     if (request == nullptr) return failure(GetLastError());
     watch.Own(request);
     // The time-outs again on the request itself: not every WinINet hands the
     // session's values down to its requests.
-    DWORD connectMs = static_cast<DWORD>(options_.connectTimeout.count());
-    DWORD readMs = static_cast<DWORD>(options_.readTimeout.count());
+    DWORD connectMs = static_cast<DWORD>(options.connectTimeout.count());
+    DWORD readMs = static_cast<DWORD>(options.readTimeout.count());
     InternetSetOptionW(request, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
     InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &readMs, sizeof readMs);
     InternetSetOptionW(request, INTERNET_OPTION_SEND_TIMEOUT, &readMs, sizeof readMs);
@@ -196,6 +304,7 @@ class WinInetHttpClient final : public HttpClient {
       return failure(GetLastError());
     }
     if (watch.fired() != RequestWatch::Reason::kNone) return failure(0);
+    watch.Connected();  // the reply has come: whatever the callback told
     if (https && NegotiatedOlderThanTls12(request)) {
       return MakeHttpError(HttpError::kTls, url, "서버가 TLS 1.2 미만만 제공");
     }
@@ -223,7 +332,7 @@ class WinInetHttpClient final : public HttpClient {
         return failure(GetLastError());
       }
       if (got == 0) break;
-      if (!sink(std::string_view(buffer, got))) {
+      if (!shared.HandOver(std::string_view(buffer, got))) {
         return MakeHttpError(HttpError::kTransfer, url, "받는 쪽에서 중단");
       }
     }
@@ -232,7 +341,8 @@ class WinInetHttpClient final : public HttpClient {
   }
 
   HttpOptions options_;
-  HINTERNET session_ = nullptr;
+  Session session_;
+  DWORD openError_ = 0;
   std::mutex mutex_;
 };
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string_view>
 
 #include "common/ErrorText.h"
@@ -51,9 +52,12 @@ class Connection {
 common::Result<void> ReceiveExactly(Connection& connection, std::span<std::uint8_t> buffer, Millis timeout);
 
 // Resolves `host` (a dotted IPv4 address or a host name; the first IPv4
-// address found is taken) and connects within `timeout`.
-common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port,
-                                                    Millis timeout);
+// address found is taken) and connects. The lookup and the connect together
+// end within `timeout` (kTimeout), and a stop requested on `cancel` ends
+// them at once (kCancelled), also while the system's resolver still waits
+// for a name server: that lookup is left to end by itself.
+common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port, Millis timeout,
+                                                    std::stop_token cancel = {});
 
 class Listener {
  public:

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
+#include "platform/net/Lookup.h"
 #include "platform/net/Socket.h"
 #include "platform/net/SocketError.h"
 
@@ -26,6 +28,8 @@ common::Error TimedOut(std::string_view what) { return MakeNetError(NetError::kT
 
 // poll takes an int of milliseconds: longer waits go round again.
 constexpr long long kLongestPoll = 24LL * 3600 * 1000;
+// How often a connect under way looks at the caller's stop token.
+constexpr Millis kStopCheck{100};
 
 // Waits for `events` on `fd`; true when they came, false on time-out.
 common::Result<bool> WaitFor(int fd, short events, Millis timeout, std::string_view what) {
@@ -109,21 +113,34 @@ class PosixListener final : public Listener {
 
 }  // namespace
 
-common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port,
-                                                    Millis timeout) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
+common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port, Millis timeout,
+                                                    std::stop_token cancel) {
+  const auto start = std::chrono::steady_clock::now();
   const std::string name(host);
-  const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
-  if (rc != 0 || found == nullptr) {
-    return MakeNetError(NetError::kFailed, "getaddrinfo " + name + ", 오류 " + std::to_string(rc));
-  }
+  auto resolved = detail::ResolveWithin(
+      name, timeout, cancel,
+      [name]() -> detail::Resolved {
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
+        if (rc != 0 || found == nullptr) return {false, 0, "getaddrinfo " + name + ", 오류 " + std::to_string(rc)};
+        sockaddr_in first{};
+        std::memcpy(&first, found->ai_addr, sizeof first);
+        ::freeaddrinfo(found);
+        return {true, first.sin_addr.s_addr, {}};
+      },
+      [](std::function<void()> work) { std::thread(std::move(work)).detach(); });
+  if (!resolved) return resolved.error();
   sockaddr_in address{};
-  std::memcpy(&address, found->ai_addr, sizeof address);
-  ::freeaddrinfo(found);
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = *resolved;
   address.sin_port = htons(port);
+  // The connect has what the lookup left of the limit.
+  if (timeout < std::chrono::hours(24 * 365)) {
+    timeout = std::max(Millis(0), timeout - std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start));
+  }
   const std::string call = "connect " + name + ":" + std::to_string(port);
 
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -131,9 +148,18 @@ common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::
   auto connection = std::make_unique<PosixConnection>(fd);  // closes fd on every failure below
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     if (errno != EINPROGRESS) return Failed(call, errno);
-    auto ready = WaitFor(fd, POLLOUT, timeout, call);
-    if (!ready) return ready.error();
-    if (!*ready) return TimedOut(call);
+    // In slices, so a stop ends the wait too.
+    const auto connectStart = std::chrono::steady_clock::now();
+    for (;;) {
+      if (cancel.stop_requested()) return MakeNetError(NetError::kCancelled, call);
+      const Millis left =
+          timeout - std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - connectStart);
+      const Millis slice = std::clamp(left, Millis(0), kStopCheck);
+      auto ready = WaitFor(fd, POLLOUT, slice, call);
+      if (!ready) return ready.error();
+      if (*ready) break;
+      if (left <= slice) return TimedOut(call);
+    }
     int err = 0;
     socklen_t len = sizeof err;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) return Failed(call, errno);

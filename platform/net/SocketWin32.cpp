@@ -11,10 +11,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "platform/net/Lookup.h"
 #include "platform/net/Socket.h"
 #include "platform/net/SocketError.h"
 
@@ -183,10 +185,61 @@ class WinsockListener final : public Listener {
   std::uint16_t port_;
 };
 
+// The blocking lookup, on the lookup thread: the sockets layer started for
+// itself, since the caller may have released its own by the time it ends.
+detail::Resolved LookUp(const std::string& name) {
+  SocketsLayer layer;
+  if (!layer.started()) return {false, 0, "WSAStartup, " + common::SystemErrorDetail(::WSAGetLastError())};
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
+  if (rc != 0 || found == nullptr) {
+    return {false, 0, "getaddrinfo " + name + ", " + common::SystemErrorDetail(rc != 0 ? rc : WSAHOST_NOT_FOUND)};
+  }
+  sockaddr_in first{};
+  std::memcpy(&first, found->ai_addr, sizeof first);
+  ::freeaddrinfo(found);
+  return {true, first.sin_addr.s_addr, {}};
+}
+
+// A lookup thread may outlive its caller, and in a DLL (the member
+// database client in Dastrel.dll) the caller's module may be unloaded
+// meanwhile: the thread holds a reference to the module its code is in and
+// gives it back as its last act.
+DWORD WINAPI RunPinned(void* parameter) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+  HMODULE self = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&RunPinned), &self);
+  (*work)();
+  work.reset();
+  if (self != nullptr && self != ::GetModuleHandleW(nullptr)) ::FreeLibraryAndExitThread(self, 0);
+  return 0;
+}
+
+void StartPinned(std::function<void()> work) {
+  auto owned = std::make_unique<std::function<void()>>(std::move(work));
+  // The reference the thread gives back at its end (none for the program itself).
+  HMODULE self = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&RunPinned), &self);
+  HANDLE thread = ::CreateThread(nullptr, 0, &RunPinned, owned.get(), 0, nullptr);
+  if (thread == nullptr) {
+    // No thread: the lookup runs here, bounded only by the system's resolver.
+    if (self != nullptr) ::FreeLibrary(self);
+    (*owned)();
+    return;
+  }
+  owned.release();
+  ::CloseHandle(thread);
+}
+
 }  // namespace
 
-common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port,
-                                                    Millis timeout) {
+common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::uint16_t port, Millis timeout,
+                                                    std::stop_token cancel) {
+  const auto start = std::chrono::steady_clock::now();
   OwnedSocket owned;
   owned.layer = std::make_unique<SocketsLayer>();
   if (!owned.layer->started()) return Failed("WSAStartup", ::WSAGetLastError());
@@ -194,27 +247,35 @@ common::Result<std::unique_ptr<Connection>> Connect(std::string_view host, std::
   owned.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (owned.socket == INVALID_SOCKET) return Failed("socket", ::WSAGetLastError());
 
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
   const std::string name(host);
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-    return MakeNetError(NetError::kFailed, "getaddrinfo " + name + ", " + common::SystemErrorDetail(::WSAGetLastError()));
-  }
+  auto resolved = detail::ResolveWithin(name, timeout, cancel, [name] { return LookUp(name); }, &StartPinned);
+  if (!resolved) return resolved.error();
   sockaddr_in address{};
-  std::memcpy(&address, found->ai_addr, sizeof address);
-  ::freeaddrinfo(found);
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = *resolved;
   address.sin_port = ::htons(port);
   const std::string call = "connect " + name + ":" + std::to_string(port);
+  // The connect has what the lookup left of the limit.
+  if (timeout < std::chrono::hours(24 * 365)) {
+    timeout = std::max(Millis(0), timeout - std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start));
+  }
 
   if (!SetNonBlocking(owned.socket)) return Failed("ioctlsocket", ::WSAGetLastError());
   if (::connect(owned.socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
     const int err = ::WSAGetLastError();
     if (err != WSAEWOULDBLOCK) return Failed(call, err);
-    auto ready = WaitFor(owned.socket, Wait::kConnect, timeout, call);
-    if (!ready) return ready.error();
-    if (!*ready) return TimedOut(call);
+    // In slices, so a stop ends the wait too.
+    const auto connectStart = std::chrono::steady_clock::now();
+    for (;;) {
+      if (cancel.stop_requested()) return MakeNetError(NetError::kCancelled, call);
+      const Millis left =
+          timeout - std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - connectStart);
+      const Millis slice = std::clamp(left, Millis(0), Millis(kShutdownCheck));
+      auto ready = WaitFor(owned.socket, Wait::kConnect, slice, call);
+      if (!ready) return ready.error();
+      if (*ready) break;
+      if (left <= slice) return TimedOut(call);
+    }
   }
   return std::unique_ptr<Connection>(new WinsockConnection(std::move(owned)));
 }

@@ -15,7 +15,10 @@ the digest file out; --size-lie N answers SIZE with N bytes more than the
 file has; --stall-seconds S waits S seconds before a RETR sends anything.
 A control file, when given and present, sets the two last faults for the
 next commands, one a line: "size-lie N", "stall-seconds S" (tests switch
-them while the server runs).
+them while the server runs), and two more: "no-epsv 1" refuses EPSV (the
+client falls back to PASV), "pasv-address A.B.C.D" names that address in
+the PASV reply in place of the server's own (a hostile reply that would
+send the data connection elsewhere).
 The server ends by itself after --lifetime seconds (default 600).
 """
 import argparse
@@ -72,12 +75,15 @@ def main():
     authorizer.add_user(args.user, args.password, args.root, perm="elr")
 
     def faults():
-        found = {"size-lie": args.size_lie, "stall-seconds": args.stall_seconds}
+        found = {"size-lie": args.size_lie, "stall-seconds": args.stall_seconds, "no-epsv": 0,
+                 "pasv-address": None}
         try:
             with open(args.control) as f:
                 for line in f:
                     parts = line.split()
-                    if len(parts) == 2 and parts[0] in found:
+                    if len(parts) == 2 and parts[0] == "pasv-address":
+                        found[parts[0]] = parts[1]
+                    elif len(parts) == 2 and parts[0] in found:
                         found[parts[0]] = float(parts[1])
         except (OSError, TypeError, ValueError):
             pass
@@ -94,6 +100,16 @@ def main():
                 self.respond(f"213 {size + lie}")
                 return None
             return FTPHandler.ftp_SIZE(self, path)
+
+        def ftp_EPSV(self, line):
+            if faults()["no-epsv"]:
+                self.respond("502 EPSV not implemented.")
+                return None
+            return FTPHandler.ftp_EPSV(self, line)
+
+        def ftp_PASV(self, line):
+            self.masquerade_address = faults()["pasv-address"]
+            return FTPHandler.ftp_PASV(self, line)
 
         def ftp_RETR(self, file):
             stall = faults()["stall-seconds"]

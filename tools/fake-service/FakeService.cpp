@@ -18,7 +18,8 @@
 //        http500, stall (answers after --stall-seconds), trickle (the
 //        answer comes one byte every --trickle-ms, default 250), lowercase (command
 //        and status in lower case), usermissing (login refused with the
-//        "user does not exist" text); none clears it
+//        "user does not exist" text), endless (a chunked answer that
+//        never ends, as fast as the client reads); none clears it
 //   /fake/log    one line per service request: path, command, decoded
 //                values (UTF-8, the password left out), whether the
 //                session cookie came along and the client's port (a new
@@ -71,7 +72,7 @@ namespace {
 
 using orvel::service::EncodeServiceReply;
 
-enum class Fault { kNone, kNotService, kBlank, kEmpty, kHttp500, kStall, kTrickle, kLowerCase, kUserMissing };
+enum class Fault { kNone, kNotService, kBlank, kEmpty, kHttp500, kStall, kTrickle, kLowerCase, kUserMissing, kEndless };
 enum class ContentFault { kNone, kShort, kLong, kBadHash, kStall, kReset, kNotFound, kMessage, kBadName };
 
 struct Options {
@@ -111,7 +112,8 @@ class FakeService {
       static const std::pair<const char*, Fault> kModes[] = {
           {"none", Fault::kNone},           {"notservice", Fault::kNotService}, {"blank", Fault::kBlank},
           {"empty", Fault::kEmpty},         {"http500", Fault::kHttp500},       {"stall", Fault::kStall},
-          {"trickle", Fault::kTrickle},     {"lowercase", Fault::kLowerCase},   {"usermissing", Fault::kUserMissing}};
+          {"trickle", Fault::kTrickle},     {"lowercase", Fault::kLowerCase},   {"usermissing", Fault::kUserMissing},
+          {"endless", Fault::kEndless}};
       for (const auto& [name, fault] : kModes) {
         if (mode == name) {
           fault_ = fault;
@@ -218,6 +220,16 @@ class FakeService {
                                    std::this_thread::sleep_for(pause);
                                    return sink.write(body.data() + offset, 1);
                                  });
+        return;
+      }
+      case Fault::kEndless: {
+        // The reply's head, then 64 KiB pieces until the client goes away.
+        res.set_chunked_content_provider("text/plain; charset=euc-kr",
+                                         [body, filler = std::string(64 * 1024, '.')](std::size_t offset,
+                                                                                      httplib::DataSink& sink) {
+                                           if (offset == 0) return sink.write(body.data(), body.size());
+                                           return sink.write(filler.data(), filler.size());
+                                         });
         return;
       }
       default: break;

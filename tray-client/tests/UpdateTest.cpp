@@ -3,6 +3,7 @@
 // backend with an FTP client in memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -208,26 +209,101 @@ TEST_F(UpdateDownloadTest, TheFtpFailureIsToldAndASilentServerEndsByTheDeadline)
   EXPECT_FALSE(fs::exists(Target()));
 }
 
-// An FTP server in memory for the window's road.
+// An FTP server in memory: the window's road, and servers that send their
+// files in pieces of any size or announce sizes of their own.
 class MemoryFtp : public platform::http::FtpClient {
  public:
-  explicit MemoryFtp(std::map<std::string, std::string> files) : files_(std::move(files)) {}
+  explicit MemoryFtp(std::map<std::string, std::string> files, std::size_t pieceSize = 0)
+      : files_(std::move(files)), pieceSize_(pieceSize) {}
   common::Result<void> Retrieve(const FtpServer& server, const std::string& path,
                                 const platform::http::FtpSink& sink,
                                 const std::function<void(std::uint64_t)>& onSize, std::stop_token,
                                 std::chrono::milliseconds) override {
     const auto it = files_.find(path);
     if (it == files_.end()) return platform::http::MakeFtpError(common::FtpError::kNoFile, server, "550");
-    if (onSize) onSize(it->second.size());
-    if (!it->second.empty() && !sink(it->second)) {
-      return platform::http::MakeFtpError(common::FtpError::kTransfer, server, "");
+    const auto announced = announce_.find(path);
+    if (onSize) onSize(announced != announce_.end() ? announced->second : it->second.size());
+    const std::string_view data = it->second;
+    const std::size_t step = pieceSize_ == 0 ? std::max<std::size_t>(data.size(), 1) : pieceSize_;
+    for (std::size_t at = 0; at < data.size(); at += step) {
+      const auto piece = data.substr(at, step);
+      sent_ += piece.size();
+      if (!sink(piece)) return platform::http::MakeFtpError(common::FtpError::kTransfer, server, "");
     }
     return common::Ok();
   }
+  void Announce(const std::string& path, std::uint64_t size) { announce_[path] = size; }
+  // Bytes handed to the sinks so far.
+  std::uint64_t sent() const { return sent_; }
 
  private:
   std::map<std::string, std::string> files_;
+  std::map<std::string, std::uint64_t> announce_;
+  std::size_t pieceSize_;
+  std::uint64_t sent_ = 0;
 };
+
+class UpdateLimitsTest : public ::testing::Test {
+ protected:
+  UpdateLimitsTest() : folder_(fs::path(::testing::TempDir()) / ("update_limits_test." + std::to_string(::getpid()))) {
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  ~UpdateLimitsTest() override { fs::remove_all(folder_); }
+  std::optional<UpdateFailure> Download(MemoryFtp& ftp, std::uint64_t* mostReceived = nullptr) {
+    UpdateSettings settings;
+    settings.server.host = "127.0.0.1";
+    return DownloadUpdate(
+        ftp, settings, folder_ / "setup.exe",
+        [&](std::uint64_t received, std::uint64_t) {
+          if (mostReceived) *mostReceived = std::max(*mostReceived, received);
+        },
+        {}, 20s);
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(UpdateLimitsTest, NotAByteIsWrittenPastTheAnnouncedSize) {
+  const std::string setup = Bytes(300000, 6);
+  MemoryFtp ftp({{"Orvel/Moltree/setup.exe", setup}, {"Orvel/Moltree/setup.exe.sha256", DigestLine(setup)}},
+                16 * 1024);
+  ftp.Announce("Orvel/Moltree/setup.exe", 200000);
+  std::uint64_t mostReceived = 0;
+  auto failure = Download(ftp, &mostReceived);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->source, UpdateFailure::Source::kUpdate);
+  EXPECT_EQ(failure->error.code, static_cast<int>(common::UpdateError::kSizeMismatch)) << failure->error.message;
+  EXPECT_LE(mostReceived, 200000u);
+  EXPECT_LT(ftp.sent(), 200000u + 64 + 16 * 1024) << "the transfer stops at the first piece past the size";
+  EXPECT_TRUE(FilesIn(folder_).empty()) << "nothing is kept";
+
+  // Exactly the announced size is fine.
+  MemoryFtp exact({{"Orvel/Moltree/setup.exe", setup}, {"Orvel/Moltree/setup.exe.sha256", DigestLine(setup)}},
+                  7000);
+  failure = Download(exact);
+  EXPECT_FALSE(failure) << failure->error.message;
+}
+
+TEST_F(UpdateLimitsTest, ADigestFileOverItsLimitIsRefusedHoweverItsPiecesCome) {
+  const std::string setup = Bytes(5000, 7);
+  // A right digest line at the head of 10 MB.
+  const std::string huge = DigestLine(setup) + std::string(10 * 1024 * 1024, ' ');
+  for (const std::size_t pieceSize : {std::size_t{100}, std::size_t{1024}, std::size_t{64 * 1024}, std::size_t{0}}) {
+    MemoryFtp ftp({{"Orvel/Moltree/setup.exe", setup}, {"Orvel/Moltree/setup.exe.sha256", huge}}, pieceSize);
+    auto failure = Download(ftp);
+    ASSERT_TRUE(failure) << "pieces of " << pieceSize;
+    EXPECT_EQ(failure->error.code, static_cast<int>(common::UpdateError::kNoChecksum))
+        << pieceSize << ": " << failure->error.message;
+    EXPECT_TRUE(FilesIn(folder_).empty());
+  }
+  // At the limit it is read.
+  std::string atLimit = DigestLine(setup);
+  atLimit.resize(1024, ' ');
+  MemoryFtp ftp({{"Orvel/Moltree/setup.exe", setup}, {"Orvel/Moltree/setup.exe.sha256", atLimit}}, 100);
+  auto failure = Download(ftp);
+  EXPECT_FALSE(failure) << failure->error.message;
+}
 
 class UpdateRoadTest : public testing::PlayerFormTest {
  protected:

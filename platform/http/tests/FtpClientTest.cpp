@@ -231,6 +231,22 @@ TEST_F(FtpClientTest, ASilentServerEndsByTheReadTimeOutOrTheDeadlineAndACancelEn
   EXPECT_LT(took, 4s);
 }
 
+// A PASV reply names an address of its own choosing (here one that leads
+// nowhere): the data connection still goes to the server's address.
+// WinINet follows the reply's address and cannot be told otherwise; the
+// README lists it among what the system does not do.
+TEST_F(FtpClientTest, ThePassiveReplysAddressIsNotFollowed) {
+#ifdef _WIN32
+  GTEST_SKIP() << "WinINet follows the address of a PASV reply";
+#endif
+  const std::string bytes = Publish("Orvel/Moltree/setup.exe", 40 * 1024 + 7);
+  Fault("no-epsv 1\npasv-address 192.0.2.1");
+  FtpOptions options = Quick();
+  Got got = Fetch(Server(), "Orvel/Moltree/setup.exe", options, 10s);
+  ASSERT_TRUE(got.result.ok()) << got.result.error().message;
+  EXPECT_TRUE(got.bytes == bytes);
+}
+
 TEST_F(FtpClientTest, ASinkThatRefusesStopsTheTransfer) {
   Publish("Orvel/Moltree/setup.exe", 512 * 1024);
   auto client = CreateFtpClient(Quick());

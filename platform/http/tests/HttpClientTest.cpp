@@ -342,5 +342,58 @@ TEST(HttpClientTlsTest, CertificateIsVerified) {
 }
 #endif
 
+// A chunked reply that never ends: the body limit, the deadline and a stop
+// each end the request, and the caller has its error at once also where
+// the backend's blocked call would not return (WinINet under Wine). Last
+// of the program: under Wine the calls left behind may go on reading their
+// endless replies, each holding a thread of the fake service.
+class HttpClientEndlessTest : public HttpClientTest {};
+
+TEST_F(HttpClientEndlessTest, AnEndlessReplyEndsAtTheBodyLimitTheDeadlineOrAStop) {
+  using Clock = std::chrono::steady_clock;
+  const std::string url = Base() + "/OrvelServer/zone.cgi?command=zoneinfo";
+  HttpOptions options = QuickOptions();
+  options.maxBodyBytes = 1024 * 1024;
+  options.totalTimeout = std::chrono::milliseconds(60000);
+  auto client = CreateHttpClient(options);
+  Fault("endless");
+  auto started = Clock::now();
+  auto reply = client->Get(url);
+  ASSERT_FALSE(reply.ok());
+  EXPECT_EQ(reply.error().code, static_cast<int>(HttpError::kTooLarge)) << reply.error().message;
+  EXPECT_LT(Clock::now() - started, std::chrono::seconds(20));
+
+  std::size_t streamed = 0;
+  const BodySink count = [&](std::string_view piece) {
+    streamed += piece.size();
+    return true;
+  };
+  Fault("endless");
+  started = Clock::now();
+  auto done = client->GetStream(url, count, {}, std::chrono::milliseconds(1500));
+  ASSERT_FALSE(done.ok());
+  EXPECT_EQ(done.error().code, static_cast<int>(HttpError::kTimeout)) << done.error().message;
+  EXPECT_LT(Clock::now() - started, std::chrono::seconds(20));
+  EXPECT_GT(streamed, 0u);
+  const std::size_t atReturn = streamed;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(streamed, atReturn) << "nothing reaches the sink after the request has ended";
+
+  Fault("endless");
+  std::stop_source stop;
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    stop.request_stop();
+  });
+  started = Clock::now();
+  done = client->GetStream(url, count, stop.get_token(), std::chrono::milliseconds(60000));
+  canceller.join();
+  ASSERT_FALSE(done.ok());
+  EXPECT_EQ(done.error().code, static_cast<int>(HttpError::kCancelled)) << done.error().message;
+  EXPECT_LT(Clock::now() - started, std::chrono::seconds(20));
+
+  EXPECT_TRUE(client->Get(Login("demo", "demo1234")).ok()) << "the client serves the next request";
+}
+
 }  // namespace
 }  // namespace platform::http
