@@ -64,7 +64,9 @@ void CEqualizerWnd::OnCommand(std::uint32_t id, std::intptr_t) {
     case 32774: {
       CEqLoadDlg dialog(main_.PlayerApp().Presets(), settings_);
       dialog.ShowModal();
-      SetSliders();
+      // The window may have been closed meanwhile: the sound still follows
+      // the settings, the sliders are gone with it.
+      if (!Closed()) SetSliders();
       main_.ApplyEqualizer();
       break;
     }

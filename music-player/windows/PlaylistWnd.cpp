@@ -69,11 +69,13 @@ CPlaylistWnd::CPlaylistWnd(CVantuPlayerDlg& main)
     BaseMouseMove(e);
   };
   OnDoubleClick = [this](const gui::MouseEvent& e) {
+    WindowHandlerScope scope;
     if (InView(e.client)) main_.PlayChosenEntry();
   };
   OnMouseWheel = [this](const gui::MouseEvent& e) { PostCommand(720, e.wheelDelta < 0 ? 2 : 1); };
   OnKeyDown = [this](int key) { KeyDown(key); };
   OnDropFiles = [this](const std::vector<std::string>& paths, gui::Point) {
+    WindowHandlerScope scope;
     CPlaylist& playlist = main_.PlayerApp().Playlist();
     for (const auto& path : paths) {
       const std::string ansi = Utf8ToAnsi(path);
@@ -252,6 +254,7 @@ void CPlaylistWnd::AddFromDialog() {
   if (!dialog.Execute()) return;
   CPlaylist& playlist = main_.PlayerApp().Playlist();
   for (const auto& file : dialog.Files()) playlist.AddFile(Utf8ToAnsi(file));
+  if (Closed()) return;  // closed while the dialog was open: the files are in the list
   RedrawList();
   RefreshScroll();
 }
@@ -299,6 +302,7 @@ void CPlaylistWnd::OpenList() {
   app.Playlist().Clear();
   if (!app.SetPlaylistPath(path)) gui::App().MessageBox(kListPathTooLong, Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
   app.Playlist().LoadPlaylistFile(file);
+  if (Closed()) return;
   view_.SetTopRow(0);
   RedrawList();
   RefreshScroll();

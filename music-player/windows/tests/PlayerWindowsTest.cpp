@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <set>
 
+#include "music-player/EqPresetDialogs.h"
 #include "music-player/windows/tests/PlayerTestSupport.h"
 
 namespace vantu::testing {
@@ -334,6 +335,85 @@ TEST_F(PlayerWindowsTest, CancelledPresetLoadStillRedrawsTheSlidersAndSendsTheTa
   Pump();
   EXPECT_NE(Equalizer(), nullptr);
   dlg().Playback().SetEngine(nullptr);
+}
+
+// A window closed while its own handler waits in a dialog outlives the
+// handler, and the handler leaves the closed window alone.
+TEST_F(PlayerWindowsTest, EqualizerClosedWhileItsPresetLoadDialogIsOpen) {
+  for (const bool byToggle : {false, true}) {
+    SCOPED_TRACE(byToggle ? "main window's toggle" : "its close element");
+    Start();
+    RecordingEngine engine;
+    dlg().Playback().SetEngine(&engine);
+    settings_[SettingsWord::kEqualizerOn] = 1;
+    auto preset = std::make_unique<EqPreset>();
+    preset->name = "Rock";
+    preset->settings[4] = 8;  // band 1
+    app->Presets().AddPreset(std::move(preset));
+    int step = 0;
+    std::size_t awaitingInside = 0;
+    backend().OnIdle = [&] {
+      if (backend().ModalForms().empty()) return false;
+      auto* dialog = static_cast<CEqLoadDlg*>(backend().ModalForms().back());
+      switch (step++) {
+        case 0:
+          if (byToggle) dlg().ToggleWindow(0);
+          else gui::App().Send(*Equalizer(), wm::kClose);
+          return true;
+        case 1:  // the loop has taken its worker calls meanwhile
+          awaitingInside = WindowsAwaitingDeletion();
+          EXPECT_TRUE(dialog->lstNames.UserDoubleClick(0)) << dialog->lstNames.Count();
+          return true;
+        default: return false;
+      }
+    };
+    gui::App().Post(*Equalizer(), wm::kCommand, 32774, 0);
+    Pump();
+    EXPECT_EQ(step, 2);
+    EXPECT_EQ(awaitingInside, 1u) << "deleted under its own handler";
+    EXPECT_EQ(Equalizer(), nullptr);
+    EXPECT_EQ(settings_[SettingsWord::kEqualizerWindowOpen], 0);
+    Pump();
+    EXPECT_EQ(WindowsAwaitingDeletion(), 0u) << "gone once the handler returned";
+    // The chosen preset is heard though its window is gone.
+    EXPECT_EQ(settings_.Equalizer(1), 8);
+    ASSERT_FALSE(engine.Of(xaudio::kCmdEqualizer).empty());
+    dlg().Playback().SetEngine(nullptr);
+    backend().OnIdle = nullptr;
+    Exit();
+    settings_ = PlayerSettings{};
+    std::filesystem::remove(dir_.File("DruskConf.cnf"));
+    std::filesystem::remove(dir_.File("EqData.EQL"));
+  }
+}
+
+TEST_F(PlayerWindowsTest, PlaylistWindowClosedWhileItsAddFilesDialogIsOpen) {
+  for (const bool byToggle : {false, true}) {
+    SCOPED_TRACE(byToggle ? "main window's toggle" : "its close element");
+    Start();
+    const std::string file = Mp3("a.mp3");
+    std::size_t awaitingInside = 0;
+    backend().SetFileDialogScript([&](const gui::FileDialogRequest&) {
+      if (byToggle) dlg().ToggleWindow(1);
+      else gui::App().Send(*PlaylistWindow(), wm::kClose);
+      gui::App().ProcessMessages();  // what the dialog's own loop delivers
+      awaitingInside = WindowsAwaitingDeletion();
+      return gui::FileDialogAnswer{true, {file}, 1};
+    });
+    gui::App().Post(*PlaylistWindow(), wm::kCommand, 603, 0);
+    Pump();
+    EXPECT_EQ(awaitingInside, 1u) << "deleted under its own handler";
+    EXPECT_EQ(PlaylistWindow(), nullptr);
+    Pump();
+    EXPECT_EQ(WindowsAwaitingDeletion(), 0u);
+    ASSERT_EQ(playlist().Count(), 1) << "the chosen file is still added";
+    EXPECT_EQ(playlist().GetEntry(0)->path, file);
+    backend().SetFileDialogScript(nullptr);
+    Exit();
+    settings_ = PlayerSettings{};
+    std::filesystem::remove(dir_.File("DruskConf.cnf"));
+    std::filesystem::remove(dir_.File("PlayList.lirn"));
+  }
 }
 
 // --- Playlist window ---
