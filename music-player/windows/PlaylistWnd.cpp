@@ -276,7 +276,7 @@ void CPlaylistWnd::SaveList() {
   if (!dialog.Execute()) return;
   const std::string path = Utf8ToAnsi(dialog.FileName());
   if (!app.SetPlaylistPath(path)) gui::App().MessageBox(kListPathTooLong, Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
-  if (!app.Playlist().SavePlaylistFile(common::PathFromAnsi(path))) {
+  if (!app.Playlist().SavePlaylistFile(PathFromCp949(path))) {
     gui::App().MessageBox(std::string(kListNotSaved) + "\n" + dialog.FileName(), Caption(), gui::Buttons::kOk,
                           gui::MsgIcon::kError);
   }
@@ -288,7 +288,7 @@ void CPlaylistWnd::OpenList() {
   SetUpListDialog(dialog, app.PlaylistPath());
   if (!dialog.Execute()) return;
   const std::string path = Utf8ToAnsi(dialog.FileName());
-  const common::Path file = common::PathFromAnsi(path);
+  const common::Path file = PathFromCp949(path);
   // A list that cannot be read leaves the playlist as it is: read it
   // aside first.
   CPlaylist probe;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <set>
 
+#include "music-player/AnsiText.h"
 #include "music-player/EqPresetDialogs.h"
 #include "music-player/windows/tests/PlayerTestSupport.h"
 
@@ -414,6 +415,48 @@ TEST_F(PlayerWindowsTest, PlaylistWindowClosedWhileItsAddFilesDialogIsOpen) {
     std::filesystem::remove(dir_.File("DruskConf.cnf"));
     std::filesystem::remove(dir_.File("PlayList.lirn"));
   }
+}
+
+TEST_F(PlayerWindowsTest, APresetSavedOnTheFirstRunIsInTheStoreAfterAClose) {
+  Start();
+  backend().OnIdle = [this] {
+    if (backend().ModalForms().empty()) return false;
+    auto* dialog = static_cast<CEqSaveDlg*>(backend().ModalForms().back());
+    dialog->edtName.SetText("Mine");
+    return dialog->btnOk.UserClick();
+  };
+  gui::App().Post(*Equalizer(), wm::kCommand, 32773, 0);
+  Pump();
+  backend().OnIdle = nullptr;
+  ASSERT_EQ(app->Presets().Count(), 1);
+  // The close request the system sends (WM_CLOSE) is the close button's.
+  gui::App().Send(dlg(), wm::kClose);
+  EXPECT_FALSE(dlg().Visible());
+  Exit();
+  CEqPresetStore stored(PathFromCp949(dir_.File("EqData.EQL")));
+  ASSERT_EQ(stored.ReadPresets(), CEqPresetStore::ReadResult::kRead);
+  ASSERT_EQ(stored.Count(), 1);
+  EXPECT_EQ(stored.Get(0)->name, "Mine");
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("DruskConf.cnf")));
+}
+
+TEST_F(PlayerWindowsTest, PathsLongerThanTheListHoldsAreRefusedWhereTheyEnter) {
+  const std::string tooLong = dir_.File(std::string(1100 - dir_.Folder().size(), 'a') + ".mp3");
+  Start("\"" + tooLong + "\"");
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].rfind(kPathTooLongText, 0), 0u);
+  EXPECT_TRUE(backend().FileDialogs().empty()) << "a refused command line opens no dialog";
+  // From the add-files dialog: the others are taken.
+  const std::string fine = Mp3("a.mp3");
+  backend().QueueFileDialogAnswer({true, {fine, tooLong}, 1});
+  gui::App().Post(*PlaylistWindow(), wm::kCommand, 603, 0);
+  Pump();
+  EXPECT_EQ(playlist().Count(), 1);
+  EXPECT_EQ(messages_.size(), 2u);
+  Exit();
+  CPlaylist next;
+  EXPECT_EQ(next.LoadPlaylistFile(PathFromCp949(dir_.File("PlayList.lirn"))), CPlaylist::LoadResult::kLoaded);
+  EXPECT_EQ(next.Count(), 1);
 }
 
 // --- Playlist window ---
