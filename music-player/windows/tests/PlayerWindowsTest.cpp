@@ -274,7 +274,7 @@ class RecordingEngine : public CPlayerEngine {
   std::vector<Sent> sent;
 };
 
-TEST_F(PlayerWindowsTest, EqualizerSliderSendsTheBandTableAndResetDoesNot) {
+TEST_F(PlayerWindowsTest, EqualizerSliderAndResetSendTheBandTable) {
   Start();
   RecordingEngine engine;
   dlg().Playback().SetEngine(&engine);
@@ -298,13 +298,18 @@ TEST_F(PlayerWindowsTest, EqualizerSliderSendsTheBandTableAndResetDoesNot) {
     const bool fed = (i >= 3 && i <= 5) || (i >= 35 && i <= 37);
     EXPECT_EQ(table[static_cast<std::size_t>(i)], fed ? static_cast<std::uint8_t>(5 * value) : 0) << "band " << i;
   }
-  // Reset: every slider at stored value 0, its middle; no new table.
+  // Reset: every slider at stored value 0, its middle, and the flat table
+  // sent so the sound follows.
   engine.sent.clear();
   gui::App().Post(eq, wm::kCommand, 204, 0);
   Pump();
   EXPECT_EQ(band->storedValue(), 0);
   EXPECT_EQ(band->position(), band->travel() / 2);
-  EXPECT_TRUE(engine.Of(xaudio::kCmdEqualizer).empty());
+  const auto afterReset = engine.Of(xaudio::kCmdEqualizer);
+  ASSERT_EQ(afterReset.size(), 1u);
+  EXPECT_FALSE(afterReset[0].null);
+  EXPECT_EQ(afterReset[0].table, std::vector<std::uint8_t>(64, 0));
+  engine.sent.clear();
   // The on switch is heard at once: off sends the null table.
   settings_[SettingsWord::kEqualizerOn] = 0;
   gui::App().Post(eq, wm::kCommand, 201, 0);
