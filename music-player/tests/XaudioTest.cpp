@@ -17,9 +17,12 @@ constexpr std::uint64_t kToneFrames = 3 * 44100;
 
 class EngineTest : public ::testing::Test {
  protected:
-  void Start(double speed, std::string wav = {}) {
+  // A counting sink that takes samples `speed` times faster than real time
+  // (0: as fast as they come); the engine's clock off unless `realTime`.
+  void Start(double speed, std::string wav = {}, bool realTime = false) {
     counters_ = std::make_shared<NullOutputCounters>();
     PlayerOptions options;
+    options.realTime = realTime;
     auto counters = counters_;
     options.makeOutput = [=] { return CreateNullOutput(NullOutputOptions{speed, wav}, counters); };
     NotifyWindowHandle handle = &window_;
@@ -93,6 +96,32 @@ TEST_F(EngineTest, MpegTwoMonoReportsItsStream) {
     }
   EXPECT_EQ(counters_->channels.load(), 1);
   EXPECT_EQ(counters_->samples.load(), 2u * 22050);
+}
+
+// Whatever pace the device takes samples at, playback follows the clock:
+// a device four times too fast (a null sound device) still takes the 2 s
+// file's time, and a device at half speed is not held back any further.
+TEST_F(EngineTest, PlaybackKeepsTimeWithDevicesFasterAndSlowerThanRealTime) {
+  using namespace std::chrono;
+  auto play = [&](double speed) {
+    const std::size_t mark = window_.Count();
+    Start(speed, {}, true);
+    const auto start = steady_clock::now();
+    Open(TestFile("mono22k.mp3"));
+    control_message_send(player_, kCmdPlay);
+    EXPECT_GE(window_.WaitState(kStateEof, mark, 20000), 0);
+    const double seconds = duration<double>(steady_clock::now() - start).count();
+    // The position shown never runs ahead of the clock by more than the queue.
+    for (const auto& p : window_.Snapshot())
+      if (p.code == kNotifyPosition) EXPECT_LE(p.a, (seconds + kOutputQueueSeconds) * 1000 + 50);
+    player_delete(player_);
+    player_ = nullptr;
+    return seconds;
+  };
+  EXPECT_GE(play(4), 2.0 - kOutputQueueSeconds);
+  const double slow = play(0.5);
+  EXPECT_GE(slow, 4.0 - 0.1);  // the device's own 4 s
+  EXPECT_LT(slow, 4.0 + 1.5) << "the clock's 2 s came on top of the device's time";
 }
 
 TEST_F(EngineTest, PauseHoldsTheOutputAndStopRewinds) {

@@ -84,6 +84,7 @@ struct Player {
 
 void Player::Run() {
   output = options.makeOutput ? options.makeOutput() : CreateSystemOutput();
+  if (options.realTime) output = CreatePacedOutput(std::move(output), kOutputQueueSeconds);
   Post(kNotifyReady);
   for (;;) {
     std::optional<ControlMessage> m;
