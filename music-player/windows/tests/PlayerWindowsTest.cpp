@@ -9,6 +9,11 @@
 #include <algorithm>
 #include <set>
 
+#ifdef _WIN32
+#include <windows.h>
+#undef MessageBox
+#endif
+
 #include "music-player/AnsiText.h"
 #include "music-player/EqPresetDialogs.h"
 #include "music-player/windows/tests/PlayerTestSupport.h"
@@ -190,6 +195,50 @@ TEST_F(PlayerWindowsTest, CommandLineInQuotesPlaysFromAPlaylistOfOne) {
   Start("\"" + path + "\"");
   EXPECT_EQ(playlist().Count(), 1);
   EXPECT_EQ(dlg().Playback().CurrentFile(), path);
+}
+
+// The player's texts are code page 949 whatever the system's code page is
+// (under Wine the tests run with a Western one): a Hangul file name is
+// found, played and shown, from a drop, the add-files dialog and the
+// command line; a file that is not there says so in the title.
+TEST_F(PlayerWindowsTest, HangulFileNamesPlayOnEveryPathWhateverTheSystemCodePage) {
+#ifdef _WIN32
+  EXPECT_NE(::GetACP(), 949u) << "meant for a system code page other than the player's";
+#endif
+  const std::string songUtf8 = "\xEB\x85\xB8\xEB\x9E\x98.mp3";  // "노래.mp3"
+  const std::string songCp949 = "\xB3\xEB\xB7\xA1.mp3";
+  const std::string onDisk = dir_.Folder() + songUtf8;
+  std::filesystem::copy_file(std::string(VANTU_TEST_DATA) + "/mono22k.mp3", common::PathFromUtf8(onDisk));
+  Start("", 1);
+  auto playsIt = [&] {
+    EXPECT_TRUE(PumpUntil([&] { return EngineState() == xaudio::kStatePlaying; }));
+    const std::string title = dlg().TitleText();  // natively the whole path: no backslash
+    EXPECT_EQ(title.substr(title.size() - std::min(title.size(), songCp949.size())), songCp949);
+    ASSERT_EQ(playlist().Count(), 1);
+    EXPECT_EQ(playlist().GetEntry(0)->path, dir_.Folder() + songCp949);
+  };
+  {
+    SCOPED_TRACE("dropped");
+    ASSERT_TRUE(dlg().UserDropFiles({onDisk}, {10, 10}));
+    playsIt();
+  }
+  {
+    SCOPED_TRACE("from the dialog");
+    backend().QueueFileDialogAnswer({true, {onDisk}, 1});
+    dlg().Playback().StopPlayback();
+    playlist().Clear();
+    gui::App().Post(dlg(), wm::kCommand, 106, 0);
+    Pump();
+    playsIt();
+  }
+  {
+    SCOPED_TRACE("command line");
+    dlg().Playback().PlayCommandLine("\"" + dir_.Folder() + songCp949 + "\"");
+    playsIt();
+  }
+  // A name that is not there: the Part's title, nothing plays.
+  dlg().UserDropFiles({dir_.Folder() + "\xEC\x97\x86\xEC\x9D\x8C.mp3"}, {10, 10});
+  EXPECT_EQ(dlg().TitleText(), kUnplayableTitle);
 }
 
 TEST_F(PlayerWindowsTest, TitleIsCutAndEmptyTimesShowBlankFields) {
