@@ -81,6 +81,9 @@ class CSkinnedDialog : public gui::CustomWindow, public SkinWindow {
   virtual void OnRelayout() {}
   virtual void MoveDocked(int dx, int dy);
   virtual int GetFrameIndex() { return 0; }
+  // The frame of window style variant 0, used where a skin lacks the
+  // frame of the chosen variant.
+  virtual int PlainFrameIndex() { return GetFrameIndex(); }
   // A rectangle of the owner's size right below it.
   virtual SkinRect GetInitialRect();
   // The current rectangle of the first frame background, or empty.

@@ -216,7 +216,7 @@ void CVantuPlayerDlg::ShowAbout() {
 }
 
 void CVantuPlayerDlg::OpenHomepage(const std::string& address) {
-  if (auto program = shell_.BrowserProgram()) shell_.StartCommand(*program + " " + address);
+  if (auto program = shell_.BrowserProgram()) shell_.StartCommand(BrowserCommandLine(*program, address));
 }
 
 void CVantuPlayerDlg::OpenFiles() {

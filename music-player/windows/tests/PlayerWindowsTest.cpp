@@ -15,6 +15,7 @@
 #endif
 
 #include "music-player/AnsiText.h"
+#include "music-player/ConfigFile.h"
 #include "music-player/EqPresetDialogs.h"
 #include "music-player/windows/tests/PlayerTestSupport.h"
 
@@ -67,6 +68,30 @@ TEST_F(PlayerWindowsTest, FirstStartShowsTheFourWindowsDocked) {
       {&dlg(), "main"}, {Equalizer(), "equalizer"}, {PlaylistWindow(), "playlist"}, {Browser(), "browser"}};
   for (auto [window, name] : windows) {
     EXPECT_TRUE(Face(*window).SavePng(out / (std::string("vantu-window-") + name + ".png")));
+  }
+}
+
+// Every window style variant opens the equalizer and playlist windows
+// with a face of their own: a frame, a size and a close element.
+TEST_F(PlayerWindowsTest, EveryWindowStyleVariantHasItsFrames) {
+  for (int variant : {0, 1, 2}) {
+    SCOPED_TRACE(variant);
+    PlayerSettings stored;
+    stored.SetFirstStartDefaults();
+    stored[SettingsWord::kWindowStyle] = variant;
+    vantu_test::WriteBytes(dir_.File("DruskConf.cnf"), *config_file::Encode(dir_.File("PlayList.lirn"), stored));
+    Start();
+    ASSERT_NE(Equalizer(), nullptr);
+    ASSERT_NE(PlaylistWindow(), nullptr);
+    EXPECT_EQ(Equalizer()->FrameIndex(), 3 + variant);
+    EXPECT_EQ(PlaylistWindow()->FrameIndex(), 6 + variant);
+    for (CSkinnedDialog* w : {static_cast<CSkinnedDialog*>(Equalizer()), static_cast<CSkinnedDialog*>(PlaylistWindow())}) {
+      EXPECT_GT(w->ScreenRect().Width(), 0);
+      EXPECT_GT(w->ScreenRect().Height(), 0);
+      EXPECT_NE(FindElement(w->Elements(), 125), nullptr) << "close element";
+    }
+    EXPECT_GT(PlaylistWindow()->View().VisibleRows(), 0);
+    Exit();
   }
 }
 
@@ -271,7 +296,9 @@ TEST_F(PlayerWindowsTest, ContextMenuStartsTheBrowserWithTheSiteAndAboutIsIgnore
   Pump();
   EXPECT_EQ(backend().PopupsShown(), 1);
   ASSERT_EQ(shell.started.size(), 1u);
-  EXPECT_EQ(shell.started[0], *shell.browser + " " + kPlayerSite);
+  // The program path quoted: "C:\Program Files\..." never starts "C:\Program".
+  EXPECT_EQ(shell.started[0], "\"" + *shell.browser + "\" " + kPlayerSite);
+  EXPECT_EQ(BrowserCommandLine("\"C:\\a b\\x.exe\"", "http://h/"), "\"C:\\a b\\x.exe\" http://h/");
   // Without a registered browser nothing starts.
   shell.browser.reset();
   gui::App().Post(dlg(), wm::kCommand, 32777, 0);
