@@ -243,7 +243,7 @@ def equalizer_window():
                 bevel(11, 11, pressed) + rect(2, 5, 8, 5, c))
 
 
-def frame_pieces(prefix, caption):
+def frame_pieces(prefix, caption, height=116):
     """The eleven pieces of a resizable window's frame."""
     picture(f"{prefix}-top-left", 25, 20, BG_TOP, rect(0, 0, 24, 19, BG_TOP) + line(0, 0, 24, 0, EDGE) +
             line(0, 0, 0, 19, EDGE) + rect(4, 8, 24, 9, "#2f394b"))
@@ -260,11 +260,12 @@ def frame_pieces(prefix, caption):
             line(0, 0, 149, 0, EDGE_DARK) + text(6, 24, "DruskLirn", 7, EDGE))
     picture(f"{prefix}-centre", 8, 8, LCD)
     # The whole window at its least size (its background element).
-    window_background(f"{prefix}-bg", 275, 116, rect(12, 20, 254, 77, LCD))
+    window_background(f"{prefix}-bg", 275, height, rect(12, 20, 254, height - 39, LCD))
 
 
 def playlist_window():
-    frame_pieces("pl", "재생 목록")
+    # The playlist opens tall enough for a list (its least size too).
+    frame_pieces("pl", "재생 목록", 232)
     for variant, (bar, stripe) in VARIANT_BARS.items():
         picture(f"pl-title-{variant}", 100, 20, bar, line(0, 0, 99, 0, EDGE) + rect(0, 8, 99, 9, stripe) +
                 text(0, 1, "재생 목록", 9, TEXT, BOLD, "Center"))

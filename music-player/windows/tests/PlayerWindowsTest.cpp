@@ -59,7 +59,8 @@ TEST_F(PlayerWindowsTest, FirstStartShowsTheFourWindowsDocked) {
   Pointer mouse;
   mouse.Drag({300, 104}, {340, 124});
   EXPECT_EQ(dlg().ScreenRect(), main.Moved(40, 20));
-  EXPECT_EQ(PlaylistWindow()->ScreenRect(), (SkinRect{190, 352, 465, 468}));
+  EXPECT_EQ(PlaylistWindow()->ScreenRect(), (SkinRect{190, 352, 465, 584}));
+  EXPECT_GE(PlaylistWindow()->View().VisibleRows(), 10) << "a list, not three rows, at its first size";
   EXPECT_EQ(Browser()->ScreenRect(), (SkinRect{465, 120, 740, 236}));
 
   const std::filesystem::path out = std::filesystem::path(ARTIFACTS_DIR);
