@@ -5,21 +5,24 @@
 
 namespace vantu {
 
-CEqPresetDialog::CEqPresetDialog(CEqPresetStore& store, const char* caption, const char* okCaption) : store_(store) {
+CEqPresetDialog::CEqPresetDialog(CEqPresetStore& store, const char* caption, const char* okCaption, bool nameRow)
+    : store_(store) {
+  // The save dialog's name row sits above the list; the others start with it.
+  const int top = nameRow ? 40 : 10;
   SetCaption(caption);
   SetFont("System", 10);
-  SetBorderIcons(false);
+  SetBorderIcons(true);  // the title bar's close box: the same as "취소"
   SetPosition(Position::kScreenCenter);
-  SetClientSize(220, 250);
+  SetClientSize(220, top + 210);
   lstNames.SetViewStyle(gui::ListView::ViewStyle::kList);
   lstNames.SetMultiSelect(false);
   lstNames.SetReadOnly(true);
-  lstNames.SetBounds(10, 40, 200, 160);
+  lstNames.SetBounds(10, top, 200, 160);
   btnOk.SetCaption(okCaption);
-  btnOk.SetBounds(30, 212, 75, 26);
+  btnOk.SetBounds(30, top + 172, 75, 26);
   btnOk.SetModalResult(gui::ModalResult::kOk);
   btnCancel.SetCaption("취소");
-  btnCancel.SetBounds(115, 212, 75, 26);
+  btnCancel.SetBounds(115, top + 172, 75, 26);
   btnCancel.SetModalResult(gui::ModalResult::kCancel);
   OnShow = [this] { FillNames(); };
 }
@@ -31,7 +34,7 @@ void CEqPresetDialog::FillNames() {
 }
 
 CEqSaveDlg::CEqSaveDlg(CEqPresetStore& store, const PlayerSettings& settings)
-    : CEqPresetDialog(store, "Equalizer 저장", "저장"), settings_(settings) {
+    : CEqPresetDialog(store, "Equalizer 저장", "저장", true), settings_(settings) {
   lblName.SetCaption("명칭 :");
   lblName.SetBounds(10, 12, 40, 20);
   edtName.SetText("새이름");
@@ -64,7 +67,7 @@ void CEqSaveDlg::Save() {
 }
 
 CEqLoadDlg::CEqLoadDlg(CEqPresetStore& store, PlayerSettings& settings)
-    : CEqPresetDialog(store, "Equalizer 읽기", "읽기") {
+    : CEqPresetDialog(store, "Equalizer 읽기", "읽기", false) {
   lstNames.OnDblClick = [this, &settings](int index) {
     const EqPreset* preset = store_.Get(index);
     if (!preset) return;  // no row chosen
@@ -74,7 +77,7 @@ CEqLoadDlg::CEqLoadDlg(CEqPresetStore& store, PlayerSettings& settings)
   Create();
 }
 
-CEqDeleteDlg::CEqDeleteDlg(CEqPresetStore& store) : CEqPresetDialog(store, "Equalizer 삭제", "삭제") {
+CEqDeleteDlg::CEqDeleteDlg(CEqPresetStore& store) : CEqPresetDialog(store, "Equalizer 삭제", "삭제", false) {
   lstNames.OnDblClick = [this](int index) {
     if (!store_.Get(index)) return;
     store_.RemovePreset(index);

@@ -27,7 +27,7 @@ class CEqPresetDialog : public gui::Form {
   gui::Button btnCancel{this};   // 2 "취소"
 
  protected:
-  CEqPresetDialog(CEqPresetStore& store, const char* caption, const char* okCaption);
+  CEqPresetDialog(CEqPresetStore& store, const char* caption, const char* okCaption, bool nameRow);
   void FillNames();
   CEqPresetStore& store_;
 };

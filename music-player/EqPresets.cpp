@@ -36,7 +36,10 @@ ReadResult Parse(std::span<const std::uint8_t> bytes) {
     return out;
   }
   const std::int32_t count = static_cast<std::int32_t>(raw);
-  if (count < 0 || count >= 200) return out;  // taken as none
+  if (count < 0 || count > kMaxPresets) {  // no file of ours holds that many
+    out.damaged = true;
+    return out;
+  }
   std::size_t at = 4;
   for (std::int32_t i = 0; i < count; ++i) {
     std::uint32_t n = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ByteOrder.h"
+#include "music-player/AnsiText.h"
 #include "common/File.h"
 #include "common/TextCodec.h"
 #include "music-player/VantuApp.h"
@@ -37,7 +38,7 @@ std::string CutAnsiText(const std::string& text, std::size_t limit) {
 
 bool IsPlayablePath(const std::string& path) {
   if (path.empty()) return false;
-  auto file = common::File::OpenFile(common::PathFromAnsi(path), common::File::Open::kRead);
+  auto file = common::File::OpenFile(PathFromCp949(path), common::File::Open::kRead);
   if (!file) return false;
   auto size = file->Size();
   return size && *size > 0;
@@ -167,7 +168,7 @@ void CPlaybackControl::ShowTitle() {
 
 void CPlaybackControl::PlayCommandLine(const std::string& commandLine) {
   const auto file = CommandLineFile(commandLine);
-  if (!file) return;
+  if (!file || !playlist_.CheckPath(*file)) return;
   playlist_.Clear();
   playlist_.AddFile(*file);
   PlayChosen();

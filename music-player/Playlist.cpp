@@ -23,6 +23,10 @@ ReadResult Parse(std::span<const std::uint8_t> bytes, std::size_t limit) {
     return out;
   }
   const std::int32_t count = static_cast<std::int32_t>(raw);
+  if (count < 0) {  // no file of ours has a negative count
+    out.damaged = true;
+    return out;
+  }
   std::size_t at = 4;
   auto readString = [&](std::string& s) {
     std::uint32_t n = 0;
@@ -75,7 +79,14 @@ bool CPlaylist::AddEntry(std::unique_ptr<CPlaylistEntry> entry) {
   return true;
 }
 
+bool CPlaylist::CheckPath(const std::string& path) {
+  if (path.size() <= playlist_file::kMaxString) return true;
+  if (ShowMessage) ShowMessage(kPathTooLongText + std::string("\n") + FileNameOf(path).value_or(""));
+  return false;
+}
+
 bool CPlaylist::AddFile(const std::string& path) {
+  if (!CheckPath(path)) return true;
   auto e = std::make_unique<CPlaylistEntry>();
   e->name = e->title = FileNameOf(path).value_or("");
   e->path = path;

@@ -1,8 +1,8 @@
 // The music player's playlist: up to 1000 files, each with a selection
 // mark, the walk through it that playback uses, and its file ("*.lirn").
 //
-// Playlist file (little-endian): a signed 32-bit entry count (0 or less: no
-// entries), then per entry three counted strings, name, path and title,
+// Playlist file (little-endian): a signed 32-bit entry count (negative:
+// damaged), then per entry three counted strings, name, path and title,
 // each a 32-bit length and that many bytes of ANSI text without NUL. Marks
 // and the current entry are not stored.
 #pragma once
@@ -50,6 +50,9 @@ ReadResult Parse(std::span<const std::uint8_t> bytes, std::size_t limit);
 std::vector<std::uint8_t> Encode(const std::vector<const CPlaylistEntry*>& entries);
 }  // namespace playlist_file
 
+// A path longer than a playlist file's string (1023 bytes).
+inline constexpr char kPathTooLongText[] = "파일 경로가 너무 길어 재생 목록에 넣지 못했습니다. (1023바이트까지)";
+
 class CPlaylist {
  public:
   static constexpr int kMaxEntries = 1000;
@@ -63,7 +66,11 @@ class CPlaylist {
 
   // Appends; at 1000 entries shows "Max 1000 File" and gives false.
   bool AddEntry(std::unique_ptr<CPlaylistEntry> entry);
+  // Appends a file by its path; a path longer than the playlist file can
+  // hold is refused with a message, as is a 1001st entry. Gives true.
   bool AddFile(const std::string& path);
+  // Whether AddFile takes the path; says why not.
+  bool CheckPath(const std::string& path);
 
   // Appends the entries of a playlist file. A file that cannot be opened or
   // is damaged leaves the playlist as it was.

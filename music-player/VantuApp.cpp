@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "music-player/AnsiText.h"
 #include "music-player/ConfigFile.h"
 
 namespace vantu {
@@ -33,7 +34,7 @@ bool CVantuPlayerApp::InitInstance(const std::string& commandLine, const std::fu
 
 bool CVantuPlayerApp::Start(const std::string& commandLine) {
   // 1. The marker file; a start goes on when it cannot be written.
-  const common::Path marker = common::PathFromAnsi(env_.markerPath);
+  const common::Path marker = PathFromCp949(env_.markerPath);
   if (!common::FileExists(marker)) {
     static constexpr std::uint8_t kMarker[] = {'1', '.', '0', '3'};
     (void)common::WriteFileAtomically(marker, kMarker);
@@ -50,72 +51,116 @@ bool CVantuPlayerApp::Start(const std::string& commandLine) {
   return true;
 }
 
+namespace {
+
+// Moves a damaged file aside under a name not in use ("X.bad", "X.bad2",
+// ...), so the file written in its place at exit loses nothing. Gives the
+// new name, or none when it could not be moved.
+std::optional<std::string> KeepAside(const std::string& path) {
+  for (int i = 1; i <= 99; ++i) {
+    const std::string aside = path + ".bad" + (i == 1 ? std::string() : std::to_string(i));
+    if (common::FileExists(PathFromCp949(aside))) continue;
+    if (common::RenameOver(PathFromCp949(path), PathFromCp949(aside))) return aside;
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// The file-name part of a path, for messages.
+std::string ShownName(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string CVantuPlayerApp::SetAsideDamaged(const std::string& path, const std::string& what, bool& keptInPlace) {
+  const auto aside = KeepAside(path);
+  keptInPlace = !aside;
+  std::string text = what + "(" + ShownName(path) + ")이 손상되어 읽지 못했습니다.";
+  if (aside) text += "\n손상된 파일은 " + ShownName(*aside) + "(으)로 보관했습니다.";
+  else text += "\n" + path;
+  return text;
+}
+
 int CVantuPlayerApp::LoadConfiguration(const std::string& configPath) {
   playlist_ = std::make_unique<CPlaylist>();
   // Set before the playlist file is read: a file of more than 1000 entries
   // says so at start-up too.
   playlist_->ShowMessage = env_.showMessage;
-  presets_ = std::make_unique<CEqPresetStore>(common::PathFromAnsi(env_.programFolder + "EqData.EQL"));
-  auto useDefaults = [&] {
-    settings_.SetFirstStartDefaults();
-    playlistPath_ = env_.programFolder + "PlayList.lirn";
-    playlistPathAtStart_ = playlistPath_;
-  };
+  presets_ = std::make_unique<CEqPresetStore>(PathFromCp949(env_.programFolder + "EqData.EQL"));
+  configKeptInPlace_ = false;
 
-  bool damaged = false;
+  int read = 0;
+  bool opened = false;
   config_file::Parsed parsed;
-  if (auto file = common::File::OpenFile(common::PathFromAnsi(configPath), common::File::Open::kRead)) {
+  if (auto file = common::File::OpenFile(PathFromCp949(configPath), common::File::Open::kRead)) {
+    opened = true;
     std::vector<std::uint8_t> bytes(config_file::kMaxFileBytes);
-    auto got = file->ReadFull(bytes);
-    if (got) {
+    if (auto got = file->ReadFull(bytes)) {
       bytes.resize(*got);
       parsed = config_file::Parse(bytes, settings_);
     }
-    damaged = parsed.status != config_file::Status::kRead;
+  }
+  if (opened && parsed.status == config_file::Status::kRead) {
+    playlistPath_ = parsed.playlistPath;
+    read = 1;
   } else {
-    useDefaults();
-    return 0;
+    settings_.SetFirstStartDefaults();
+    playlistPath_ = env_.programFolder + "PlayList.lirn";
+    if (opened) {
+      Report(SetAsideDamaged(configPath, "설정 파일", configKeptInPlace_) + "\n기본 설정으로 시작합니다.");
+    }
   }
-  if (damaged) {
-    useDefaults();
-    Report("설정 파일(DruskConf.cnf)이 손상되어 기본 설정으로 시작합니다.");
-    return 0;
-  }
-
-  playlistPath_ = parsed.playlistPath;
   playlistPathAtStart_ = playlistPath_;
+
+  // The playlist and the presets are read whatever became of the
+  // configuration file: they are the user's own files.
   if (!playlistPath_.empty()) {
-    const auto result = playlist_->LoadPlaylistFile(common::PathFromAnsi(playlistPath_));
+    const auto result = playlist_->LoadPlaylistFile(PathFromCp949(playlistPath_));
     playlistLoaded_ = result == CPlaylist::LoadResult::kLoaded;
-    if (result == CPlaylist::LoadResult::kDamaged)
-      Report("재생 목록 파일이 손상되어 읽지 못했습니다.\n" + playlistPath_);
+    if (result == CPlaylist::LoadResult::kDamaged) {
+      bool inPlace = false;
+      Report(SetAsideDamaged(playlistPath_, "재생 목록 파일", inPlace));
+    }
   }
   playlistRevisionAtStart_ = playlist_->Revision();
   const auto presets = presets_->ReadPresets();
   presetsRead_ = presets == CEqPresetStore::ReadResult::kRead;
-  if (presets == CEqPresetStore::ReadResult::kDamaged)
-    Report("이퀄라이저 설정 파일(EqData.EQL)이 손상되어 읽지 못했습니다.");
+  if (presets == CEqPresetStore::ReadResult::kDamaged) {
+    bool inPlace = false;
+    Report(SetAsideDamaged(env_.programFolder + "EqData.EQL", "이퀄라이저 설정 파일", inPlace));
+  }
   presetsRevisionAtStart_ = presets_->Revision();
-  return 1;
+  return read;
 }
 
 int CVantuPlayerApp::SaveConfiguration(const std::string& configPath) {
+  std::vector<std::string> notWritten;
   int written = 0;
-  if (auto bytes = config_file::Encode(playlistPath_, settings_))
-    written = common::WriteFileAtomically(common::PathFromAnsi(configPath), *bytes).ok() ? 1 : 0;
+  if (!configKeptInPlace_) {
+    auto bytes = config_file::Encode(playlistPath_, settings_);
+    written = bytes && common::WriteFileAtomically(PathFromCp949(configPath), *bytes).ok() ? 1 : 0;
+  }
+  if (!written) notWritten.push_back(configPath);
 
   // A playlist or preset file that was there but could not be read is only
   // replaced when the user changed what it would hold.
   if (playlist_ && !playlistPath_.empty()) {
-    const common::Path path = common::PathFromAnsi(playlistPath_);
+    const common::Path path = PathFromCp949(playlistPath_);
     const bool unchangedOverUnread = !playlistLoaded_ && playlistPath_ == playlistPathAtStart_ &&
                                      playlist_->Revision() == playlistRevisionAtStart_ && common::FileExists(path);
-    if (!unchangedOverUnread) playlist_->SavePlaylistFile(path);
+    if (!unchangedOverUnread && !playlist_->SavePlaylistFile(path)) notWritten.push_back(playlistPath_);
   }
   if (presets_) {
     const bool unchangedOverUnread = !presetsRead_ && presets_->Revision() == presetsRevisionAtStart_ &&
                                      common::FileExists(presets_->FilePath());
-    if (!unchangedOverUnread) presets_->WritePresets();
+    if (!unchangedOverUnread && !presets_->WritePresets()) notWritten.push_back(env_.programFolder + "EqData.EQL");
+  }
+  if (!notWritten.empty()) {
+    std::string text = "다음 파일을 저장하지 못했습니다.";
+    for (const auto& path : notWritten) text += "\n" + path;
+    Report(text);
   }
   return written;
 }

@@ -64,9 +64,12 @@ class CVantuPlayerApp {
   int ExitInstance();
 
   // 1 when the file was read, 0 when missing or damaged (defaults used).
+  // The playlist and the presets are read either way; a damaged file of
+  // the three is moved aside ("X.bad") and the message names both.
   int LoadConfiguration(const std::string& configPath);
   // Writes the configuration file, the playlist and the presets, each on
   // its own and atomically; 1 when the configuration file was written.
+  // Files that could not be written are named in one message.
   int SaveConfiguration(const std::string& configPath);
 
   const std::string& ProgramFolder() const { return env_.programFolder; }
@@ -85,6 +88,8 @@ class CVantuPlayerApp {
   void Report(const std::string& text) const {
     if (env_.showMessage) env_.showMessage(text);
   }
+  // Moves a damaged file aside; the message that says so.
+  std::string SetAsideDamaged(const std::string& path, const std::string& what, bool& keptInPlace);
 
   VantuEnvironment env_;
   PlayerSettings& settings_;
@@ -99,6 +104,9 @@ class CVantuPlayerApp {
   std::string playlistPathAtStart_;
   std::uint64_t playlistRevisionAtStart_ = 0;
   bool presetsRead_ = false;
+  // A damaged configuration file that could not be moved aside is not
+  // written over.
+  bool configKeptInPlace_ = false;
   std::uint64_t presetsRevisionAtStart_ = 0;
 };
 

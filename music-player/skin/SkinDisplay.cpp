@@ -154,6 +154,10 @@ void CSkinIconMenuButton::OnLButtonDown(SkinMouseContext& context, int, int) {
 void CSkinIconMenuButton::DeleteDropDown() { dropDown_.reset(); }
 
 void CSkinDropDown::OnPaint(gui::Canvas& canvas) const {
+  // The window's own background (its class brush) wherever the side column
+  // and the cells leave room: a side wider than 3 pixels leaves a strip at
+  // the right, a short one a gap below.
+  canvas.FillRect(gui::Rect{0, 0, canvas.Width(), canvas.Height()}, kDropDownBackground);
   CopyImage(canvas, sideRect, owner_.side);
   const std::int64_t cell = cellRect.Height();
   if (cell <= 0) return;

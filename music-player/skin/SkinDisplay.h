@@ -107,6 +107,9 @@ class CSkinListStyle : public CSkinElement {
 
 class CSkinIconMenuButton;
 
+// The drop-down window's background (its window class brush): white.
+inline constexpr gui::Color kDropDownBackground = gui::Rgb(255, 255, 255);
+
 // The drop-down window of an icon menu button: one cell per item, stacked
 // upwards from the button, with the side picture's column on the left.
 class CSkinDropDown {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "music-player/AnsiText.h"
 #include "common/File.h"
 
 namespace vantu_test {
@@ -30,12 +31,12 @@ class ScratchFolder {
 };
 
 inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-  auto r = common::ReadWholeFile(common::PathFromAnsi(path), 1u << 26);
+  auto r = common::ReadWholeFile(vantu::PathFromCp949(path), 1u << 26);
   if (!r) return {};
   return {r->begin(), r->end()};
 }
 inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  ASSERT_TRUE(common::WriteFileAtomically(common::PathFromAnsi(path), bytes).ok());
+  ASSERT_TRUE(common::WriteFileAtomically(vantu::PathFromCp949(path), bytes).ok());
 }
 
 }  // namespace vantu_test

@@ -116,5 +116,22 @@ TEST_F(PresetDialogTest, LoadAndDeleteActOnADoubleClickOnly) {
   }
 }
 
+// Each dialog has its title bar's close box, and only the save dialog the
+// band of its name row above the list.
+TEST_F(PresetDialogTest, DialogsHaveACloseBoxAndNoEmptyBand) {
+  CEqSaveDlg save(store_, settings_);
+  CEqLoadDlg load(store_, settings_);
+  CEqDeleteDlg remove(store_);
+  for (gui::Form* f : {static_cast<gui::Form*>(&save), static_cast<gui::Form*>(&load), static_cast<gui::Form*>(&remove)})
+    EXPECT_TRUE(f->BorderIcons()) << f->Caption();
+  EXPECT_GT(save.lstNames.Top(), save.edtName.Top() + save.edtName.Height());
+  for (CEqPresetDialog* d : {static_cast<CEqPresetDialog*>(&load), static_cast<CEqPresetDialog*>(&remove)}) {
+    EXPECT_EQ(d->lstNames.Top(), 10) << d->Caption();
+    EXPECT_EQ(d->btnOk.Top(), d->lstNames.Top() + d->lstNames.Height() + 12);
+    EXPECT_EQ(d->Height(), d->btnOk.Top() + d->btnOk.Height() + 12);
+  }
+  EXPECT_EQ(save.Height(), save.btnOk.Top() + save.btnOk.Height() + 12);
+}
+
 }  // namespace
 }  // namespace vantu

@@ -100,8 +100,10 @@ TEST(EqPresetFile, RoundTripsAndDamageIsReported) {
     EXPECT_EQ(u.Count(), 0);
     return r;
   };
-  EXPECT_EQ(withCount(250, bytes), CEqPresetStore::ReadResult::kRead);  // taken as none
-  EXPECT_EQ(withCount(0xFFFFFFFFu, bytes), CEqPresetStore::ReadResult::kRead);
+  // No file of ours holds 200 presets or a negative count.
+  EXPECT_EQ(withCount(200, bytes), CEqPresetStore::ReadResult::kDamaged);
+  EXPECT_EQ(withCount(0xFFFFFFFFu, bytes), CEqPresetStore::ReadResult::kDamaged);
+  EXPECT_EQ(withCount(199, bytes), CEqPresetStore::ReadResult::kDamaged);  // 199 claimed, 2 there
   EXPECT_EQ(withCount(3, bytes), CEqPresetStore::ReadResult::kDamaged);  // ends early
   auto longName = bytes;
   common::StoreLE32(longName.data() + 4, 300);

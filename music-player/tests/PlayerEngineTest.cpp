@@ -53,6 +53,7 @@ class PlayerEngineTest : public ::testing::Test {
     lib.playerNew = [](PlayerHandle* p, NotifyWindowHandle* w) {
       PlayerOptions o;
       o.makeOutput = [] { return CreateNullOutput(NullOutputOptions{0, {}}); };
+      o.realTime = false;
       return player_new_with_options(p, w, o);
     };
     return lib;

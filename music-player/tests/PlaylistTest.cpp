@@ -137,6 +137,25 @@ TEST(Playlist, ThousandEntriesAtMostWithOneMessage) {
   EXPECT_FALSE(p.AddEntry(std::make_unique<CPlaylistEntry>()));
 }
 
+TEST(Playlist, APathLongerThanTheFileHoldsIsRefusedWithAMessage) {
+  ScratchFolder dir;
+  CPlaylist p;
+  std::vector<std::string> messages;
+  p.ShowMessage = [&](const std::string& m) { messages.push_back(m); };
+  const std::string longest = "c:\\" + std::string(1020, 'a');
+  ASSERT_EQ(longest.size(), 1023u);
+  p.AddFile(longest);
+  p.AddFile(longest + "b");
+  ASSERT_EQ(p.Count(), 1);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind(kPathTooLongText, 0), 0u);
+  // What is taken is read back at the next start.
+  ASSERT_TRUE(p.SavePlaylistFile(common::PathFromAnsi(dir.File("l.lirn"))));
+  CPlaylist again;
+  EXPECT_EQ(again.LoadPlaylistFile(common::PathFromAnsi(dir.File("l.lirn"))), CPlaylist::LoadResult::kLoaded);
+  EXPECT_EQ(again.Count(), 1);
+}
+
 TEST(PlaylistFile, RoundTripsByteForByte) {
   ScratchFolder dir;
   CPlaylist p;
@@ -201,8 +220,11 @@ TEST(PlaylistFile, DamagedFilesLeaveThePlaylistAsItWas) {
   common::StoreLE32(moreClaimed.data(), 3);
   EXPECT_EQ(damaged(moreClaimed), CPlaylist::LoadResult::kDamaged);
   auto negative = good;
-  common::StoreLE32(negative.data(), 0xFFFFFFFFu);  // no entries, not damaged
-  WriteBytes(dir.File("n.lirn"), negative);
+  common::StoreLE32(negative.data(), 0xFFFFFFFFu);  // no file of ours says that
+  EXPECT_EQ(damaged(negative), CPlaylist::LoadResult::kDamaged);
+  auto none = good;
+  common::StoreLE32(none.data(), 0);
+  WriteBytes(dir.File("n.lirn"), none);
   CPlaylist p;
   EXPECT_EQ(p.LoadPlaylistFile(common::PathFromAnsi(dir.File("n.lirn"))), CPlaylist::LoadResult::kLoaded);
   EXPECT_EQ(p.Count(), 0);

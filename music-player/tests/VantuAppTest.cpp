@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ByteOrder.h"
+#include "music-player/AnsiText.h"
 #include "music-player/ConfigFile.h"
 #include "music-player/tests/CoreTestSupport.h"
 
@@ -130,35 +131,76 @@ TEST_F(AppTest, DamagedOrShortConfigurationFiles) {
   EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(AppTest, AnUnreadableFileIsNotReplacedByNothingAtExit) {
+// The presets and the playlist are the user's own: read whatever became of
+// the configuration file, so the first change does not overwrite them.
+TEST_F(AppTest, MissingOrDamagedConfigurationStillReadsThePlaylistAndThePresets) {
+  CPlaylistEntry e{"a", "c:\\a.mp3", "a", false};
+  const auto list = playlist_file::Encode({&e, &e});
+  std::vector<std::unique_ptr<EqPreset>> stored;
+  for (const char* name : {"a", "b", "c", "d", "e"}) stored.push_back(std::make_unique<EqPreset>(EqPreset{name, {}}));
+  const auto presets = eq_file::Encode(stored);
+  PlayerSettings kept;
+  kept[SettingsWord::kSlider420] = 42;
+  auto damagedConfig = Config(dir_.File("PlayList.lirn"), kept);
+  common::StoreLE32(damagedConfig.data(), 4000);
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged ? "damaged" : "missing");
+    messages_.clear();
+    WriteBytes(dir_.File("PlayList.lirn"), list);
+    WriteBytes(dir_.File("EqData.EQL"), presets);
+    if (damaged) WriteBytes(dir_.File("DruskConf.cnf"), damagedConfig);
+    PlayerSettings s;
+    CVantuPlayerApp app(Env(), s);
+    ASSERT_TRUE(app.Start(""));
+    EXPECT_EQ(app.Playlist().Count(), 2);
+    EXPECT_EQ(app.Presets().Count(), 5);
+    app.Presets().AddPreset(std::make_unique<EqPreset>(EqPreset{"f", {}}));
+    app.ExitInstance();
+    CEqPresetStore after(common::PathFromAnsi(dir_.File("EqData.EQL")));
+    ASSERT_EQ(after.ReadPresets(), CEqPresetStore::ReadResult::kRead);
+    EXPECT_EQ(after.Count(), 6);
+    if (damaged) {
+      // The damaged file is kept aside, and the message says where.
+      EXPECT_EQ(ReadBytes(dir_.File("DruskConf.cnf.bad")), damagedConfig);
+      ASSERT_EQ(messages_.size(), 1u);
+      EXPECT_NE(messages_[0].find("DruskConf.cnf.bad"), std::string::npos);
+    } else {
+      EXPECT_TRUE(messages_.empty());
+    }
+    std::filesystem::remove(dir_.File("DruskConf.cnf"));
+  }
+}
+
+TEST_F(AppTest, DamagedFilesAreKeptAsideBeforeNewOnesAreWritten) {
   const std::string list = dir_.File("PlayList.lirn");
   WriteBytes(dir_.File("DruskConf.cnf"), Config(list, PlayerSettings{}));
   const std::vector<std::uint8_t> damagedList = {5, 0, 0, 0, 200, 0, 0, 0, 'x'};
-  const std::vector<std::uint8_t> damagedPresets = {1, 0, 0, 0, 9, 9, 9, 9};
+  const std::vector<std::uint8_t> negativeList = {0xFF, 0xFF, 0xFF, 0xFF};
+  std::vector<std::uint8_t> tooManyPresets(940, 0);
+  common::StoreLE32(tooManyPresets.data(), 250);
   WriteBytes(list, damagedList);
-  WriteBytes(dir_.File("EqData.EQL"), damagedPresets);
+  WriteBytes(dir_.File("EqData.EQL"), tooManyPresets);
+  WriteBytes(dir_.File("EqData.EQL.bad"), {1, 2, 3});  // an older one stays
   {
     CVantuPlayerApp app(Env(), settings_);
     ASSERT_TRUE(app.Start(""));
-    EXPECT_EQ(messages_.size(), 2u);
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_NE(messages_[0].find("PlayList.lirn.bad"), std::string::npos) << messages_[0];
+    EXPECT_NE(messages_[1].find("EqData.EQL.bad2"), std::string::npos) << messages_[1];
     EXPECT_EQ(app.Playlist().Count(), 0);
     app.ExitInstance();
   }
-  EXPECT_EQ(ReadBytes(list), damagedList);
-  EXPECT_EQ(ReadBytes(dir_.File("EqData.EQL")), damagedPresets);
-  // Once the user changes them, they are written.
-  {
-    CVantuPlayerApp app(Env(), settings_);
-    ASSERT_TRUE(app.Start(""));
-    app.Playlist().AddFile("c:\\new.mp3");
-    app.Presets().AddPreset(std::make_unique<EqPreset>(EqPreset{"new", {}}));
-    app.ExitInstance();
-  }
-  CPlaylist check;
-  EXPECT_EQ(check.LoadPlaylistFile(common::PathFromAnsi(list)), CPlaylist::LoadResult::kLoaded);
-  EXPECT_EQ(check.Count(), 1);
-  CEqPresetStore presets(common::PathFromAnsi(dir_.File("EqData.EQL")));
-  EXPECT_EQ(presets.ReadPresets(), CEqPresetStore::ReadResult::kRead);
+  EXPECT_EQ(ReadBytes(list + ".bad"), damagedList);
+  EXPECT_EQ(ReadBytes(dir_.File("EqData.EQL.bad2")), tooManyPresets);
+  EXPECT_EQ(ReadBytes(dir_.File("EqData.EQL.bad")), (std::vector<std::uint8_t>{1, 2, 3}));
+  // A negative count is damage too.
+  WriteBytes(list, negativeList);
+  messages_.clear();
+  CVantuPlayerApp app(Env(), settings_);
+  ASSERT_TRUE(app.Start(""));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find("PlayList.lirn.bad2"), std::string::npos);
+  EXPECT_EQ(ReadBytes(list + ".bad2"), negativeList);
 }
 
 TEST_F(AppTest, OneUnwritableFileDoesNotLoseTheOthers) {
@@ -170,11 +212,18 @@ TEST_F(AppTest, OneUnwritableFileDoesNotLoseTheOthers) {
   app.Presets().AddPreset(std::make_unique<EqPreset>(EqPreset{"p", {}}));
   EXPECT_EQ(app.SaveConfiguration(app.ConfigPath()), 1);
   EXPECT_FALSE(ReadBytes(dir_.File("EqData.EQL")).empty());
+  // The user is told which file was not written.
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find(dir_.File("no-such-folder/list.lirn")), std::string::npos);
+  EXPECT_EQ(messages_[0].find("EqData.EQL"), std::string::npos);
+  messages_.clear();
   // And the configuration file in a folder that does not exist.
   EXPECT_EQ(app.SaveConfiguration(dir_.File("gone/DruskConf.cnf")), 0);
   ASSERT_TRUE(app.SetPlaylistPath(dir_.File("list.lirn")));
   EXPECT_EQ(app.SaveConfiguration(dir_.File("gone/DruskConf.cnf")), 0);
   EXPECT_FALSE(ReadBytes(dir_.File("list.lirn")).empty());
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_NE(messages_[1].find(dir_.File("gone/DruskConf.cnf")), std::string::npos);
   // A path longer than the file holds is refused.
   EXPECT_FALSE(app.SetPlaylistPath(std::string(256, 'a')));
   EXPECT_EQ(app.PlaylistPath(), dir_.File("list.lirn"));
@@ -183,7 +232,8 @@ TEST_F(AppTest, OneUnwritableFileDoesNotLoseTheOthers) {
 TEST_F(AppTest, TheConfigurationFileIsWrittenBackByteForByte) {
   // Made by hand, not by Encode: a path with bytes above 0x7F and a settings
   // block in which every byte differs from its neighbours.
-  const std::string list = dir_.File("\xEB\xAA\xA9\xEB\xA1\x9D.lirn");
+  // "목록.lirn" in code page 949.
+  const std::string list = dir_.File("\xB8\xF1\xB7\xCF.lirn");
   std::vector<std::uint8_t> cnf(4);
   common::StoreLE32(cnf.data(), static_cast<std::uint32_t>(list.size()));
   cnf.insert(cnf.end(), list.begin(), list.end());
@@ -191,6 +241,8 @@ TEST_F(AppTest, TheConfigurationFileIsWrittenBackByteForByte) {
   WriteBytes(dir_.File("DruskConf.cnf"), cnf);
   CPlaylistEntry e{"a", "c:\\a.mp3", "a", false};
   WriteBytes(list, playlist_file::Encode({&e}));
+  ASSERT_TRUE(common::FileExists(common::PathFromUtf8(dir_.Folder() + "\xEB\xAA\xA9\xEB\xA1\x9D.lirn")))
+      << "its own name on disk";
 
   CVantuPlayerApp app(Env(), settings_);
   ASSERT_TRUE(app.Start(""));

@@ -67,6 +67,7 @@ void BM_EngineDecode(benchmark::State& state) {
     NotifyWindowHandle handle = &window;
     PlayerOptions options;
     options.makeOutput = [] { return CreateNullOutput(NullOutputOptions{0, {}}); };
+    options.realTime = false;
     PlayerHandle player = nullptr;
     player_new_with_options(&player, &handle, options);
     control_message_send(player, kCmdSetNotifications, 1);

@@ -46,8 +46,19 @@ void CDockingDialog::OpenWindow(int row) {
   if (!made) return;
   CSkinnedDialog& window = *made;
   rows_[row].window = std::move(made);
-  window.SetFrameIndex(window.GetFrameIndex());
-  window.SetElements(FrameList(window.FrameIndex()));
+  // A skin without the frame of the chosen style variant: variant 0's, so
+  // no window is left without a face.
+  int frame = window.GetFrameIndex();
+  SkinElementList* list = FrameList(frame);
+  if (!list || list->empty()) {
+    const int plain = window.PlainFrameIndex();
+    if (SkinElementList* fallback = FrameList(plain); fallback && !fallback->empty()) {
+      frame = plain;
+      list = fallback;
+    }
+  }
+  window.SetFrameIndex(frame);
+  window.SetElements(list);
   window.CreateWithOwner(this);
   window.Show();
   window.OnShown();

@@ -46,9 +46,10 @@ void CEqualizerWnd::OnCommand(std::uint32_t id, std::intptr_t) {
         menu_.Popup(ClientToScreen(gui::Point{e->skinRect.left, e->skinRect.bottom}));
       }
       break;
-    case 204:
+    case 204:  // reset: flat, and heard so
       settings_.ClearEqualizerArea();
       SetSliders();
+      main_.ApplyEqualizer();
       break;
     // The on switch and the bands that feed the decoder (456 as well: it
     // is heard at once, like the others).
@@ -64,7 +65,9 @@ void CEqualizerWnd::OnCommand(std::uint32_t id, std::intptr_t) {
     case 32774: {
       CEqLoadDlg dialog(main_.PlayerApp().Presets(), settings_);
       dialog.ShowModal();
-      SetSliders();
+      // The window may have been closed meanwhile: the sound still follows
+      // the settings, the sliders are gone with it.
+      if (!Closed()) SetSliders();
       main_.ApplyEqualizer();
       break;
     }

@@ -24,6 +24,7 @@ class CEqualizerWnd : public CSkinnedDialog {
 
   // 3, 4 or 5 for the window style variants 0-2, else 0.
   int GetFrameIndex() override;
+  int PlainFrameIndex() override { return 3; }
   SkinRect GetInitialRect() override;
   void OnCommand(std::uint32_t id, std::intptr_t lParam) override;
   // Puts every band slider at its stored value.

@@ -24,6 +24,13 @@ inline constexpr char kBrowserAppPathKey[] = "SOFTWARE\\Microsoft\\Windows\\Curr
 // The longest browser program path taken from the registry (bytes).
 constexpr std::size_t kMaxBrowserProgram = 256;
 
+// The command line that starts `program` with `address`: the program path
+// in double quotes (unless it already is), so a path with spaces is one.
+inline std::string BrowserCommandLine(const std::string& program, const std::string& address) {
+  const bool quoted = program.size() >= 2 && program.front() == '"' && program.back() == '"';
+  return (quoted ? program : "\"" + program + "\"") + " " + address;
+}
+
 class PlayerShell {
  public:
   virtual ~PlayerShell() = default;

@@ -69,11 +69,13 @@ CPlaylistWnd::CPlaylistWnd(CVantuPlayerDlg& main)
     BaseMouseMove(e);
   };
   OnDoubleClick = [this](const gui::MouseEvent& e) {
+    WindowHandlerScope scope;
     if (InView(e.client)) main_.PlayChosenEntry();
   };
   OnMouseWheel = [this](const gui::MouseEvent& e) { PostCommand(720, e.wheelDelta < 0 ? 2 : 1); };
   OnKeyDown = [this](int key) { KeyDown(key); };
   OnDropFiles = [this](const std::vector<std::string>& paths, gui::Point) {
+    WindowHandlerScope scope;
     CPlaylist& playlist = main_.PlayerApp().Playlist();
     for (const auto& path : paths) {
       const std::string ansi = Utf8ToAnsi(path);
@@ -252,6 +254,7 @@ void CPlaylistWnd::AddFromDialog() {
   if (!dialog.Execute()) return;
   CPlaylist& playlist = main_.PlayerApp().Playlist();
   for (const auto& file : dialog.Files()) playlist.AddFile(Utf8ToAnsi(file));
+  if (Closed()) return;  // closed while the dialog was open: the files are in the list
   RedrawList();
   RefreshScroll();
 }
@@ -273,7 +276,7 @@ void CPlaylistWnd::SaveList() {
   if (!dialog.Execute()) return;
   const std::string path = Utf8ToAnsi(dialog.FileName());
   if (!app.SetPlaylistPath(path)) gui::App().MessageBox(kListPathTooLong, Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
-  if (!app.Playlist().SavePlaylistFile(common::PathFromAnsi(path))) {
+  if (!app.Playlist().SavePlaylistFile(PathFromCp949(path))) {
     gui::App().MessageBox(std::string(kListNotSaved) + "\n" + dialog.FileName(), Caption(), gui::Buttons::kOk,
                           gui::MsgIcon::kError);
   }
@@ -285,7 +288,7 @@ void CPlaylistWnd::OpenList() {
   SetUpListDialog(dialog, app.PlaylistPath());
   if (!dialog.Execute()) return;
   const std::string path = Utf8ToAnsi(dialog.FileName());
-  const common::Path file = common::PathFromAnsi(path);
+  const common::Path file = PathFromCp949(path);
   // A list that cannot be read leaves the playlist as it is: read it
   // aside first.
   CPlaylist probe;
@@ -299,6 +302,7 @@ void CPlaylistWnd::OpenList() {
   app.Playlist().Clear();
   if (!app.SetPlaylistPath(path)) gui::App().MessageBox(kListPathTooLong, Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
   app.Playlist().LoadPlaylistFile(file);
+  if (Closed()) return;
   view_.SetTopRow(0);
   RedrawList();
   RefreshScroll();

@@ -19,6 +19,7 @@ class CPlaylistWnd : public CSizableSkinnedDialog {
 
   // 6, 7 or 8 for the window style variants 0-2, else 0.
   int GetFrameIndex() override;
+  int PlainFrameIndex() override { return 6; }
   SkinRect GetInitialRect() override;
   void OnShown() override { OnLayoutInit(); }
   // Relayout, the list's style and place, the scroll bar's range.

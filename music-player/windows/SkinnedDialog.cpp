@@ -22,6 +22,12 @@ std::vector<std::unique_ptr<gui::CustomWindow>>& Graveyard() {
   return windows;
 }
 
+int g_handlerDepth = 0;  // GUI thread only
+
+void PostFlush() {
+  if (gui::Application::Exists()) gui::App().WorkerQueue()->PostCall(FlushDeletedWindows);
+}
+
 }  // namespace
 
 void DeleteLater(std::unique_ptr<gui::CustomWindow> window) {
@@ -29,10 +35,19 @@ void DeleteLater(std::unique_ptr<gui::CustomWindow> window) {
   window->ReleaseMouse();
   window->Hide();
   Graveyard().push_back(std::move(window));
-  if (gui::Application::Exists()) gui::App().WorkerQueue()->PostCall(FlushDeletedWindows);
+  PostFlush();
+}
+
+std::size_t WindowsAwaitingDeletion() { return Graveyard().size(); }
+
+WindowHandlerScope::WindowHandlerScope() { ++g_handlerDepth; }
+
+WindowHandlerScope::~WindowHandlerScope() {
+  if (--g_handlerDepth == 0 && !Graveyard().empty()) PostFlush();
 }
 
 void FlushDeletedWindows() {
+  if (g_handlerDepth > 0) return;  // the outermost handler's end posts it again
   // Deleting one may retire another (a window's drop-down): take turns.
   while (!Graveyard().empty()) {
     auto windows = std::move(Graveyard());
@@ -62,6 +77,7 @@ CSkinnedDialog::CSkinnedDialog(PlayerSettings& settings) : settings_(settings) {
   };
   OnDestroy = [this] { RememberPlace(); };
   SetMessageHandler(wm::kCommand, [this](std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
+    WindowHandlerScope scope;
     OnCommand(static_cast<std::uint32_t>(w & 0xFFFF), l);
     return 0;
   });
@@ -114,6 +130,7 @@ void CSkinnedDialog::CreateWithOwner(CSkinnedDialog* owner) {
 void CSkinnedDialog::OnCommand(std::uint32_t, std::intptr_t) {}
 
 void CSkinnedDialog::HandleClose() {
+  closed_ = true;
   RememberPlace();
   remembered_.reset();  // the place is kept; a later destruction writes nothing
   CloseDropDown();

@@ -10,6 +10,7 @@
 // outlives every window.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,9 +34,24 @@ inline constexpr std::uint32_t kReleaseClosed = 0x8000 + 20;
 // Windows that closed themselves are deleted here, after the message that
 // closed them has been handled: nothing runs on a deleted window. The
 // window is hidden and its events cleared at once; the object goes when
-// the GUI thread next takes its worker calls, or at Flush.
+// the GUI thread next takes its worker calls, or at Flush, but never while
+// a window handler runs (a handler that asks a question or opens a dialog
+// runs a nested loop in which its own window can be closed).
 void DeleteLater(std::unique_ptr<gui::CustomWindow> window);
 void FlushDeletedWindows();
+// Windows handed to DeleteLater and not yet deleted.
+std::size_t WindowsAwaitingDeletion();
+
+// Held by a window handler that may run a nested loop (commands, drops,
+// double clicks): windows closed meanwhile are deleted after the outermost
+// such handler has returned.
+class WindowHandlerScope {
+ public:
+  WindowHandlerScope();
+  ~WindowHandlerScope();
+  WindowHandlerScope(const WindowHandlerScope&) = delete;
+  WindowHandlerScope& operator=(const WindowHandlerScope&) = delete;
+};
 
 class CSkinnedDialog : public gui::CustomWindow, public SkinWindow {
  public:
@@ -65,6 +81,9 @@ class CSkinnedDialog : public gui::CustomWindow, public SkinWindow {
   virtual void OnRelayout() {}
   virtual void MoveDocked(int dx, int dy);
   virtual int GetFrameIndex() { return 0; }
+  // The frame of window style variant 0, used where a skin lacks the
+  // frame of the chosen variant.
+  virtual int PlainFrameIndex() { return GetFrameIndex(); }
   // A rectangle of the owner's size right below it.
   virtual SkinRect GetInitialRect();
   // The current rectangle of the first frame background, or empty.
@@ -82,6 +101,9 @@ class CSkinnedDialog : public gui::CustomWindow, public SkinWindow {
   // WM_CLOSE: remembers the place, closes the drop-down and hides the
   // window; a secondary window then tells its owner, which deletes it.
   virtual void HandleClose();
+  // The window was closed (a handler back from a nested loop checks it
+  // before it touches its window again).
+  bool Closed() const { return closed_; }
   // An element reported a changed value (the WM_USER+101 handling): level
   // sliders 401 and 402 set the output level, 450-459 post their id.
   virtual void OnElementChanged(CSkinElement& element);
@@ -125,6 +147,7 @@ class CSkinnedDialog : public gui::CustomWindow, public SkinWindow {
   CSkinElement* capture_ = nullptr;
   CSkinnedDialog* owner_ = nullptr;
   int frameIndex_ = 0;
+  bool closed_ = false;
   std::optional<SettingsRect> remembered_;
   gui::Point pressPoint_;
   CSkinDropDown* dropDown_ = nullptr;

@@ -103,7 +103,7 @@ void CVantuPlayerDlg::Initialize(XaudioLibrary library) {
 
   skin_ = std::make_unique<CSkin>(settings_);
   skin_->SetMessageHandler([](std::string_view text) { gui::App().MessageBox(std::string(text), kMainWindowCaption); });
-  skin_->LoadSkin(common::PathFromAnsi(app_.ProgramFolder() + "DruskLirn.Mpt"));
+  skin_->LoadSkin(PathFromCp949(app_.ProgramFolder() + "DruskLirn.Mpt"));
   SetFrameIndex(0);
   SetElements(skin_->Frame(0));
 
@@ -216,7 +216,7 @@ void CVantuPlayerDlg::ShowAbout() {
 }
 
 void CVantuPlayerDlg::OpenHomepage(const std::string& address) {
-  if (auto program = shell_.BrowserProgram()) shell_.StartCommand(*program + " " + address);
+  if (auto program = shell_.BrowserProgram()) shell_.StartCommand(BrowserCommandLine(*program, address));
 }
 
 void CVantuPlayerDlg::OpenFiles() {

@@ -219,7 +219,9 @@ Decoder::Status Decoder::Read(std::span<std::int16_t> out, std::size_t& produced
 }
 
 double Decoder::BandFactor(std::int8_t value) {
-  return std::pow(10.0, (value * 12.0 / 128.0) / 20.0);
+  // The player sends 5 x the knob's offset from the middle of its track,
+  // which is negative above the middle: a negative byte boosts.
+  return std::pow(10.0, (-value * 12.0 / 128.0) / 20.0);
 }
 
 void Decoder::SetEqualizer(const std::uint8_t* bands64) {

@@ -50,8 +50,8 @@ class Decoder {
   // 32 bands per channel, each a signed gain byte; null switches it off.
   void SetEqualizer(const std::uint8_t* bands64);
 
-  // The gain factor of a band byte: 0 is 1.0, -128 about -12 dB, 127 about
-  // +12 dB.
+  // The gain factor of a band byte: 0 is 1.0, -128 +12 dB, 127 about
+  // -12 dB (a knob above the middle of its track boosts).
   static double BandFactor(std::int8_t value);
 
  // What libmpg123 reads through (a file of ours or a buffer).

@@ -14,6 +14,7 @@
 
 #include "common/ByteOrder.h"
 #include "music-player/xaudio/Decoder.h"
+#include "music-player/AnsiText.h"
 #include "music-player/xaudio/Xaudio.h"
 
 namespace xaudio {
@@ -83,6 +84,7 @@ struct Player {
 
 void Player::Run() {
   output = options.makeOutput ? options.makeOutput() : CreateSystemOutput();
+  if (options.realTime) output = CreatePacedOutput(std::move(output), kOutputQueueSeconds);
   Post(kNotifyReady);
   for (;;) {
     std::optional<ControlMessage> m;
@@ -220,7 +222,7 @@ void Player::Handle(const ControlMessage& m) {
     case kCmdInputOpen: {
       CloseInput();
       if (state != kStateStopped) SetState(kStateStopped);
-      const int r = decoder.OpenFile(common::PathFromAnsi(m.path));
+      const int r = decoder.OpenFile(vantu::PathFromCp949(m.path));
       if (r != kXaSuccess) {
         Post(kNotifyInputState, 1);
         return PostFailure(m.code, r);

@@ -9,6 +9,7 @@
 
 #include "common/ByteOrder.h"
 #include "common/File.h"
+#include "music-player/AnsiText.h"
 #include "music-player/xaudio/Xaudio.h"
 
 namespace xaudio {
@@ -93,7 +94,7 @@ class NullOutput : public AudioOutput {
     out.resize(44 + dataBytes);
     for (std::size_t i = 0; i < dataBytes / 2; ++i)
       common::StoreLE16(out.data() + 44 + 2 * i, static_cast<std::uint16_t>(recorded_[i]));
-    (void)common::WriteFileAtomically(common::PathFromAnsi(options_.wavPath), out);
+    (void)common::WriteFileAtomically(vantu::PathFromCp949(options_.wavPath), out);
   }
 
   NullOutputOptions options_;

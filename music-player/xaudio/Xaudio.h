@@ -155,9 +155,19 @@ std::unique_ptr<AudioOutput> CreateNullOutput(NullOutputOptions options,
 // elsewhere.
 std::unique_ptr<AudioOutput> CreateSystemOutput();
 
+// An output held to the clock: samples go on no faster than their sample
+// rate, at most `queueSeconds` ahead, whatever pace `inner` takes them at.
+std::unique_ptr<AudioOutput> CreatePacedOutput(std::unique_ptr<AudioOutput> inner, double queueSeconds);
+// How far the engine runs ahead of the clock: the four 100 ms buffers of
+// the waveOut output.
+inline constexpr double kOutputQueueSeconds = 0.4;
+
 struct PlayerOptions {
   // Made on the engine thread when the engine starts; null: the system output.
   std::function<std::unique_ptr<AudioOutput>()> makeOutput;
+  // The output is held to the clock (CreatePacedOutput); off, samples go
+  // as fast as the output takes them (tests and benchmarks of decoding).
+  bool realTime = true;
 };
 
 struct Player;

@@ -129,13 +129,18 @@ def icon_close(d, c):
     return line(2 + d, 2 + d, 6 + d, 6 + d, c) + line(6 + d, 2 + d, 2 + d, 6 + d, c)
 
 
-def draw_title_bar(name, w, caption):
-    ops = rect(0, 0, w - 1, 13, "#222a38") + line(0, 13, w - 1, 13, EDGE_DARK)
-    ops += rect(16, 6, w - 40, 7, "#2f394b")
-    ops += rect(14, 2, 14 + 7 * len(caption) + 8, 11, "#222a38")
+def draw_title_bar(name, w, caption, bar="#222a38", stripe="#2f394b"):
+    ops = rect(0, 0, w - 1, 13, bar) + line(0, 13, w - 1, 13, EDGE_DARK)
+    ops += rect(16, 6, w - 40, 7, stripe)
+    ops += rect(14, 2, 14 + 7 * len(caption) + 8, 11, bar)
     ops += text(18, 11, caption, 9, TEXT, BOLD)
-    picture(name, w, 14, "#222a38", ops)
-    picture(name + "-focus", w, 14, "#222a38", ops)
+    picture(name, w, 14, bar, ops)
+    picture(name + "-focus", w, 14, bar, ops)
+
+
+# The window style variants 1 and 2 of the equalizer and playlist windows
+# differ from variant 0 by their title bars.
+VARIANT_BARS = {1: ("#1d3340", "#2c5566"), 2: ("#3a2630", "#5c3a48")}
 
 
 def window_background(name, w, h, extra):
@@ -218,6 +223,8 @@ def equalizer_window():
     extra += line(44, 69, 263, 69, "#242c3a")
     window_background("eq-bg", 275, 116, extra)
     draw_title_bar("eq-title", 275, "이퀄라이저")
+    for variant, (bar, stripe) in VARIANT_BARS.items():
+        draw_title_bar(f"eq-title-{variant}", 275, "이퀄라이저", bar, stripe)
     toggle("eq-on", 26, 12, "ON", 7)
     toggle("eq-auto", 32, 12, "AUTO", 7)
     button("eq-reset", 40, 12, None, "초기화", 8)
@@ -236,7 +243,7 @@ def equalizer_window():
                 bevel(11, 11, pressed) + rect(2, 5, 8, 5, c))
 
 
-def frame_pieces(prefix, caption):
+def frame_pieces(prefix, caption, height=116):
     """The eleven pieces of a resizable window's frame."""
     picture(f"{prefix}-top-left", 25, 20, BG_TOP, rect(0, 0, 24, 19, BG_TOP) + line(0, 0, 24, 0, EDGE) +
             line(0, 0, 0, 19, EDGE) + rect(4, 8, 24, 9, "#2f394b"))
@@ -253,11 +260,15 @@ def frame_pieces(prefix, caption):
             line(0, 0, 149, 0, EDGE_DARK) + text(6, 24, "DruskLirn", 7, EDGE))
     picture(f"{prefix}-centre", 8, 8, LCD)
     # The whole window at its least size (its background element).
-    window_background(f"{prefix}-bg", 275, 116, rect(12, 20, 254, 77, LCD))
+    window_background(f"{prefix}-bg", 275, height, rect(12, 20, 254, height - 39, LCD))
 
 
 def playlist_window():
-    frame_pieces("pl", "재생 목록")
+    # The playlist opens tall enough for a list (its least size too).
+    frame_pieces("pl", "재생 목록", 232)
+    for variant, (bar, stripe) in VARIANT_BARS.items():
+        picture(f"pl-title-{variant}", 100, 20, bar, line(0, 0, 99, 0, EDGE) + rect(0, 8, 99, 9, stripe) +
+                text(0, 1, "재생 목록", 9, TEXT, BOLD, "Center"))
     frame_pieces("web", "웹 브라우저")
     # Scroll bar: background, arrows, thumb caps and middle; unused slots 1x1.
     picture("scroll-back", 8, 8, "#10151c")

@@ -153,6 +153,29 @@ TEST_F(IconMenu, OpensUpwardsWithTheLastItemHighlighted) {
   EXPECT_EQ(button->dropDown(), nullptr);
 }
 
+TEST(IconMenuDropDown, WhatTheSideAndCellsLeaveIsWhite) {
+  SkinWriter w;
+  w.Frame(1, {0, 0, 100, 100}, Solid(100, 100, 0));
+  // A side column 8 wide and 10 high: the cells end 5 pixels short of the
+  // right edge, the side 14 pixels short of the bottom.
+  w.IconMenuButton(11, {40, 60, 50, 68}, Solid(10, 8, Rgb(9, 9, 9)), Solid(10, 8, Rgb(8, 8, 8)),
+                   Solid(8, 10, Rgb(7, 7, 7)), {{621, Solid(10, 8, Rgb(0, 50, 0)), Solid(10, 8, Rgb(0, 150, 0))},
+                                                 {622, Solid(10, 8, Rgb(0, 51, 0)), Solid(10, 8, Rgb(0, 151, 0))},
+                                                 {623, Solid(10, 8, Rgb(0, 52, 0)), Solid(10, 8, Rgb(0, 152, 0))}});
+  LoadedSkin skin(w.bytes());
+  auto* button = FindElementAs<CSkinIconMenuButton>(skin.frame(1), 11);
+  ASSERT_NE(button, nullptr);
+  TestWindow win(skin.settings);
+  win.Press(*button, 45, 64);
+  ASSERT_NE(win.dropDown, nullptr);
+  const gui::PixelCanvas& c = win.dropCanvas;
+  ASSERT_EQ(c.Width(), 18);
+  EXPECT_EQ(c.Pixel(17, 2), kDropDownBackground) << "right strip";
+  EXPECT_EQ(c.Pixel(1, 20), kDropDownBackground) << "below the side";
+  EXPECT_EQ(c.Pixel(1, 1), Rgb(7, 7, 7));
+  EXPECT_EQ(c.Pixel(9, 2), Rgb(0, 50, 0));
+}
+
 TEST_F(IconMenu, FocusLossClosesWithoutAnAction) {
   TestWindow win(skin->settings);
   win.Press(*button, 45, 64);

@@ -75,6 +75,7 @@ class PlayerWindowsTest : public ::testing::Test {
     lib.playerNew = [speed](xaudio::PlayerHandle* p, xaudio::NotifyWindowHandle* w) {
       xaudio::PlayerOptions o;
       o.makeOutput = [speed] { return xaudio::CreateNullOutput(xaudio::NullOutputOptions{speed, {}}); };
+      o.realTime = speed > 0;
       return player_new_with_options(p, w, o);
     };
     return lib;

@@ -9,6 +9,14 @@
 #include <algorithm>
 #include <set>
 
+#ifdef _WIN32
+#include <windows.h>
+#undef MessageBox
+#endif
+
+#include "music-player/AnsiText.h"
+#include "music-player/ConfigFile.h"
+#include "music-player/EqPresetDialogs.h"
 #include "music-player/windows/tests/PlayerTestSupport.h"
 
 namespace vantu::testing {
@@ -51,7 +59,8 @@ TEST_F(PlayerWindowsTest, FirstStartShowsTheFourWindowsDocked) {
   Pointer mouse;
   mouse.Drag({300, 104}, {340, 124});
   EXPECT_EQ(dlg().ScreenRect(), main.Moved(40, 20));
-  EXPECT_EQ(PlaylistWindow()->ScreenRect(), (SkinRect{190, 352, 465, 468}));
+  EXPECT_EQ(PlaylistWindow()->ScreenRect(), (SkinRect{190, 352, 465, 584}));
+  EXPECT_GE(PlaylistWindow()->View().VisibleRows(), 10) << "a list, not three rows, at its first size";
   EXPECT_EQ(Browser()->ScreenRect(), (SkinRect{465, 120, 740, 236}));
 
   const std::filesystem::path out = std::filesystem::path(ARTIFACTS_DIR);
@@ -60,6 +69,30 @@ TEST_F(PlayerWindowsTest, FirstStartShowsTheFourWindowsDocked) {
       {&dlg(), "main"}, {Equalizer(), "equalizer"}, {PlaylistWindow(), "playlist"}, {Browser(), "browser"}};
   for (auto [window, name] : windows) {
     EXPECT_TRUE(Face(*window).SavePng(out / (std::string("vantu-window-") + name + ".png")));
+  }
+}
+
+// Every window style variant opens the equalizer and playlist windows
+// with a face of their own: a frame, a size and a close element.
+TEST_F(PlayerWindowsTest, EveryWindowStyleVariantHasItsFrames) {
+  for (int variant : {0, 1, 2}) {
+    SCOPED_TRACE(variant);
+    PlayerSettings stored;
+    stored.SetFirstStartDefaults();
+    stored[SettingsWord::kWindowStyle] = variant;
+    vantu_test::WriteBytes(dir_.File("DruskConf.cnf"), *config_file::Encode(dir_.File("PlayList.lirn"), stored));
+    Start();
+    ASSERT_NE(Equalizer(), nullptr);
+    ASSERT_NE(PlaylistWindow(), nullptr);
+    EXPECT_EQ(Equalizer()->FrameIndex(), 3 + variant);
+    EXPECT_EQ(PlaylistWindow()->FrameIndex(), 6 + variant);
+    for (CSkinnedDialog* w : {static_cast<CSkinnedDialog*>(Equalizer()), static_cast<CSkinnedDialog*>(PlaylistWindow())}) {
+      EXPECT_GT(w->ScreenRect().Width(), 0);
+      EXPECT_GT(w->ScreenRect().Height(), 0);
+      EXPECT_NE(FindElement(w->Elements(), 125), nullptr) << "close element";
+    }
+    EXPECT_GT(PlaylistWindow()->View().VisibleRows(), 0);
+    Exit();
   }
 }
 
@@ -190,6 +223,50 @@ TEST_F(PlayerWindowsTest, CommandLineInQuotesPlaysFromAPlaylistOfOne) {
   EXPECT_EQ(dlg().Playback().CurrentFile(), path);
 }
 
+// The player's texts are code page 949 whatever the system's code page is
+// (under Wine the tests run with a Western one): a Hangul file name is
+// found, played and shown, from a drop, the add-files dialog and the
+// command line; a file that is not there says so in the title.
+TEST_F(PlayerWindowsTest, HangulFileNamesPlayOnEveryPathWhateverTheSystemCodePage) {
+#ifdef _WIN32
+  EXPECT_NE(::GetACP(), 949u) << "meant for a system code page other than the player's";
+#endif
+  const std::string songUtf8 = "\xEB\x85\xB8\xEB\x9E\x98.mp3";  // "노래.mp3"
+  const std::string songCp949 = "\xB3\xEB\xB7\xA1.mp3";
+  const std::string onDisk = dir_.Folder() + songUtf8;
+  std::filesystem::copy_file(std::string(VANTU_TEST_DATA) + "/mono22k.mp3", common::PathFromUtf8(onDisk));
+  Start("", 1);
+  auto playsIt = [&] {
+    EXPECT_TRUE(PumpUntil([&] { return EngineState() == xaudio::kStatePlaying; }));
+    const std::string title = dlg().TitleText();  // natively the whole path: no backslash
+    EXPECT_EQ(title.substr(title.size() - std::min(title.size(), songCp949.size())), songCp949);
+    ASSERT_EQ(playlist().Count(), 1);
+    EXPECT_EQ(playlist().GetEntry(0)->path, dir_.Folder() + songCp949);
+  };
+  {
+    SCOPED_TRACE("dropped");
+    ASSERT_TRUE(dlg().UserDropFiles({onDisk}, {10, 10}));
+    playsIt();
+  }
+  {
+    SCOPED_TRACE("from the dialog");
+    backend().QueueFileDialogAnswer({true, {onDisk}, 1});
+    dlg().Playback().StopPlayback();
+    playlist().Clear();
+    gui::App().Post(dlg(), wm::kCommand, 106, 0);
+    Pump();
+    playsIt();
+  }
+  {
+    SCOPED_TRACE("command line");
+    dlg().Playback().PlayCommandLine("\"" + dir_.Folder() + songCp949 + "\"");
+    playsIt();
+  }
+  // A name that is not there: the Part's title, nothing plays.
+  dlg().UserDropFiles({dir_.Folder() + "\xEC\x97\x86\xEC\x9D\x8C.mp3"}, {10, 10});
+  EXPECT_EQ(dlg().TitleText(), kUnplayableTitle);
+}
+
 TEST_F(PlayerWindowsTest, TitleIsCutAndEmptyTimesShowBlankFields) {
   Start("", 1);
   // A name of 150 bytes (the title is the file-name part of the path).
@@ -220,7 +297,9 @@ TEST_F(PlayerWindowsTest, ContextMenuStartsTheBrowserWithTheSiteAndAboutIsIgnore
   Pump();
   EXPECT_EQ(backend().PopupsShown(), 1);
   ASSERT_EQ(shell.started.size(), 1u);
-  EXPECT_EQ(shell.started[0], *shell.browser + " " + kPlayerSite);
+  // The program path quoted: "C:\Program Files\..." never starts "C:\Program".
+  EXPECT_EQ(shell.started[0], "\"" + *shell.browser + "\" " + kPlayerSite);
+  EXPECT_EQ(BrowserCommandLine("\"C:\\a b\\x.exe\"", "http://h/"), "\"C:\\a b\\x.exe\" http://h/");
   // Without a registered browser nothing starts.
   shell.browser.reset();
   gui::App().Post(dlg(), wm::kCommand, 32777, 0);
@@ -272,7 +351,7 @@ class RecordingEngine : public CPlayerEngine {
   std::vector<Sent> sent;
 };
 
-TEST_F(PlayerWindowsTest, EqualizerSliderSendsTheBandTableAndResetDoesNot) {
+TEST_F(PlayerWindowsTest, EqualizerSliderAndResetSendTheBandTable) {
   Start();
   RecordingEngine engine;
   dlg().Playback().SetEngine(&engine);
@@ -296,13 +375,18 @@ TEST_F(PlayerWindowsTest, EqualizerSliderSendsTheBandTableAndResetDoesNot) {
     const bool fed = (i >= 3 && i <= 5) || (i >= 35 && i <= 37);
     EXPECT_EQ(table[static_cast<std::size_t>(i)], fed ? static_cast<std::uint8_t>(5 * value) : 0) << "band " << i;
   }
-  // Reset: every slider at stored value 0, its middle; no new table.
+  // Reset: every slider at stored value 0, its middle, and the flat table
+  // sent so the sound follows.
   engine.sent.clear();
   gui::App().Post(eq, wm::kCommand, 204, 0);
   Pump();
   EXPECT_EQ(band->storedValue(), 0);
   EXPECT_EQ(band->position(), band->travel() / 2);
-  EXPECT_TRUE(engine.Of(xaudio::kCmdEqualizer).empty());
+  const auto afterReset = engine.Of(xaudio::kCmdEqualizer);
+  ASSERT_EQ(afterReset.size(), 1u);
+  EXPECT_FALSE(afterReset[0].null);
+  EXPECT_EQ(afterReset[0].table, std::vector<std::uint8_t>(64, 0));
+  engine.sent.clear();
   // The on switch is heard at once: off sends the null table.
   settings_[SettingsWord::kEqualizerOn] = 0;
   gui::App().Post(eq, wm::kCommand, 201, 0);
@@ -334,6 +418,127 @@ TEST_F(PlayerWindowsTest, CancelledPresetLoadStillRedrawsTheSlidersAndSendsTheTa
   Pump();
   EXPECT_NE(Equalizer(), nullptr);
   dlg().Playback().SetEngine(nullptr);
+}
+
+// A window closed while its own handler waits in a dialog outlives the
+// handler, and the handler leaves the closed window alone.
+TEST_F(PlayerWindowsTest, EqualizerClosedWhileItsPresetLoadDialogIsOpen) {
+  for (const bool byToggle : {false, true}) {
+    SCOPED_TRACE(byToggle ? "main window's toggle" : "its close element");
+    Start();
+    RecordingEngine engine;
+    dlg().Playback().SetEngine(&engine);
+    settings_[SettingsWord::kEqualizerOn] = 1;
+    auto preset = std::make_unique<EqPreset>();
+    preset->name = "Rock";
+    preset->settings[4] = 8;  // band 1
+    app->Presets().AddPreset(std::move(preset));
+    int step = 0;
+    std::size_t awaitingInside = 0;
+    backend().OnIdle = [&] {
+      if (backend().ModalForms().empty()) return false;
+      auto* dialog = static_cast<CEqLoadDlg*>(backend().ModalForms().back());
+      switch (step++) {
+        case 0:
+          if (byToggle) dlg().ToggleWindow(0);
+          else gui::App().Send(*Equalizer(), wm::kClose);
+          return true;
+        case 1:  // the loop has taken its worker calls meanwhile
+          awaitingInside = WindowsAwaitingDeletion();
+          EXPECT_TRUE(dialog->lstNames.UserDoubleClick(0)) << dialog->lstNames.Count();
+          return true;
+        default: return false;
+      }
+    };
+    gui::App().Post(*Equalizer(), wm::kCommand, 32774, 0);
+    Pump();
+    EXPECT_EQ(step, 2);
+    EXPECT_EQ(awaitingInside, 1u) << "deleted under its own handler";
+    EXPECT_EQ(Equalizer(), nullptr);
+    EXPECT_EQ(settings_[SettingsWord::kEqualizerWindowOpen], 0);
+    Pump();
+    EXPECT_EQ(WindowsAwaitingDeletion(), 0u) << "gone once the handler returned";
+    // The chosen preset is heard though its window is gone.
+    EXPECT_EQ(settings_.Equalizer(1), 8);
+    ASSERT_FALSE(engine.Of(xaudio::kCmdEqualizer).empty());
+    dlg().Playback().SetEngine(nullptr);
+    backend().OnIdle = nullptr;
+    Exit();
+    settings_ = PlayerSettings{};
+    std::filesystem::remove(dir_.File("DruskConf.cnf"));
+    std::filesystem::remove(dir_.File("EqData.EQL"));
+  }
+}
+
+TEST_F(PlayerWindowsTest, PlaylistWindowClosedWhileItsAddFilesDialogIsOpen) {
+  for (const bool byToggle : {false, true}) {
+    SCOPED_TRACE(byToggle ? "main window's toggle" : "its close element");
+    Start();
+    const std::string file = Mp3("a.mp3");
+    std::size_t awaitingInside = 0;
+    backend().SetFileDialogScript([&](const gui::FileDialogRequest&) {
+      if (byToggle) dlg().ToggleWindow(1);
+      else gui::App().Send(*PlaylistWindow(), wm::kClose);
+      gui::App().ProcessMessages();  // what the dialog's own loop delivers
+      awaitingInside = WindowsAwaitingDeletion();
+      return gui::FileDialogAnswer{true, {file}, 1};
+    });
+    gui::App().Post(*PlaylistWindow(), wm::kCommand, 603, 0);
+    Pump();
+    EXPECT_EQ(awaitingInside, 1u) << "deleted under its own handler";
+    EXPECT_EQ(PlaylistWindow(), nullptr);
+    Pump();
+    EXPECT_EQ(WindowsAwaitingDeletion(), 0u);
+    ASSERT_EQ(playlist().Count(), 1) << "the chosen file is still added";
+    EXPECT_EQ(playlist().GetEntry(0)->path, file);
+    backend().SetFileDialogScript(nullptr);
+    Exit();
+    settings_ = PlayerSettings{};
+    std::filesystem::remove(dir_.File("DruskConf.cnf"));
+    std::filesystem::remove(dir_.File("PlayList.lirn"));
+  }
+}
+
+TEST_F(PlayerWindowsTest, APresetSavedOnTheFirstRunIsInTheStoreAfterAClose) {
+  Start();
+  backend().OnIdle = [this] {
+    if (backend().ModalForms().empty()) return false;
+    auto* dialog = static_cast<CEqSaveDlg*>(backend().ModalForms().back());
+    dialog->edtName.SetText("Mine");
+    return dialog->btnOk.UserClick();
+  };
+  gui::App().Post(*Equalizer(), wm::kCommand, 32773, 0);
+  Pump();
+  backend().OnIdle = nullptr;
+  ASSERT_EQ(app->Presets().Count(), 1);
+  // The close request the system sends (WM_CLOSE) is the close button's.
+  gui::App().Send(dlg(), wm::kClose);
+  EXPECT_FALSE(dlg().Visible());
+  Exit();
+  CEqPresetStore stored(PathFromCp949(dir_.File("EqData.EQL")));
+  ASSERT_EQ(stored.ReadPresets(), CEqPresetStore::ReadResult::kRead);
+  ASSERT_EQ(stored.Count(), 1);
+  EXPECT_EQ(stored.Get(0)->name, "Mine");
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("DruskConf.cnf")));
+}
+
+TEST_F(PlayerWindowsTest, PathsLongerThanTheListHoldsAreRefusedWhereTheyEnter) {
+  const std::string tooLong = dir_.File(std::string(1100 - dir_.Folder().size(), 'a') + ".mp3");
+  Start("\"" + tooLong + "\"");
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].rfind(kPathTooLongText, 0), 0u);
+  EXPECT_TRUE(backend().FileDialogs().empty()) << "a refused command line opens no dialog";
+  // From the add-files dialog: the others are taken.
+  const std::string fine = Mp3("a.mp3");
+  backend().QueueFileDialogAnswer({true, {fine, tooLong}, 1});
+  gui::App().Post(*PlaylistWindow(), wm::kCommand, 603, 0);
+  Pump();
+  EXPECT_EQ(playlist().Count(), 1);
+  EXPECT_EQ(messages_.size(), 2u);
+  Exit();
+  CPlaylist next;
+  EXPECT_EQ(next.LoadPlaylistFile(PathFromCp949(dir_.File("PlayList.lirn"))), CPlaylist::LoadResult::kLoaded);
+  EXPECT_EQ(next.Count(), 1);
 }
 
 // --- Playlist window ---

@@ -189,6 +189,18 @@ class DockingTest : public WindowsTest {
   void Place(SettingsRect which, const SkinRect& r) { settings().SetRect(which, ToSettings(r)); }
 };
 
+TEST_F(DockingTest, AVariantTheSkinLacksOpensWithVariantZerosFrame) {
+  TestMain main(settings(), skin(), {200, 100, 300, 140});
+  settings()[SettingsWord::kWindowStyle] = 2;
+  for (int row : {0, 1}) {
+    main.OpenWindow(row);
+    ASSERT_NE(main.Window(row), nullptr);
+    EXPECT_EQ(main.Window(row)->FrameIndex(), 3 * (row + 1)) << row;
+    EXPECT_EQ(main.Window(row)->Elements(), skin().Frame(3 * (row + 1)));
+    EXPECT_GT(main.Window(row)->ScreenRect().Height(), 0);
+  }
+}
+
 TEST_F(DockingTest, DockedChainOfThreeFollowsTheMainWindow) {
   TestMain main(settings(), skin(), {200, 100, 300, 140});
   // Playlist under the main window, equalizer under the playlist, browser

@@ -129,7 +129,10 @@ class TestSecondary : public Base {
   TestSecondary(PlayerSettings& settings, int row) : Base(settings), row_(row) {
     this->SetCaption("secondary " + std::to_string(row));
   }
-  int GetFrameIndex() override { return 3 * (row_ + 1); }
+  // The equalizer's and the playlist's frames follow the window style
+  // variant; the test skin has variant 0's only.
+  int GetFrameIndex() override { return row_ < 2 ? VariantFrame(this->settings_, PlainFrameIndex()) : PlainFrameIndex(); }
+  int PlainFrameIndex() override { return 3 * (row_ + 1); }
   SkinRect GetInitialRect() override {
     static constexpr SettingsRect kRects[] = {SettingsRect::kEqualizerWindow, SettingsRect::kPlaylistWindow,
                                               SettingsRect::kBrowserWindow};

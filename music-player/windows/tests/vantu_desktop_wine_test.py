@@ -20,7 +20,7 @@ import time
 MAIN = "Qortan Vantu V 2.00 Player"
 SECONDARY = {"equalizer": "Vantu Equalizer", "playlist": "Vantu Playlist", "browser": "Vantu Browser"}
 # Where the skin places the four windows at a first start (left, top, right, bottom).
-PLACES = {"main": (150, 100, 425, 216), "equalizer": (150, 216, 425, 332), "playlist": (150, 332, 425, 448),
+PLACES = {"main": (150, 100, 425, 216), "equalizer": (150, 216, 425, 332), "playlist": (150, 332, 425, 564),
           "browser": (425, 100, 700, 216)}
 # Client rectangles of the main window's elements (the skin's).
 TIME_DIGITS = (14, 24, 56, 37)
