@@ -636,6 +636,8 @@ void TfrmExplorer::aliSyncRefreshExecute() {
 }
 
 void TfrmExplorer::btnSyncClick() {
+  // Not beside a transfer: one conversation with the player at a time.
+  if (ActiveTransferDialog) return;
   // Rows ticked by code (the tray's "&Tarnel") count as well as the user's.
   aliSyncRefreshExecute();
   std::uint64_t total = 0;
