@@ -369,6 +369,14 @@ void TfrmExplorer::ShellListViewChange() {
 
 // --- the player panel --------------------------------------------------------
 
+bool TfrmExplorer::TransferRuns() {
+  // One transfer dialog at a time, and no other command on the player
+  // beside it: the dialog keeps its own account of the player's entries.
+  if (!ActiveTransferDialog) return false;
+  ActiveTransferDialog->BringToFront();
+  return true;
+}
+
 void TfrmExplorer::FormShow() {
   if (ShellListView.DesktopFolder().empty()) {
     ShellListView.SetDesktopFolder(common::PathToUtf8(Environment().desktopFolder));
@@ -411,7 +419,7 @@ void TfrmExplorer::DeviceAbsent() {
 
 void TfrmExplorer::tmrMyDeviceTimer() {
   StopPoll();
-  if (!device_) return;
+  if (!device_ || ActiveTransferDialog) return;  // started again when the transfer has ended
   const bool present = device_->DetectDevice();
   if (device_->busy()) {
     // Another conversation with the player runs: nothing is known anew,
@@ -449,6 +457,7 @@ void TfrmExplorer::FillPlayerList(std::vector<DeviceEntry> entries) {
 }
 
 void TfrmExplorer::aliRefreshExecute() {
+  if (TransferRuns()) return;  // the poll starts again when the transfer has ended
   StopPoll();
   if (device_) {
     std::vector<DeviceEntry> entries;
@@ -472,6 +481,7 @@ bool TfrmExplorer::PlayerStillHolds(const std::vector<DeviceEntry>& chosen, std:
 }
 
 void TfrmExplorer::aliDeleteExecute() {
+  if (TransferRuns()) return;
   StopPoll();
   const std::vector<int> selected = lvMyDevice.SelectedIndexes();
   const std::string title = "파일 삭제하기";
@@ -535,6 +545,7 @@ void TfrmExplorer::aliDeleteExecute() {
 }
 
 void TfrmExplorer::N1Click() {
+  if (TransferRuns()) return;
   StopPoll();
   if (device_ && gui::App().MessageBox("플레이어의 모든 파일이 지워집니다.\r\n포맷하시겠습니까?", "포맷하기",
                                        gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) == gui::ModalResult::kOk) {
@@ -547,6 +558,7 @@ void TfrmExplorer::N1Click() {
 }
 
 void TfrmExplorer::aliUploadExecute() {
+  if (TransferRuns()) return;
   StopPoll();
   const std::string folder = ShellListView.Folder();
   std::vector<std::string> lines;
@@ -570,6 +582,7 @@ void TfrmExplorer::aliUploadExecute() {
 }
 
 void TfrmExplorer::aliDownloadExecute() {
+  if (TransferRuns()) return;
   StopPoll();
   std::vector<std::string> files;
   std::uint64_t total = 0;

@@ -188,6 +188,8 @@ class TfrmExplorer : public gui::Form {
   // still there under its number, name and size.
   bool PlayerStillHolds(const std::vector<DeviceEntry>& chosen, std::vector<DeviceEntry>& now);
   void AddLocalRows(const common::Path& folder);
+  // True (and the transfer dialog brought to the front) while one runs.
+  static bool TransferRuns();
   void StopPoll() { tmrMyDevice.SetEnabled(false); }
   void StartPoll() { tmrMyDevice.SetEnabled(true); }
 
