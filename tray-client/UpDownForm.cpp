@@ -227,6 +227,10 @@ void TfrmUpDown::FileWritten(const std::string& fileName, std::uint64_t size) {
   // A player either puts the new file in the named entry's place or adds
   // it behind the others; its entry count tells which.
   const std::optional<unsigned> count = device_.EntryCount();
+  if (replacing->number < 1 || replacing->number > directory_->size()) {
+    directory_ = device_.ReadWholeDirectory();
+    return;
+  }
   if (count && *count == directory_->size()) {
     (*directory_)[replacing->number - 1].size = newSize;
     return;
