@@ -710,8 +710,15 @@ void TfrmExplorer::aliSyncRefreshExecute() {
 }
 
 void TfrmExplorer::btnSyncClick() {
-  // Not beside a transfer: one conversation with the player at a time.
-  if (ActiveTransferDialog) return;
+  // Not beside a transfer (one conversation with the player at a time), and
+  // not a second time from inside its own questions or its request to the
+  // service (the tray's "&Tarnel" stays usable there).
+  if (ActiveTransferDialog || syncRoad_) return;
+  syncRoad_ = true;
+  struct EndRoad {
+    bool& flag;
+    ~EndRoad() { flag = false; }
+  } endRoad{syncRoad_};
   // Rows ticked by code (the tray's "&Tarnel") count as well as the user's.
   aliSyncRefreshExecute();
   std::uint64_t total = 0;

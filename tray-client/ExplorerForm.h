@@ -202,6 +202,7 @@ class TfrmExplorer : public gui::Form {
   int topHeight_ = 220;
   int deviceWidth_ = 380;
   bool updating_ = false;
+  bool syncRoad_ = false;  // btnSyncClick runs
 };
 
 extern TfrmExplorer* frmExplorer;

@@ -295,6 +295,29 @@ TEST_F(SyncDialogTest, AFetchErrorStillWritesTheFilesFetchedBeforeIt) {
   EXPECT_TRUE(LocalSyncFiles().empty()) << "no partial file is left, under any name";
 }
 
+// The tray's "&Tarnel" chosen while the sync road of "My PC" asks whether
+// to choose again: no second sync starts inside the first.
+TEST_F(SyncDialogTest, TarnelInsideTheSyncRoadsQuestionStartsNoSecondSync) {
+  StartLoggedIn();
+  Faults faults;
+  faults.commands.push_back({9, std::nullopt, false, {1000, 0}, -1});  // 1 thousand bytes free
+  player_->SetFaults(faults);
+  ASSERT_TRUE(frmExplorer->btnRefresh.UserClick());
+  Tick("news012.sa3");
+  int questions = 0;
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest& box) {
+    if (box.title != "용량초과") return gui::ModalResult::kOk;
+    if (++questions == 1) frmMain->mmiTarnel.UserClick();
+    return gui::ModalResult::kNo;
+  });
+  Sync();
+  EXPECT_EQ(questions, 1);
+  const std::string log = Log();
+  int syncRequests = 0;
+  for (auto at = log.find("syncreq"); at != std::string::npos; at = log.find("syncreq", at + 1)) ++syncRequests;
+  EXPECT_EQ(syncRequests, 1);
+}
+
 // "확인" pressed during the wait after a fetch error: the files fetched
 // before it are still reported to the service.
 TEST_F(SyncDialogTest, OkDuringTheWaitAfterAnErrorStillReportsWhatWasFetched) {
