@@ -7,6 +7,7 @@
 // simulated player of the tests. SystemDriver() picks between the first two.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -53,6 +54,11 @@ class Driver {
   // simulated player), a session of its own with its in pipe open; null
   // when the in pipe cannot be reached.
   virtual std::unique_ptr<DriverSession> ShareInPipe(std::uintptr_t nativeHandle);
+
+ private:
+  friend class Link;
+  // The Link whose conversation runs (see Link.h); null when none.
+  std::atomic<const void*> conversation_{nullptr};
 };
 
 // The environment variable that sends the programs to the simulated player:

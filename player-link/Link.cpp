@@ -4,12 +4,17 @@ namespace playerlink {
 
 Link::Opened Link::Open() {
   Close();
-  session_ = driver_.NewSession();
   Opened o;
-  if (!session_) return o;
-  o.control = session_->Open(Device::kControl);
+  const void* none = nullptr;
+  if (!driver_.conversation_.compare_exchange_strong(none, this, std::memory_order_acq_rel)) {
+    o.busy = true;
+    return o;
+  }
+  session_ = driver_.NewSession();
+  if (session_) o.control = session_->Open(Device::kControl);
   if (!o.control) {
     session_.reset();
+    driver_.conversation_.store(nullptr, std::memory_order_release);
     return o;
   }
   o.inPipe = session_->Open(Device::kInPipe);
@@ -23,6 +28,11 @@ void Link::Close() {
     if (session_->IsOpen(d)) session_->Close(d);
   }
   session_.reset();
+  driver_.conversation_.store(nullptr, std::memory_order_release);
+}
+
+bool Link::InConversation(const Driver& driver) {
+  return driver.conversation_.load(std::memory_order_acquire) != nullptr;
 }
 
 CommandAnswer Link::Command(std::uint8_t base, CommandCode code, std::uint32_t argument, std::uint8_t mode) {

@@ -1,5 +1,14 @@
 // One use of the player: the three device handles of a session, the command
 // buffer, and the block calls checked against the block size.
+//
+// One conversation with the player at a time: while a Link of a driver is
+// open, Open on any other Link of that driver, from any thread (a transfer
+// thread, a nested handler of the GUI thread), answers Busy and opens
+// nothing; the open Link goes on undisturbed. A process reaches its player
+// through one driver (SystemDriver), so this is one conversation per
+// process. Open on the Link that is already open starts its conversation
+// again (closes, then opens). Nothing waits: a caller that meets Busy says
+// so in its own words, or tries again later.
 #pragma once
 
 #include <cstdint>
@@ -20,15 +29,20 @@ class Link {
 
   struct Opened {
     bool control = false, inPipe = false, outPipe = false;
+    // Another Link of the driver is open: nothing was opened (all false).
+    bool busy = false;
     bool all() const { return control && inPipe && outPipe; }
   };
   // Opens control, in pipe and out pipe in that order, stopping at a control
   // device that does not open. Pipes that fail are not opened again; their
-  // first transfer fails instead.
+  // first transfer fails instead. Busy while another Link of the driver is
+  // open (see above).
   Opened Open();
   // Closes in pipe, out pipe and control, each only when it is open.
   void Close();
   bool isOpen() const { return session_ != nullptr; }
+  // Whether some Link of `driver` is open now (a conversation runs).
+  static bool InConversation(const Driver& driver);
 
   // Sends one command: command byte = base + code. A failed call, or an
   // answer too short to carry the result, gives the result 0.

@@ -15,7 +15,11 @@ TMyDevice::TMyDevice() : TMyDevice(playerlink::SystemDriver()) {}
 
 TMyDevice::TMyDevice(playerlink::Driver& driver) : driver_(driver), link_(driver) {}
 
-bool TMyDevice::OpenDriver() { return link_.Open().control; }
+bool TMyDevice::OpenDriver() {
+  const auto opened = link_.Open();
+  busy_ = opened.busy;
+  return opened.control;
+}
 
 void TMyDevice::CloseDriver() { link_.Close(); }
 
@@ -95,16 +99,53 @@ bool TMyDevice::ReadDirectoryEntries(std::vector<DeviceEntry>& entries) {
   return !directory.entries.empty();
 }
 
-bool TMyDevice::StartWriteThread(platform::MessageTarget& window, const common::Path& file, std::u16string headerName,
-                                 std::uint32_t message) {
-  return TDNFileThread::Start(std::make_unique<TDNFileThread>(driver_, window, file.u16string(),
+std::optional<std::vector<DeviceEntry>> TMyDevice::ReadWholeDirectory() {
+  if (!OpenDriver()) return std::nullopt;
+  const playerlink::Directory directory = playerlink::ReadDirectory(link_, kInternalMemoryBase);
+  CloseDriver();
+  if (!directory.info) return std::nullopt;
+  identifier_ = playerlink::IdentifierText(directory.info->identifier);
+  std::vector<DeviceEntry> entries;
+  for (const playerlink::DirectoryEntry& entry : directory.entries) {
+    entries.push_back({entry.number, std::u16string(playerlink::FileNamePart(entry.header.name)), entry.header.size});
+  }
+  return entries;
+}
+
+std::optional<unsigned> TMyDevice::EntryCount() {
+  if (!OpenDriver()) return std::nullopt;
+  const auto count = playerlink::QueryDirectoryCount(link_, kInternalMemoryBase);
+  CloseDriver();
+  if (!count || *count == 0 || *count == playerlink::kCountUnformattedMedium) return std::nullopt;
+  return *count - 1u;
+}
+
+bool TMyDevice::DeleteEntryIf(const DeviceEntry& expected) {
+  if (expected.number < 1 || expected.number > 255) return false;
+  if (!OpenDriver()) return false;
+  bool deleted = false;
+  playerlink::Block block = playerlink::BuildSelectionBlock(static_cast<std::uint8_t>(expected.number));
+  if (Command(CommandCode::kEntryBlock, 1, kMode4).ok() && link_.WriteBlock(block) &&
+      Command(CommandCode::kReadEntry, 1, kMode4).ok() && link_.ReadBlock(block)) {
+    // The selection outlives the read: the delete takes the entry just seen.
+    const auto header = playerlink::ParseFileHeader(block);
+    deleted = header && header->size == expected.size && playerlink::FileNamePart(header->name) == expected.name &&
+              Command(CommandCode::kDelete, 1, kMode4).ok();
+  }
+  CloseDriver();
+  return deleted;
+}
+
+bool TMyDevice::StartWriteThread(std::shared_ptr<platform::MessageTarget> window, const common::Path& file,
+                                 std::u16string headerName, std::uint32_t message) {
+  return TDNFileThread::Start(std::make_unique<TDNFileThread>(driver_, std::move(window), file.u16string(),
                                                               std::move(headerName), message,
                                                               TDNFileThread::kModeWrite));
 }
 
-bool TMyDevice::StartReadThread(platform::MessageTarget& window, std::string_view entryIndex,
+bool TMyDevice::StartReadThread(std::shared_ptr<platform::MessageTarget> window, std::string_view entryIndex,
                                 const common::Path& target, std::uint32_t message) {
-  return TDNFileThread::Start(std::make_unique<TDNFileThread>(driver_, window,
+  return TDNFileThread::Start(std::make_unique<TDNFileThread>(driver_, std::move(window),
                                                               std::u16string(entryIndex.begin(), entryIndex.end()),
                                                               target.u16string(), message, TDNFileThread::kModeRead));
 }

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,9 @@ struct DeviceEntry {
   unsigned number = 0;       // 1-based entry number; above 255 it cannot be selected
   std::u16string name;       // the part of the stored name after the last folder separator
   std::uint32_t size = 0;    // bytes
+  // The identity a command checks again after a question: same number,
+  // name and size.
+  bool operator==(const DeviceEntry&) const = default;
 };
 
 // Sizes of the player's files and memory as the windows use them.
@@ -54,6 +59,11 @@ class TMyDevice {
 
   // Sets the model name; true when the player's control device opens.
   bool DetectDevice();
+  // Whether the last operation found the player busy: another conversation
+  // of this process (a transfer thread, another window) was open, so the
+  // operation did nothing and answered false or 0. Cleared by the next
+  // operation that opens the driver.
+  bool busy() const { return busy_; }
   // Thousands of bytes; 0 when the player does not answer.
   std::uint32_t GetTotalMemory();
   std::uint32_t GetFreeMemory();
@@ -70,15 +80,27 @@ class TMyDevice {
   // from the information block.
   bool ReadDeviceDirectory(std::vector<std::string>& lines);
   bool ReadDirectoryEntries(std::vector<DeviceEntry>& entries);
+  // The whole directory; nothing when the player did not answer it (an
+  // empty player gives an empty list).
+  std::optional<std::vector<DeviceEntry>> ReadWholeDirectory();
+  // The number of entries, from the directory's block count alone (no
+  // directory blocks move); nothing when the player does not answer.
+  std::optional<unsigned> EntryCount();
+  // Deletes entry `expected.number` only when the player's header of that
+  // entry, read in the same conversation, still carries `expected`'s name
+  // and size. False when it does not, or the delete failed.
+  bool DeleteEntryIf(const DeviceEntry& expected);
 
   // Start a TDNFileThread (mode 1: the PC file to the player under
   // `headerName`; mode 2: entry `entryIndex`, 0-based decimal text, into
   // `target`). True once the thread runs; it reports to `window` with
   // `message`.
-  bool StartWriteThread(platform::MessageTarget& window, const common::Path& file, std::u16string headerName,
-                        std::uint32_t message);
-  bool StartReadThread(platform::MessageTarget& window, std::string_view entryIndex, const common::Path& target,
-                       std::uint32_t message);
+  // The thread shares ownership of `window`, so the receiver outlives a
+  // window that goes before the thread's last report.
+  bool StartWriteThread(std::shared_ptr<platform::MessageTarget> window, const common::Path& file,
+                        std::u16string headerName, std::uint32_t message);
+  bool StartReadThread(std::shared_ptr<platform::MessageTarget> window, std::string_view entryIndex,
+                       const common::Path& target, std::uint32_t message);
 
   // The identifier of the last directory read: 8 upper-case hexadecimal digits.
   const std::string& identifier() const { return identifier_; }
@@ -92,6 +114,7 @@ class TMyDevice {
   playerlink::Link link_;
   std::string identifier_;
   std::string modelName_;
+  bool busy_ = false;
 };
 
 }  // namespace orvel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "common/ErrorText.h"
@@ -38,6 +39,33 @@ std::uint64_t NumberBeforeK(const std::string& text) {
   }
   return std::stoull(digits);
 }
+
+// A PC file as the user chose it: its path, size and last write. What is
+// deleted after a question is checked against this again, so a file that
+// took its place or its row meanwhile stays.
+struct PcFileIdentity {
+  common::Path path;
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type written;
+  bool operator==(const PcFileIdentity&) const = default;
+};
+
+std::optional<PcFileIdentity> IdentifyPcFile(const common::Path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error))) return std::nullopt;
+  PcFileIdentity id{path, std::filesystem::file_size(path, error), {}};
+  if (error) return std::nullopt;
+  id.written = std::filesystem::last_write_time(path, error);
+  if (error) return std::nullopt;
+  return id;
+}
+
+// Deletes the file only when it is still the one identified.
+void DeleteIfStillTheSame(const PcFileIdentity& id) {
+  if (IdentifyPcFile(id.path) == id) (void)common::RemoveFile(id.path);
+}
+
+constexpr const char* kPlayerBusy = "다른 작업이 플레이어를 사용하고 있습니다.\r\n잠시 후 다시 해 주세요.";
 
 gui::ListView::ViewStyle NextStyle(gui::ListView::ViewStyle style) {
   using Style = gui::ListView::ViewStyle;
@@ -307,16 +335,26 @@ void TfrmExplorer::tbtnDeleteClick() {
            gui::ModalResult::kYes;
   };
   // The platform's plain delete; what it cannot delete stays, as the list
-  // shows afterwards.
+  // shows afterwards. The list may be read again while the question is
+  // open (a folder change): the files are taken by identity before it and
+  // checked again after it, never by row.
   if (selected.size() == 1) {
-    const gui::ShellEntry& entry = ShellListView.Entry(selected.front());
-    if (!entry.path.empty() && ask(entry.path + " 파일을 삭제하시겠습니까?")) {
-      (void)common::RemoveFile(common::PathFromUtf8(entry.path));
+    const std::string path = ShellListView.Entry(selected.front()).path;
+    const bool file = ShellListView.Entry(selected.front()).kind == gui::ShellEntry::Kind::kFile;
+    const auto id = file ? IdentifyPcFile(common::PathFromUtf8(path)) : std::nullopt;
+    if (!path.empty() && ask(path + " 파일을 삭제하시겠습니까?")) {
+      if (id) DeleteIfStillTheSame(*id);
+      else if (!file) (void)common::RemoveFile(common::PathFromUtf8(path));
     }
-  } else if (ask("선택하신 파일들을 삭제하시겠습니까?")) {
+  } else {
+    std::vector<PcFileIdentity> files;
     for (int i : selected) {
       const gui::ShellEntry& entry = ShellListView.Entry(i);
-      if (entry.kind == gui::ShellEntry::Kind::kFile) (void)common::RemoveFile(common::PathFromUtf8(entry.path));
+      if (entry.kind != gui::ShellEntry::Kind::kFile) continue;
+      if (auto id = IdentifyPcFile(common::PathFromUtf8(entry.path))) files.push_back(std::move(*id));
+    }
+    if (ask("선택하신 파일들을 삭제하시겠습니까?")) {
+      for (const PcFileIdentity& id : files) DeleteIfStillTheSame(id);
     }
   }
   ShellListView.Refresh();
@@ -329,6 +367,14 @@ void TfrmExplorer::ShellListViewChange() {
 }
 
 // --- the player panel --------------------------------------------------------
+
+bool TfrmExplorer::TransferRuns() {
+  // One transfer dialog at a time, and no other command on the player
+  // beside it: the dialog keeps its own account of the player's entries.
+  if (!ActiveTransferDialog) return false;
+  ActiveTransferDialog->BringToFront();
+  return true;
+}
 
 void TfrmExplorer::FormShow() {
   if (ShellListView.DesktopFolder().empty()) {
@@ -372,8 +418,14 @@ void TfrmExplorer::DeviceAbsent() {
 
 void TfrmExplorer::tmrMyDeviceTimer() {
   StopPoll();
-  if (!device_) return;
+  if (!device_ || ActiveTransferDialog) return;  // started again when the transfer has ended
   const bool present = device_->DetectDevice();
+  if (device_->busy()) {
+    // Another conversation with the player runs: nothing is known anew,
+    // and nothing shown is dropped; the next tick looks again.
+    StartPoll();
+    return;
+  }
   if (deviceState_ == kStateWorking) {
     if (present) lbMyDeviceStat.SetCaption(kDeviceWorking);
     else DeviceAbsent();
@@ -404,27 +456,31 @@ void TfrmExplorer::FillPlayerList(std::vector<DeviceEntry> entries) {
 }
 
 void TfrmExplorer::aliRefreshExecute() {
+  if (TransferRuns()) return;  // the poll starts again when the transfer has ended
   StopPoll();
   if (device_) {
-    ShowMemory();
     std::vector<DeviceEntry> entries;
     device_->ReadDirectoryEntries(entries);
-    FillPlayerList(std::move(entries));
+    // A busy player keeps what the window shows; the poll or the user reads it later.
+    if (!device_->busy()) {
+      ShowMemory();
+      FillPlayerList(std::move(entries));
+    }
   }
   StartPoll();
 }
 
-bool TfrmExplorer::PlayerListStillHolds() {
-  std::vector<DeviceEntry> now;
-  device_->ReadDirectoryEntries(now);
-  if (now.size() != shown_.size()) return false;
-  for (std::size_t i = 0; i < now.size(); ++i) {
-    if (now[i].name != shown_[i].name || now[i].size != shown_[i].size) return false;
-  }
-  return true;
+bool TfrmExplorer::PlayerStillHolds(const std::vector<DeviceEntry>& chosen, std::vector<DeviceEntry>& now) {
+  auto fresh = device_->ReadWholeDirectory();
+  if (!fresh) return false;
+  now = std::move(*fresh);
+  return std::all_of(chosen.begin(), chosen.end(), [&](const DeviceEntry& entry) {
+    return entry.number >= 1 && entry.number <= now.size() && now[entry.number - 1] == entry;
+  });
 }
 
 void TfrmExplorer::aliDeleteExecute() {
+  if (TransferRuns()) return;
   StopPoll();
   const std::vector<int> selected = lvMyDevice.SelectedIndexes();
   const std::string title = "파일 삭제하기";
@@ -432,40 +488,55 @@ void TfrmExplorer::aliDeleteExecute() {
     return gui::App().MessageBox(text, title, gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) ==
            gui::ModalResult::kOk;
   };
+  // The entries the user chose, by identity (number, name, size): the list
+  // may be read again while the question is open (a refresh, a sync).
+  std::vector<DeviceEntry> chosen;
+  for (int row : selected) {
+    if (row >= 0 && static_cast<std::size_t>(row) < shown_.size()) chosen.push_back(shown_[static_cast<std::size_t>(row)]);
+  }
+  std::vector<DeviceEntry> now;
   auto stillHolds = [&] {
-    if (device_ && PlayerListStillHolds()) return true;
+    if (device_ && PlayerStillHolds(chosen, now)) return true;
+    if (device_ && device_->busy()) {
+      gui::App().MessageBox(kPlayerBusy, title, gui::Buttons::kOk, gui::MsgIcon::kWarning);
+      StopPoll();
+      return false;
+    }
     // The player was changed or swapped since the list was read: nothing is
-    // deleted by a row number that may now name another file.
+    // deleted by a number that may now name another file.
     aliRefreshExecute();
     StopPoll();
     gui::App().MessageBox("플레이어의 파일 목록이 바뀌어 목록을 다시 읽었습니다.\r\n지울 파일을 다시 선택해 주세요.",
                           title, gui::Buttons::kOk, gui::MsgIcon::kWarning);
     return false;
   };
-  if (selected.size() == 1) {
-    const int row = selected.front();
-    if (ask(lvMyDevice.Item(row).caption + " 파일을 삭제하시겠습니까?") && stillHolds()) {
-      if (device_->DeleteEntry(std::to_string(row + 1))) {
-        lvMyDevice.DeleteItem(row);
-        shown_.erase(shown_.begin() + row);
+  bool asked = false, holds = false;
+  if (chosen.size() == 1) {
+    asked = ask(lvMyDevice.Item(selected.front()).caption + " 파일을 삭제하시겠습니까?");
+  } else if (chosen.size() > 1) {
+    asked = ask("선택하신 모든 파일들을 삭제하시겠습니까?");
+  }
+  if (asked) holds = stillHolds();
+  if (holds) {
+    // Top first; the player closes the gap after each delete, so an entry
+    // behind a deleted one is one number lower by then. Each is checked on
+    // the player once more as it goes.
+    unsigned gone = 0;
+    bool failedOne = false;
+    for (const DeviceEntry& entry : chosen) {
+      DeviceEntry at = entry;
+      at.number -= gone;
+      if (device_->DeleteEntryIf(at)) {
+        now.erase(now.begin() + (at.number - 1));
+        for (auto it = now.begin() + (at.number - 1); it != now.end(); ++it) --it->number;
+        ++gone;
       } else {
-        gui::App().MessageBox("파일을 삭제하지 못했습니다.", title, gui::Buttons::kOk, gui::MsgIcon::kWarning);
+        failedOne = true;
       }
     }
-  } else if (selected.size() > 1) {
-    if (ask("선택하신 모든 파일들을 삭제하시겠습니까?") && stillHolds()) {
-      // The player closes the gap after each delete: a deleted row's place
-      // is taken by the next one, whose entry number is now the same.
-      for (int i = 0; i < lvMyDevice.Count();) {
-        if (!lvMyDevice.Item(i).selected) {
-          ++i;
-        } else if (device_->DeleteEntry(std::to_string(i + 1))) {
-          lvMyDevice.DeleteItem(i);
-          shown_.erase(shown_.begin() + i);
-        } else {
-          ++i;
-        }
-      }
+    FillPlayerList(std::move(now));
+    if (failedOne && chosen.size() == 1) {
+      gui::App().MessageBox("파일을 삭제하지 못했습니다.", title, gui::Buttons::kOk, gui::MsgIcon::kWarning);
     }
   }
   ShowMemory();
@@ -473,6 +544,7 @@ void TfrmExplorer::aliDeleteExecute() {
 }
 
 void TfrmExplorer::N1Click() {
+  if (TransferRuns()) return;
   StopPoll();
   if (device_ && gui::App().MessageBox("플레이어의 모든 파일이 지워집니다.\r\n포맷하시겠습니까?", "포맷하기",
                                        gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) == gui::ModalResult::kOk) {
@@ -485,6 +557,7 @@ void TfrmExplorer::N1Click() {
 }
 
 void TfrmExplorer::aliUploadExecute() {
+  if (TransferRuns()) return;
   StopPoll();
   const std::string folder = ShellListView.Folder();
   std::vector<std::string> lines;
@@ -508,6 +581,7 @@ void TfrmExplorer::aliUploadExecute() {
 }
 
 void TfrmExplorer::aliDownloadExecute() {
+  if (TransferRuns()) return;
   StopPoll();
   std::vector<std::string> files;
   std::uint64_t total = 0;
@@ -635,6 +709,15 @@ void TfrmExplorer::aliSyncRefreshExecute() {
 }
 
 void TfrmExplorer::btnSyncClick() {
+  // Not beside a transfer (one conversation with the player at a time), and
+  // not a second time from inside its own questions or its request to the
+  // service (the tray's "&Tarnel" stays usable there).
+  if (ActiveTransferDialog || syncRoad_) return;
+  syncRoad_ = true;
+  struct EndRoad {
+    bool& flag;
+    ~EndRoad() { flag = false; }
+  } endRoad{syncRoad_};
   // Rows ticked by code (the tray's "&Tarnel") count as well as the user's.
   aliSyncRefreshExecute();
   std::uint64_t total = 0;

@@ -11,9 +11,12 @@
 // destroyed, when closed.
 //
 // Commands on the player list work on row numbers: row i is entry i + 1.
-// Before rows are deleted the directory is read again and held against
-// the rows shown, so a player that was swapped or changed meanwhile loses
-// nothing: the list is read again and the user chooses anew.
+// A delete takes the chosen entries' identities (number, name, size)
+// before its question and, after it, holds them against a fresh read of
+// the player, so a player that was swapped or changed meanwhile (or a list
+// read again under the question) loses nothing: the list is read again and
+// the user chooses anew. PC files are deleted the same way, by path, size
+// and last write taken before the question.
 #pragma once
 
 #include <cstdint>
@@ -181,9 +184,12 @@ class TfrmExplorer : public gui::Form {
   void ShowMemory();
   // The rows as the last directory read gave them, row i = entry i + 1.
   void FillPlayerList(std::vector<DeviceEntry> entries);
-  // Reads the directory again; true when it still matches the rows shown.
-  bool PlayerListStillHolds();
+  // Reads the directory again into `now`; true when every chosen entry is
+  // still there under its number, name and size.
+  bool PlayerStillHolds(const std::vector<DeviceEntry>& chosen, std::vector<DeviceEntry>& now);
   void AddLocalRows(const common::Path& folder);
+  // True (and the transfer dialog brought to the front) while one runs.
+  static bool TransferRuns();
   void StopPoll() { tmrMyDevice.SetEnabled(false); }
   void StartPoll() { tmrMyDevice.SetEnabled(true); }
 
@@ -196,6 +202,7 @@ class TfrmExplorer : public gui::Form {
   int topHeight_ = 220;
   int deviceWidth_ = 380;
   bool updating_ = false;
+  bool syncRoad_ = false;  // btnSyncClick runs
 };
 
 extern TfrmExplorer* frmExplorer;

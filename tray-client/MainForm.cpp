@@ -4,6 +4,7 @@
 #include "tray-client/ConfForm.h"
 #include "tray-client/ExplorerForm.h"
 #include "tray-client/SyncListUnit.h"
+#include "tray-client/UpDownForm.h"
 
 namespace orvel {
 
@@ -67,11 +68,12 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate() { SyncComponent = new TSyncComponent(); }
 
 void TfrmMain::FormCloseQuery(bool& canClose) {
-  // While a sync runs its dialog and transfer use SyncComponent: the
-  // program does not end under it.
-  if (ActiveSyncDialog) {
+  // While a sync runs its dialog and transfer use SyncComponent, and while
+  // a transfer dialog runs its thread writes to the player and reports to
+  // it: the program does not end under either.
+  if (gui::Form* running = ActiveSyncDialog ? ActiveSyncDialog : ActiveTransferDialog) {
     canClose = false;
-    ActiveSyncDialog->BringToFront();
+    running->BringToFront();
   }
 }
 
@@ -81,7 +83,12 @@ void TfrmMain::FormClose(CloseAction&) {
 }
 
 void TfrmMain::mmiTarnelClick() {
-  // A sync that runs already is not started a second time.
+  // A sync that runs already is not started a second time, nor one beside
+  // a transfer: one conversation with the player at a time.
+  if (ActiveTransferDialog) {
+    ActiveTransferDialog->BringToFront();
+    return;
+  }
   if (ActiveSyncDialog || !frmExplorer) return;
   gui::ListView& list = frmExplorer->lvSyncList;
   for (int i = 0; i < list.Count(); ++i) list.SetChecked(i, true);

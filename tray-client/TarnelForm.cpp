@@ -102,13 +102,7 @@ TfrmSyncStatus::TfrmSyncStatus(SyncRowSource& rows, Services services)
   Create();
 }
 
-TfrmSyncStatus::~TfrmSyncStatus() {
-  Destroy();
-  // A transfer thread that has not reported its end still holds the
-  // receiver; it outlives the dialog and, with the form gone, delivers
-  // nothing.
-  if (threadActive_) (void)messages_.release();
-}
+TfrmSyncStatus::~TfrmSyncStatus() { Destroy(); }
 
 playerlink::Driver& TfrmSyncStatus::Player() {
   return services_.player ? *services_.player : playerlink::SystemDriver();
@@ -125,7 +119,7 @@ void TfrmSyncStatus::FormCreate() {
   localSync_ = LocalSyncFolder();
   // What fetches ended by a killed program left: nothing renames them now.
   common::RemoveStaleTempFilesIn(localSync_);
-  messages_ = std::make_unique<gui::FormMessageTarget>(*this);
+  messages_ = std::make_shared<gui::FormMessageTarget>(*this);
   auto queue = gui::App().WorkerQueue();
   fetch_ = std::make_unique<ChannelFetch>([queue](std::function<void()> call) { return queue->PostCall(std::move(call)); },
                                           services_.fetch, services_.http);
@@ -288,8 +282,9 @@ void TfrmSyncStatus::FetchEnded(int kind) {
   if (!writeFailure_.empty() && (kind == kFetchFinished || kind == kFetchCancelled)) lbStatus.SetCaption(writeFailure_);
   gui::App().Sleep(kSettleMs);
   if (kind == kFetchFinished) btnCancel.SetEnabled(false);
-  if (GetModalResult() != gui::ModalResult::kNone) return;  // closed with "확인" meanwhile
 
+  // The service hears of every file fetched, also when "확인" closed the
+  // dialog during the wait.
   if (frmLogin) {
     // A failed report is shown, and the files fetched still go to the player.
     try {
@@ -298,6 +293,7 @@ void TfrmSyncStatus::FetchEnded(int kind) {
       gui::App().ShowException(error);
     }
   }
+  if (GetModalResult() != gui::ModalResult::kNone) return;  // closed with "확인" meanwhile: no player phase
   bool anyFetched = false;
   if (SyncComponent) {
     const TSyncList& items = SyncComponent->Items();
@@ -362,9 +358,12 @@ std::intptr_t TfrmSyncStatus::NextRow() {
 void TfrmSyncStatus::WriteSyncedFileToDevice(const common::Path& path) {
   device_ = std::make_unique<TMyDevice>(Player());
   if (!device_->DetectDevice()) {
+    const bool busy = device_->busy();
     device_.reset();
-    gui::App().MessageBox(std::string(common::ErrorSentence(common::PlayerError::kNotConnected)), Caption(),
-                          gui::Buttons::kOk, gui::MsgIcon::kWarning);
+    // The files fetched stay in LocalSync for the next sync.
+    gui::App().MessageBox(busy ? std::string("다른 어플리케이션이 사용중 입니다.")
+                               : std::string(common::ErrorSentence(common::PlayerError::kNotConnected)),
+                          Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
     SetModalResult(gui::ModalResult::kOk);
     return;
   }
@@ -388,7 +387,7 @@ void TfrmSyncStatus::WriteSyncedFileToDevice(const common::Path& path) {
                                  : source;
   playerName_ = common::PathToUtf8(common::PathFromUtf8(target).filename());
   writtenPath_ = path;
-  threadActive_ = device_->StartWriteThread(*messages_, path, common::PathFromUtf8(target).u16string(), kWmSyncProgress);
+  threadActive_ = device_->StartWriteThread(messages_, path, common::PathFromUtf8(target).u16string(), kWmSyncProgress);
   if (!threadActive_) PlayerProgress(TDNFileThread::kReportFailed, 0);
 }
 

@@ -134,7 +134,8 @@ class TfrmSyncStatus : public gui::Form {
   int contentPort_ = 0;
   common::Path localSync_;
   std::unique_ptr<ChannelFetch> fetch_;
-  std::unique_ptr<gui::FormMessageTarget> messages_;
+  // Shared with the transfer thread, which may report after the dialog went.
+  std::shared_ptr<gui::FormMessageTarget> messages_;
 
   // The file being received.
   std::string currentFileName_;

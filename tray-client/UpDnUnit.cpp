@@ -1,6 +1,7 @@
 #include "tray-client/UpDnUnit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -15,6 +16,10 @@ using playerlink::kInternalMemoryBase;
 using playerlink::kMode4;
 
 namespace {
+
+// How long a transfer waits for another conversation with the player to end.
+constexpr int kBusyWaitMs = 5000;
+constexpr int kBusyRetryMs = 20;
 
 // Bytes moved so far against the size: done div (size div 100), at most 100.
 // Reached only before the last block, so size exceeds one block.
@@ -34,10 +39,24 @@ std::optional<std::uint8_t> EntryFromIndexText(std::u16string_view text) {
 
 }  // namespace
 
+TDNFileThread::TDNFileThread(playerlink::Driver& driver, std::shared_ptr<platform::MessageTarget> window,
+                             std::u16string source, std::u16string name, std::uint32_t message, int mode)
+    : window_(std::move(window)), source_(std::move(source)), name_(std::move(name)), message_(message), mode_(mode),
+      link_(driver) {}
+
 TDNFileThread::TDNFileThread(playerlink::Driver& driver, platform::MessageTarget& window, std::u16string source,
                              std::u16string name, std::uint32_t message, int mode)
-    : window_(window), source_(std::move(source)), name_(std::move(name)), message_(message), mode_(mode),
-      link_(driver) {}
+    : TDNFileThread(driver, std::shared_ptr<platform::MessageTarget>(std::shared_ptr<void>(), &window),
+                    std::move(source), std::move(name), message, mode) {}
+
+bool TDNFileThread::OpenLink() {
+  for (int waited = 0;; waited += kBusyRetryMs) {
+    const auto opened = link_.Open();
+    if (!opened.busy) return opened.control;
+    if (waited >= kBusyWaitMs) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kBusyRetryMs));
+  }
+}
 
 bool TDNFileThread::Start(std::unique_ptr<TDNFileThread> thread) {
   try {
@@ -51,7 +70,9 @@ bool TDNFileThread::Start(std::unique_ptr<TDNFileThread> thread) {
   }
 }
 
-void TDNFileThread::Report(std::uintptr_t what, std::intptr_t value) { window_.Send(message_, what, value); }
+void TDNFileThread::Report(std::uintptr_t what, std::intptr_t value) {
+  if (window_) window_->Send(message_, what, value);
+}
 
 void TDNFileThread::Execute() {
   if (mode_ != kModeWrite && mode_ != kModeRead) return;
@@ -61,7 +82,7 @@ void TDNFileThread::Execute() {
 }
 
 bool TDNFileThread::WriteToPlayer() {
-  if (!link_.Open().control) return false;
+  if (!OpenLink()) return false;
   auto file = common::File::OpenFile(common::Path(source_), common::File::Open::kRead);
   if (!file) return false;
   const auto sizeResult = file->Size();
@@ -97,7 +118,7 @@ bool TDNFileThread::WriteToPlayer() {
 bool TDNFileThread::ReadFromPlayer() {
   const auto entry = EntryFromIndexText(source_);
   if (!entry) return false;
-  if (!link_.Open().control) return false;
+  if (!OpenLink()) return false;
   if (!link_.Command(kInternalMemoryBase, CommandCode::kEntryBlock, 1, kMode4).ok()) return false;
   Block block = playerlink::BuildSelectionBlock(*entry);
   if (!link_.WriteBlock(block)) return false;

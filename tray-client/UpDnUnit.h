@@ -8,6 +8,11 @@
 // (2, 0) when the last block has moved, (3, 0) when the transfer failed.
 // Every transfer that starts ends with exactly one 2 or 3, sent after the PC
 // file and the driver have been closed, as the thread's last act.
+//
+// The thread talks to the player only while no other conversation of the
+// process runs (playerlink::Link): when its open answers Busy it tries
+// again for a bounded time (the GUI thread's own uses of the player are
+// short calls) and then reports the failure.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +37,12 @@ class TDNFileThread {
   // source = the entry's 0-based index as decimal text, name = the PC file to
   // create; it is written beside its place and renamed over it only when the
   // whole file has arrived.
+  // The thread shares ownership of its receiver: a window that goes away
+  // while the thread runs leaves the receiver alive for its last report.
+  TDNFileThread(playerlink::Driver& driver, std::shared_ptr<platform::MessageTarget> window, std::u16string source,
+                std::u16string name, std::uint32_t message, int mode);
+  // A receiver the caller keeps alive until Execute returns (Execute on the
+  // caller's thread).
   TDNFileThread(playerlink::Driver& driver, platform::MessageTarget& window, std::u16string source,
                 std::u16string name, std::uint32_t message, int mode);
 
@@ -47,7 +58,9 @@ class TDNFileThread {
   bool ReadFromPlayer();
   void Report(std::uintptr_t what, std::intptr_t value);
 
-  platform::MessageTarget& window_;
+  bool OpenLink();
+
+  std::shared_ptr<platform::MessageTarget> window_;
   std::u16string source_;
   std::u16string name_;
   std::uint32_t message_;

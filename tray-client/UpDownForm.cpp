@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "common/File.h"
 #include "common/PcFileName.h"
@@ -12,6 +13,8 @@
 #include "tray-client/UpDnUnit.h"
 
 namespace orvel {
+
+gui::Form* ActiveTransferDialog = nullptr;
 
 namespace {
 
@@ -83,13 +86,27 @@ TfrmUpDown::TfrmUpDown(playerlink::Driver* player)
   OnShow = [this] { FormShow(); };
   OnClose = [this](CloseAction&) { FormClose(); };
   Create();
-  messages_ = std::make_unique<gui::FormMessageTarget>(*this);
+  messages_ = std::make_shared<gui::FormMessageTarget>(*this);
+  ActiveTransferDialog = this;
 }
 
-TfrmUpDown::~TfrmUpDown() { Destroy(); }
+TfrmUpDown::~TfrmUpDown() {
+  if (ActiveTransferDialog == this) ActiveTransferDialog = nullptr;
+  Destroy();
+}
 
 void TfrmUpDown::FormShow() {
   current_ = 0;
+  if (Direction == kPcToPlayer && !FileList.empty()) {
+    directory_ = device_.ReadWholeDirectory();
+    if (device_.busy()) {
+      // Another conversation with the player runs: nothing is sent.
+      gui::App().MessageBox("다른 작업이 플레이어를 사용하고 있어 파일을 보내지 않았습니다.\r\n잠시 후 다시 해 주세요.",
+                            Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
+      Finish();
+      return;
+    }
+  }
   RxGIFAnimator.SetAnimated(true);
   gaCurrentFile.SetPosition(gaCurrentFile.Min());
   gaTotalFile.SetRange(0, static_cast<int>(FileList.size()) * gaCurrentFile.Max());
@@ -155,7 +172,7 @@ bool TfrmUpDown::StepToPc(std::string& line) {
     }
   }
   SetStatus("파일 준비중 입니다.");
-  return device_.StartReadThread(*messages_, index, target, kWmUpDnProgress);
+  return device_.StartReadThread(messages_, index, target, kWmUpDnProgress);
 }
 
 bool TfrmUpDown::StepToPlayer(const std::string& line) {
@@ -170,56 +187,65 @@ bool TfrmUpDown::StepToPlayer(const std::string& line) {
   const std::string name = PlayerNameFor(line);
   const std::string fileName = FileNameOf(name);
   replacing_.reset();
-  if (OnPlayer(fileName)) {
+  std::optional<DeviceEntry> named;
+  if (OnPlayer(fileName, named)) {
     if (gui::App().MessageBox(fileName + " 파일이 존재합니다. 덮어쓰시겠습니까?", "파일 덮어쓰기",
                               gui::Buttons::kOkCancel, gui::MsgIcon::kWarning) != gui::ModalResult::kOk) {
       return false;
     }
-    replacing_ = Replacing{Utf16(fileName), 0};
+    replacing_ = named;
   }
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
   if (error) return false;  // no such file (any more)
-  if (replacing_) replacing_->size = size;
+  writingSize_ = size;
   SetStatus("파일 준비중 입니다.");
-  return device_.StartWriteThread(*messages_, path, Utf16(name), kWmUpDnProgress);
+  return device_.StartWriteThread(messages_, path, Utf16(name), kWmUpDnProgress);
 }
 
-bool TfrmUpDown::OnPlayer(const std::string& fileName) {
-  // The player as it is now: the list shown when the dialog opened may be
-  // stale (the player changed or was swapped meanwhile). When the read
-  // gives nothing (an empty player or no answer), the shown list decides.
-  std::vector<DeviceEntry> entries;
-  if (device_.ReadDirectoryEntries(entries)) {
-    const std::u16string name = Utf16(fileName);
-    return std::any_of(entries.begin(), entries.end(), [&](const DeviceEntry& entry) { return entry.name == name; });
-  }
-  return std::find(PlayerFiles.begin(), PlayerFiles.end(), fileName) != PlayerFiles.end();
+bool TfrmUpDown::OnPlayer(const std::string& fileName, std::optional<DeviceEntry>& first) {
+  first.reset();
+  if (!directory_) return std::find(PlayerFiles.begin(), PlayerFiles.end(), fileName) != PlayerFiles.end();
+  const std::u16string name = Utf16(fileName);
+  const auto it = std::find_if(directory_->begin(), directory_->end(),
+                               [&](const DeviceEntry& entry) { return entry.name == name; });
+  if (it == directory_->end()) return false;
+  first = *it;
+  return true;
 }
 
-void TfrmUpDown::RemoveReplacedEntries() {
-  const Replacing replacing = *replacing_;
-  replacing_.reset();
-  std::vector<DeviceEntry> entries;
-  device_.ReadDirectoryEntries(entries);
-  std::vector<const DeviceEntry*> same;
-  for (const auto& entry : entries) {
-    if (entry.name == replacing.name) same.push_back(&entry);
+void TfrmUpDown::FileWritten(const std::string& fileName, std::uint64_t size) {
+  const std::optional<DeviceEntry> replacing = std::exchange(replacing_, std::nullopt);
+  if (!directory_) return;
+  const auto newSize = static_cast<std::uint32_t>(size);
+  const std::u16string name = Utf16(fileName);
+  if (!replacing) {
+    // A name the player does not hold: the file is its last entry.
+    directory_->push_back({static_cast<unsigned>(directory_->size() + 1), name, newSize});
+    return;
   }
-  if (same.size() < 2) return;  // the player replaced the entry itself
-  // The new file is the last entry of that name and size; a player that
-  // adds files puts it behind the older ones.
-  const DeviceEntry* keep = same.back();
-  for (auto it = same.rbegin(); it != same.rend(); ++it) {
-    if ((*it)->size == replacing.size) {
-      keep = *it;
-      break;
-    }
+  // A player either puts the new file in the named entry's place or adds
+  // it behind the others; its entry count tells which.
+  const std::optional<unsigned> count = device_.EntryCount();
+  if (replacing->number < 1 || replacing->number > directory_->size()) {
+    directory_ = device_.ReadWholeDirectory();
+    return;
   }
-  // From the back, so the numbers of the entries still to go stay as read.
-  for (auto it = same.rbegin(); it != same.rend(); ++it) {
-    if (*it != keep) device_.DeleteEntry(std::to_string((*it)->number));
+  if (count && *count == directory_->size()) {
+    (*directory_)[replacing->number - 1].size = newSize;
+    return;
   }
+  if (!count || *count != directory_->size() + 1) {
+    // Not what this dialog's own writes explain: the player is read again.
+    directory_ = device_.ReadWholeDirectory();
+    return;
+  }
+  directory_->push_back({*count, name, newSize});
+  // The entry the question named, and only that one, checked again on the
+  // player before it goes.
+  if (!device_.DeleteEntryIf(*replacing)) return;
+  directory_->erase(directory_->begin() + (replacing->number - 1));
+  for (auto it = directory_->begin() + (replacing->number - 1); it != directory_->end(); ++it) --it->number;
 }
 
 std::intptr_t TfrmUpDown::Progress(std::uintptr_t what, std::intptr_t percent) {
@@ -236,8 +262,9 @@ std::intptr_t TfrmUpDown::Progress(std::uintptr_t what, std::intptr_t percent) {
       gaCurrentFile.SetPosition(gaCurrentFile.Max());
       gaTotalFile.SetPosition((current_ + 1) * gaCurrentFile.Max());
       if (Direction == kPcToPlayer) {
-        if (replacing_) RemoveReplacedEntries();
-        PlayerFiles.push_back(FileNameOf(PlayerNameFor(FileList[static_cast<std::size_t>(current_)])));
+        const std::string fileName = FileNameOf(PlayerNameFor(FileList[static_cast<std::size_t>(current_)]));
+        FileWritten(fileName, writingSize_);
+        PlayerFiles.push_back(fileName);
       }
       ++current_;
       gui::App().Send(*this, kWmUpDnNextFile);

@@ -9,9 +9,14 @@
 // (2, 0) and (3, 0) from the transfer thread, (4, 0) posted by the dialog
 // when it skips a file. A failure ends the whole list.
 //
-// Where the user agrees to overwrite a file on the player, the dialog reads
-// the player's directory again once the new file is there and deletes the
-// older entries of that name, so the player never keeps two. Where a file
+// Towards the player the dialog reads the player's directory once, when it
+// shows, and keeps that list current from its own writes and deletes;
+// nothing else talks to the player meanwhile (one conversation at a time,
+// and the tray refuses a sync and the exit while a transfer dialog is
+// open). The overwrite question goes by that list and names the first
+// entry of the file's name; where the user agrees, that entry, and only
+// that one, goes once the new file is there (a player that put the new
+// file in its place keeps it). Where a file
 // of the player is to be saved on the PC, its name must be one that
 // Windows stores as it is (common::CheckFileName), and the question whether
 // to overwrite is asked for the file on disk, whatever case its name has.
@@ -70,8 +75,8 @@ class TfrmUpDown : public gui::Form {
   // folder separator.
   std::string TargetFolder;
   // Direction 1: the file names the player list showed when the dialog
-  // was opened. The overwrite question reads the player's directory afresh
-  // before each file and looks here only when that read gives nothing.
+  // was opened. The overwrite question looks here only when the player
+  // did not answer the directory read.
   std::vector<std::string> PlayerFiles;
 
   // The index of the file being handled.
@@ -85,10 +90,12 @@ class TfrmUpDown : public gui::Form {
   std::intptr_t Progress(std::uintptr_t what, std::intptr_t percent);
   bool StepToPc(std::string& line);
   bool StepToPlayer(const std::string& line);
-  // Whether the player holds a file of that name.
-  bool OnPlayer(const std::string& fileName);
-  // After an agreed overwrite: the entries of that name but the new one go.
-  void RemoveReplacedEntries();
+  // Whether the player holds a file of that name; the first entry of it
+  // when the directory is known.
+  bool OnPlayer(const std::string& fileName, std::optional<DeviceEntry>& first);
+  // After a file went to the player: the list follows, and after an agreed
+  // overwrite the entry the question named goes.
+  void FileWritten(const std::string& fileName, std::uint64_t size);
   void Finish();
   void SetStatus(const std::string& text);
   // The name of the current file as the status texts show it.
@@ -96,15 +103,21 @@ class TfrmUpDown : public gui::Form {
 
   playerlink::Driver& driver_;
   TMyDevice device_;
-  std::unique_ptr<gui::FormMessageTarget> messages_;
+  // Shared with the transfer thread, which may report after the dialog went.
+  std::shared_ptr<gui::FormMessageTarget> messages_;
   int current_ = 0;
-  // The file on its way to the player replaces entries of this name.
-  struct Replacing {
-    std::u16string name;
-    std::uint64_t size = 0;
-  };
-  std::optional<Replacing> replacing_;
+  // Direction 1: the player's entries as read when the dialog showed and
+  // kept since; nothing when the player did not answer the read.
+  std::optional<std::vector<DeviceEntry>> directory_;
+  // The file on its way to the player, and the entry its agreed overwrite
+  // replaces (as the question named it).
+  std::uint64_t writingSize_ = 0;
+  std::optional<DeviceEntry> replacing_;
 };
+
+// The open transfer dialog; null while none is open. The tray refuses a
+// sync and the exit while it is set.
+extern gui::Form* ActiveTransferDialog;
 
 // The name under which a PC file goes to the player: its path with an
 // extension ".sa3" (any case) changed to ".mp3".

@@ -229,6 +229,7 @@ TEST_F(SimulatedPlayerTest, InformationBlockCarriesFirmwareAndModel) {
   settings.modelLow = 0x10;
   settings.modelHigh = 0xF0;
   driver.Attach(std::make_shared<SimulatedPlayer>(settings));
+  link.Close();
   Link l(driver);
   ASSERT_TRUE(l.Open().all());
   ASSERT_TRUE(l.Command(kCardBase, CommandCode::kReadDirectory, 1, kMode4).ok());
@@ -326,7 +327,9 @@ TEST_F(SimulatedPlayerTest, EventsRecordTheRequests) {
 TEST_F(SimulatedPlayerTest, StateBelongsToTheDeviceNotTheSession) {
   ASSERT_TRUE(WriteFile(u"shared.mp3", Bytes(10)));
   ASSERT_TRUE(Select(1));
-  Link other(driver);
+  // A second process's driver on the same player.
+  SimulatedDriver otherDriver(player);
+  Link other(otherDriver);
   ASSERT_TRUE(other.Open().all());
   EXPECT_TRUE(other.Command(kInternalMemoryBase, CommandCode::kDelete, 1, kMode4).ok());
   EXPECT_TRUE(Names().empty());
@@ -338,6 +341,7 @@ TEST_F(SimulatedPlayerTest, FaultFailedOpens) {
   Faults f;
   f.failOpen[static_cast<std::size_t>(Device::kOutPipe)] = true;
   player->SetFaults(f);
+  link.Close();
   Link l(driver);
   const auto opened = l.Open();
   EXPECT_TRUE(opened.control);
@@ -398,7 +402,8 @@ TEST_F(SimulatedPlayerTest, FaultUnplugDuringAReadAndBackAfterSomeCalls) {
   // Three calls fail, whatever they are; the pending read is gone.
   EXPECT_FALSE(link.ReadBlock(b));
   EXPECT_FALSE(Cmd(CommandCode::kTotalMemory, 0).ok());
-  Link other(driver);
+  SimulatedDriver otherDriver(player);
+  Link other(otherDriver);
   EXPECT_FALSE(other.Open().control);
   // Back, with its entry; the fault was used once.
   EXPECT_TRUE(Cmd(CommandCode::kTotalMemory, 0).ok());
@@ -462,9 +467,11 @@ TEST_F(SimulatedPlayerTest, FaultDifferentPlayerSwappedIn) {
   driver.Attach(std::make_shared<SimulatedPlayer>(s));
   // Handles from before the swap no longer reach a player.
   EXPECT_FALSE(Cmd(CommandCode::kTotalMemory, 0).ok());
-  Link fresh(driver);
-  ASSERT_TRUE(fresh.Open().all());
   link.Close();
+  {
+    Link fresh(driver);
+    ASSERT_TRUE(fresh.Open().all());
+  }
   ASSERT_TRUE(link.Open().all());
   EXPECT_TRUE(Directory().empty());
   ASSERT_TRUE(Cmd(CommandCode::kReadDirectory, 1).ok());

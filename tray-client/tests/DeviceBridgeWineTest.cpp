@@ -30,10 +30,10 @@ std::vector<std::uint8_t> FileBytes(const fs::path& p) {
 
 bool Transfer(bool write, TMyDevice& device, const fs::path& file, const std::u16string& headerName,
               const std::string& index) {
-  RecordingTarget window;
+  auto window = std::make_shared<RecordingTarget>();
   const bool started = write ? device.StartWriteThread(window, file, headerName, 1126)
                              : device.StartReadThread(window, index, file, 1126);
-  return started && window.WaitForEnd() && window.reports().back().wParam == 2;
+  return started && window->WaitForEnd() && window->reports().back().wParam == 2;
 }
 
 const DeviceEntry* Find(const std::vector<DeviceEntry>& list, std::u16string_view name) {

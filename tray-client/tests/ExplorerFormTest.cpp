@@ -424,6 +424,99 @@ TEST_F(ExplorerFormTest, PcPanelBrowsesTheDesktopAndDeletesFiles) {
   EXPECT_EQ(my().ShellListView.Folder(), common::PathToUtf8(Desktop()));
 }
 
+// A file appears in the folder while the delete question is open: the
+// list is read again under the question, and Yes deletes the files chosen,
+// not the rows they had.
+TEST_F(ExplorerFormTest, PcFilesChosenBeforeTheQuestionAreTheOnesDeleted) {
+  OnDesktop("b.mp3", 10);
+  OnDesktop("c.mp3", 10);
+  OnDesktop("d.mp3", 10);
+  ShowMyPc();
+  SelectPc("c.mp3");
+  SelectPc("d.mp3");
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest&) {
+    OnDesktop("a.mp3", 10);
+    EXPECT_GT(backend().NotifyFolderChanged(common::PathToUtf8(Desktop())), 0);
+    return ModalResult::kYes;
+  });
+  ASSERT_TRUE(my().tbtnDelete.UserClick());
+  EXPECT_TRUE(fs::exists(Desktop() / "a.mp3"));
+  EXPECT_TRUE(fs::exists(Desktop() / "b.mp3")) << "never selected";
+  EXPECT_FALSE(fs::exists(Desktop() / "c.mp3"));
+  EXPECT_FALSE(fs::exists(Desktop() / "d.mp3"));
+
+  // One file: its path is taken before the question, not read from a list
+  // that was replaced under it.
+  SelectPc("b.mp3");
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest&) {
+    OnDesktop("e.mp3", 10);
+    backend().NotifyFolderChanged(common::PathToUtf8(Desktop()));
+    return ModalResult::kYes;
+  });
+  ASSERT_TRUE(my().tbtnDelete.UserClick());
+  EXPECT_FALSE(fs::exists(Desktop() / "b.mp3"));
+  EXPECT_TRUE(fs::exists(Desktop() / "a.mp3"));
+  EXPECT_TRUE(fs::exists(Desktop() / "e.mp3"));
+
+  // A file written anew under the question is not the one the user chose.
+  SelectPc("e.mp3");
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest&) {
+    OnDesktop("e.mp3", 20000, 3);
+    return ModalResult::kYes;
+  });
+  ASSERT_TRUE(my().tbtnDelete.UserClick());
+  backend().SetMessageBoxScript(nullptr);
+  EXPECT_TRUE(fs::exists(Desktop() / "e.mp3"));
+}
+
+// A sync (or a refresh) reads the player list again while the delete
+// question is open: the entry the user chose is looked for on the player,
+// not in that new list.
+TEST_F(ExplorerFormTest, APlayerEntryChosenBeforeTheQuestionIsCheckedAfterIt) {
+  StoreOnPlayer("a.mp3", 100, 1);
+  StoreOnPlayer("b.mp3", 100, 2);
+  StoreOnPlayer("c.mp3", 100, 3);
+  ShowMyPc();
+  SelectRows({1});
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest& box) {
+    if (box.text == "b.mp3 파일을 삭제하시겠습니까?") {
+      // b.mp3 goes and the list is read again, as a nested sync would.
+      playerlink::Link link(driver());
+      EXPECT_TRUE(link.Open().all());
+      EXPECT_TRUE(link.Command(playerlink::kInternalMemoryBase, playerlink::CommandCode::kEntryBlock, 1, 4).ok());
+      EXPECT_TRUE(link.WriteBlock(playerlink::BuildSelectionBlock(2)));
+      EXPECT_TRUE(link.Command(playerlink::kInternalMemoryBase, playerlink::CommandCode::kDelete, 1, 4).ok());
+      link.Close();
+      my().aliRefreshExecute();
+    }
+    return ModalResult::kOk;
+  });
+  ASSERT_TRUE(my().btnDelete.UserClick());
+  backend().SetMessageBoxScript(nullptr);
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"a.mp3", "c.mp3"})) << "c.mp3, now entry 2, stays";
+  EXPECT_EQ(BoxTexts().back(), "플레이어의 파일 목록이 바뀌어 목록을 다시 읽었습니다.\r\n지울 파일을 다시 선택해 주세요.");
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.mp3/0k", "c.mp3/0k"}));
+}
+
+TEST_F(ExplorerFormTest, ABusyPlayerKeepsTheListAndSaysSo) {
+  StoreOnPlayer("a.mp3", 100, 1);
+  ShowMyPc();
+  playerlink::Link other(driver());
+  ASSERT_TRUE(other.Open().all());
+  backend().Advance(kDevicePollMs + 10);
+  EXPECT_EQ(my().DeviceState(), TfrmExplorer::kStateWorking) << "busy is not absent";
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.mp3/0k"}));
+  ASSERT_TRUE(my().btnRefresh.UserClick());
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.mp3/0k"}));
+  SelectRows({0});
+  Answer({ModalResult::kOk});
+  ASSERT_TRUE(my().btnDelete.UserClick());
+  EXPECT_EQ(BoxTexts().back(), "다른 작업이 플레이어를 사용하고 있습니다.\r\n잠시 후 다시 해 주세요.");
+  other.Close();
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"a.mp3"}));
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"a.mp3/0k"}));
+}
+
 TEST_F(ExplorerFormTest, TwoChannelRowsOfOneCaptionKeepTheirItemSelected) {
   TSyncItem& item = SyncComponent->Items().Add();
   item.DnFileName = "news.sa3";

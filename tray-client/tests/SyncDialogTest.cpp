@@ -248,6 +248,30 @@ TEST_F(SyncDialogTest, OnlyLocalRowsSkipTheFetchAndCloseAfterTheLastRow) {
   EXPECT_FALSE(rows.Item(0).checked) << "each row is unticked as it is taken";
 }
 
+TEST_F(SyncDialogTest, ABusyPlayerIsSaidSoAndTheFileStays) {
+  StartLoggedIn();
+  const fs::path localSync = Environment().programFolder / "LocalSync";
+  ASSERT_TRUE(common::WriteFileAtomically(localSync / "mine.sa3", std::vector<std::uint8_t>(3000, 7)));
+  gui::Form host;
+  gui::ListView rows(&host);
+  host.Create();
+  rows.AddItem({"mine.sa3", {kRowLocal, "3k", (localSync / "mine.sa3").string()}, true});
+  ListViewSyncRows source(rows);
+  playerlink::Link other(driver_);
+  ASSERT_TRUE(other.Open().all());
+  {
+    TfrmSyncStatus dialog(source, Services());
+    ActiveSyncDialog = &dialog;
+    EXPECT_EQ(dialog.ShowModal(), gui::ModalResult::kOk);
+    ActiveSyncDialog = nullptr;
+  }
+  other.Close();
+  ASSERT_FALSE(backend().MessageBoxes().empty());
+  EXPECT_EQ(backend().MessageBoxes().back().request.text, "다른 어플리케이션이 사용중 입니다.");
+  EXPECT_TRUE(PlayerNames().empty());
+  EXPECT_TRUE(fs::exists(localSync / "mine.sa3")) << "nothing written, nothing lost";
+}
+
 // The service's ".mp3" name: its ".sa3" file marks it fetched, the player
 // write under the ".mp3" name marks it synced.
 TEST_F(SyncDialogTest, AnMp3NameIsFetchedAsSa3AndWrittenAsMp3) {
@@ -272,6 +296,53 @@ TEST_F(SyncDialogTest, AFetchErrorStillWritesTheFilesFetchedBeforeIt) {
   EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"news012.mp3"}));
   EXPECT_FALSE(Item("weather0101.sa3").IsDownEnd);
   EXPECT_TRUE(LocalSyncFiles().empty()) << "no partial file is left, under any name";
+}
+
+// The tray's "&Tarnel" chosen while the sync road of "My PC" asks whether
+// to choose again: no second sync starts inside the first.
+TEST_F(SyncDialogTest, TarnelInsideTheSyncRoadsQuestionStartsNoSecondSync) {
+  StartLoggedIn();
+  Faults faults;
+  faults.commands.push_back({9, std::nullopt, false, {1000, 0}, -1});  // 1 thousand bytes free
+  player_->SetFaults(faults);
+  ASSERT_TRUE(frmExplorer->btnRefresh.UserClick());
+  Tick("news012.sa3");
+  int questions = 0;
+  backend().SetMessageBoxScript([&](const gui::MessageBoxRequest& box) {
+    if (box.title != "용량초과") return gui::ModalResult::kOk;
+    if (++questions == 1) frmMain->mmiTarnel.UserClick();
+    return gui::ModalResult::kNo;
+  });
+  Sync();
+  EXPECT_EQ(questions, 1);
+  const std::string log = Log();
+  int syncRequests = 0;
+  for (auto at = log.find("syncreq"); at != std::string::npos; at = log.find("syncreq", at + 1)) ++syncRequests;
+  EXPECT_EQ(syncRequests, 1);
+}
+
+// "확인" pressed during the wait after a fetch error: the files fetched
+// before it are still reported to the service.
+TEST_F(SyncDialogTest, OkDuringTheWaitAfterAnErrorStillReportsWhatWasFetched) {
+  StartLoggedIn();
+  Tick("news012.sa3");
+  Tick("weather0101.sa3");
+  ContentFault("mode=short&file=weather0101.sa3");
+  gui::Timer clicker(frmMain);
+  clicker.SetInterval(100);
+  bool clicked = false;
+  clicker.OnTimer = [&] {
+    auto* dialog = dynamic_cast<TfrmSyncStatus*>(ActiveSyncDialog);
+    if (!clicked && dialog && dialog->btnCancel.Caption() == "확인" && dialog->btnCancel.Usable()) {
+      clicked = dialog->btnCancel.UserClick();
+    }
+  };
+  clicker.SetEnabled(true);
+  Sync();
+  clicker.SetEnabled(false);
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(DoneList(), "P-1001/아침 뉴스/12/");
+  EXPECT_TRUE(Item("news012.sa3").IsDownEnd);
 }
 
 // Every fault of the content server leaves LocalSync without a partial or

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include "common/File.h"
 #include "player-link/SimulatedPlayer.h"
@@ -253,14 +255,47 @@ TEST_F(UpDnUnitTest, ThreadsStartedThroughTheDevice) {
   const auto data = Bytes(70000);
   const auto file = MakeFile("t.mp3", data);
   TMyDevice device(driver);
-  RecordingTarget up, down;
+  auto up = std::make_shared<RecordingTarget>(), down = std::make_shared<RecordingTarget>();
   ASSERT_TRUE(device.StartWriteThread(up, file, u"C:\\t.mp3", 1125));
-  ASSERT_TRUE(up.WaitForEnd());
-  EXPECT_EQ(up.reports().back(), (Report{1125, 2, 0}));
+  ASSERT_TRUE(up->WaitForEnd());
+  EXPECT_EQ(up->reports().back(), (Report{1125, 2, 0}));
   ASSERT_TRUE(device.StartReadThread(down, "0", dir / "back.mp3", 1126));
-  ASSERT_TRUE(down.WaitForEnd());
-  EXPECT_EQ(down.reports().back(), (Report{1126, 2, 0}));
+  ASSERT_TRUE(down->WaitForEnd());
+  EXPECT_EQ(down->reports().back(), (Report{1126, 2, 0}));
   EXPECT_EQ(FileBytes(dir / "back.mp3"), data);
+}
+
+TEST_F(UpDnUnitTest, TheReceiverOutlivesTheWindowThatStartedTheThread) {
+  const auto file = MakeFile("t.mp3", Bytes(70000));
+  TMyDevice device(driver);
+  auto target = std::make_shared<RecordingTarget>();
+  std::weak_ptr<RecordingTarget> watch = target;
+  std::mutex hold;
+  std::unique_lock gate(hold);
+  target->onReport = [&](const Report&) { std::lock_guard wait(hold); };
+  ASSERT_TRUE(device.StartWriteThread(target, file, u"C:\\t.mp3", 1125));
+  target.reset();  // the window goes while the thread still reports to it
+  EXPECT_FALSE(watch.expired()) << "the thread shares the receiver";
+  gate.unlock();
+  for (int i = 0; i < 3000 && !watch.expired(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(watch.expired()) << "and lets it go when done";
+}
+
+TEST_F(UpDnUnitTest, ATransferWaitsForAnotherConversationToEnd) {
+  const auto data = Bytes(40000);
+  const auto file = MakeFile("t.mp3", data);
+  TMyDevice device(driver);
+  playerlink::Link other(driver);
+  ASSERT_TRUE(other.Open().all());
+  auto target = std::make_shared<RecordingTarget>();
+  ASSERT_TRUE(device.StartWriteThread(target, file, u"C:\\t.mp3", 1125));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(target->reports().empty()) << "nothing moves while the other conversation runs";
+  EXPECT_EQ(player->Entries(MediumId::kInternal).size(), 0u);
+  other.Close();
+  ASSERT_TRUE(target->WaitForEnd());
+  EXPECT_EQ(target->reports().back(), (Report{1125, 2, 0}));
+  EXPECT_EQ(player->Entries(MediumId::kInternal).size(), 1u);
 }
 
 }  // namespace

@@ -183,6 +183,86 @@ TEST_F(UpDownFormAddingPlayerTest, TheOverwriteQuestionGoesByThePlayerNotByTheLi
   EXPECT_EQ(PlayerData(2), Pattern(1000, 8));
 }
 
+// A directory read moves every entry's block over the link: the dialog
+// reads it once and follows its own writes and deletes from there.
+int DirectoryReads(std::vector<playerlink::sim::Event> events) {
+  int reads = 0;
+  for (const auto& e : events) {
+    reads += e.kind == playerlink::sim::Event::Kind::kCommand &&
+             e.request.commandByte ==
+                 playerlink::CommandByte(playerlink::kInternalMemoryBase, playerlink::CommandCode::kReadDirectory);
+  }
+  return reads;
+}
+
+TEST_F(UpDownFormTest, ThePlayerIsReadOnceForTheWholeList) {
+  StoreOnPlayer("C:\\old\\b.mp3", 100, 9);
+  const std::string a = PcFile("a.mp3", 40000, 1), b = PcFile("b.mp3", 20000, 2), c = PcFile("c.mp3", 100, 3);
+  const std::string again = PcFile("again/a.mp3", 500, 4);
+  (void)player().TakeEvents();
+  Run(TfrmUpDown::kPcToPlayer, {a, b, c, again}, {ModalResult::kOk, ModalResult::kOk});
+  EXPECT_EQ(DirectoryReads(player().TakeEvents()), 1);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"b.mp3 파일이 존재합니다. 덮어쓰시겠습니까?",
+                                                  "a.mp3 파일이 존재합니다. 덮어쓰시겠습니까?"}))
+      << "a file the dialog itself wrote is on the player for the next question";
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"b.mp3", "a.mp3", "c.mp3"}));
+  EXPECT_EQ(PlayerData(0), Pattern(20000, 2));
+  EXPECT_EQ(PlayerData(1), Pattern(500, 4));
+}
+
+TEST_F(UpDownFormAddingPlayerTest, AnAgreedOverwriteDeletesOnlyTheEntryTheQuestionNamed) {
+  StoreOnPlayer("C:\\rock\\a.mp3", 300, 4);
+  AddToPlayer("C:\\jazz\\a.mp3", 400, 5);
+  StoreOnPlayer("C:\\x.mp3", 200, 6);
+  const std::string a = PcFile("a.mp3", 50000, 7);
+  const std::string y = PcFile("y.mp3", 100, 8);
+  (void)player().TakeEvents();
+  Run(TfrmUpDown::kPcToPlayer, {a, y}, {ModalResult::kOk});
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"a.mp3 파일이 존재합니다. 덮어쓰시겠습니까?"}));
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"a.mp3", "x.mp3", "a.mp3", "y.mp3"}));
+  EXPECT_EQ(PlayerData(0), Pattern(400, 5)) << "jazz\\a.mp3 was never asked about and stays";
+  EXPECT_EQ(PlayerData(2), Pattern(50000, 7));
+  EXPECT_EQ(PlayerData(3), Pattern(100, 8));
+  EXPECT_EQ(DirectoryReads(player().TakeEvents()), 1);
+}
+
+TEST_F(UpDownFormAddingPlayerTest, TheNamedEntryIsCheckedOnThePlayerBeforeItGoes) {
+  StoreOnPlayer("C:\\rock\\a.mp3", 300, 4);
+  StoreOnPlayer("C:\\b.mp3", 200, 6);
+  const std::string a = PcFile("a.mp3", 50000, 7);
+  // While the question is open another program deletes rock\\a.mp3 and
+  // stores another a.mp3: the count is as before, entry 1 is another file.
+  onBox_ = [&](TfrmUpDown&) {
+    playerlink::sim::SimulatedDriver otherProgram(driver().player());
+    playerlink::Link link(otherProgram);
+    ASSERT_TRUE(link.Open().all());
+    ASSERT_TRUE(link.Command(playerlink::kInternalMemoryBase, playerlink::CommandCode::kEntryBlock, 1, 4).ok());
+    ASSERT_TRUE(link.WriteBlock(playerlink::BuildSelectionBlock(1)));
+    ASSERT_TRUE(link.Command(playerlink::kInternalMemoryBase, playerlink::CommandCode::kDelete, 1, 4).ok());
+    link.Close();
+    AddToPlayer("C:\\pop\\a.mp3", 999, 9);
+  };
+  Run(TfrmUpDown::kPcToPlayer, {a}, {ModalResult::kOk});
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"b.mp3", "a.mp3", "a.mp3"}));
+  EXPECT_EQ(PlayerData(0), Pattern(200, 6)) << "entry 1 is no longer the one the user was asked about: it stays";
+  EXPECT_EQ(PlayerData(1), Pattern(999, 9));
+  EXPECT_EQ(PlayerData(2), Pattern(50000, 7));
+}
+
+TEST_F(UpDownFormTest, ATransferDialogWaitsItsTurnWithThePlayer) {
+  const std::string a = PcFile("a.mp3", 100, 1);
+  playerlink::Link other(driver());
+  ASSERT_TRUE(other.Open().all());
+  Run(TfrmUpDown::kPcToPlayer, {a});
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
+                            "다른 작업이 플레이어를 사용하고 있어 파일을 보내지 않았습니다.\r\n잠시 후 다시 해 주세요."}));
+  other.Close();
+  EXPECT_TRUE(PlayerNames().empty());
+  backend().ClearMessageBoxes();
+  Run(TfrmUpDown::kPcToPlayer, {a});
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"a.mp3"}));
+}
+
 TEST_F(UpDownFormTest, AFailureEndsTheWholeList) {
   const std::string a = PcFile("a.mp3", 40000), b = PcFile("b.mp3", 100), c = PcFile("c.mp3", 100);
   playerlink::sim::Faults faults;

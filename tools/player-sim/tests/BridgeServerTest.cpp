@@ -104,11 +104,12 @@ TEST_F(BridgeServerTest, ServerHangsUpOnWhatIsNotTheBridge) {
 }
 
 TEST_F(BridgeServerTest, SessionsSideBySide) {
-  auto driver = Bridge();
+  // Four programs at once, each with its own driver.
   std::vector<std::thread> threads;
   std::atomic<int> answered{0};
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&] {
+      auto driver = Bridge();
       for (int i = 0; i < 20; ++i) {
         Link link(driver);
         if (link.Open().control && link.Command(kInternalMemoryBase, CommandCode::kTotalMemory, 0, kMode4).ok()) {
