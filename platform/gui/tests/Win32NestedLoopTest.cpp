@@ -5,6 +5,7 @@
 // a window given to DeleteLater lives until the outermost handler returns;
 // afterwards every window is as it was.
 #include <windows.h>
+#undef MessageBox  // the GUI layer's, not the macro
 
 #include <gtest/gtest.h>
 
