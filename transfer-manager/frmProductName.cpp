@@ -71,6 +71,8 @@ std::string ChooseModel() {
   Vars().modelChoicePending = true;
   app.ProcessMessages();
   if (frmProductName) {
+    // A question: the user reaches this window alone until it is answered.
+    gui::ModalScope question({frmProductName});
     frmProductName->Load();
     frmProductName->Show();
     app.ProcessMessages();

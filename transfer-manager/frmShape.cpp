@@ -73,7 +73,7 @@ ShapeForm::ShapeForm() {
     caption.SetAlignment(gui::Align::kCenter);
     caption.SetBounds(Tw(kLefts[i]) - 8, Tw(kTops[i] + 360), Tw(1080) + 16, 15);
   }
-  imgReflash.OnClick = [this] { imgReflash_Click(); };
+  imgReflash.OnClick = [this] { RunPlayerCommand([this] { imgReflash_Click(); }); };
   imgQuit.OnClick = [this] { imgQuit_Click(); };
 
   Place(imgPlay, 2535, 6600, 1290, 270);
@@ -141,7 +141,7 @@ ShapeForm::ShapeForm() {
   tmrWait.SetInterval(kWaitTickMs);
   tmrWait.OnTimer = [this] { tmrWait_Timer(); };
   UserTimer.SetInterval(0);
-  UserTimer.OnTimer = [this] { UserTimer_Timer(); };
+  UserTimer.OnTimer = [this] { RunPlayerCommand([this] { UserTimer_Timer(); }); };
 
   mnuProduct.SetCaption("About Product");
   mnuModel.SetCaption("Model");
@@ -163,9 +163,11 @@ ShapeForm::ShapeForm() {
   lvwGetFileList.OnMouseMove = [this](gui::Point) { lvwGetFileList_Click(*this); };
   lvwGetFileList.OnStartDrag = [this] { lvwGetFileList_OLEStartDrag(*this); };
   lvwGetFileList.OnDragOver = [this](gui::ListDrag& drag) { lvwGetFileList_OLEDragOver(*this, drag); };
-  lvwGetFileList.OnDragDrop = [this](const gui::ListDrag& drag) { lvwGetFileList_OLEDragDrop(*this, drag); };
-  optBuiltIn.OnClick = [this] { optBuiltIn_Click(*this); };
-  optCard.OnClick = [this] { optCard_Click(*this); };
+  lvwGetFileList.OnDragDrop = [this](const gui::ListDrag& drag) {
+    RunPlayerCommand([&] { lvwGetFileList_OLEDragDrop(*this, drag); });
+  };
+  optBuiltIn.OnClick = [this] { RunPlayerCommand([this] { optBuiltIn_Click(*this); }); };
+  optCard.OnClick = [this] { RunPlayerCommand([this] { optCard_Click(*this); }); };
   WirePlayerCommands(*this);
 
   // The window's close box is the close picture: refused while a command

@@ -166,13 +166,13 @@ void DropOnDeviceList(ShapeForm& form, const gui::ListDrag& drag) {
 }
 
 void WirePlayerCommands(ShapeForm& form) {
-  form.imgDownload.OnClick = [&form] { imgDownload_Click(form); };
-  form.imgErase.OnClick = [&form] { imgErase_Click(form); };
-  form.imgEraseAll.OnClick = [&form] { imgEraseAll_Click(form); };
-  form.imgFormat.OnClick = [&form] { imgFormat_Click(form); };
+  form.imgDownload.OnClick = [&form] { RunPlayerCommand([&form] { imgDownload_Click(form); }); };
+  form.imgErase.OnClick = [&form] { RunPlayerCommand([&form] { imgErase_Click(form); }); };
+  form.imgEraseAll.OnClick = [&form] { RunPlayerCommand([&form] { imgEraseAll_Click(form); }); };
+  form.imgFormat.OnClick = [&form] { RunPlayerCommand([&form] { imgFormat_Click(form); }); };
   form.lvwGetFileList.SetAcceptFiles(true);
   form.lvwGetFileList.OnDropFiles = [&form](const std::vector<std::string>& paths, gui::Point) {
-    lvwGetFileList_DropFiles(form, paths);
+    RunPlayerCommand([&] { lvwGetFileList_DropFiles(form, paths); });
   };
 }
 

@@ -6,6 +6,8 @@
 #include "common/TextCodec.h"
 #include "player-link/Directory.h"
 #include "platform/gui/Application.h"
+#include "transfer-manager/frmProgress.h"
+#include "transfer-manager/frmWait.h"
 #include "transfer-manager/HalvernEnvironment.h"
 #include "transfer-manager/Texts.h"
 #include "transfer-manager/Twips.h"
@@ -155,6 +157,11 @@ void EnableControls(ShapeForm& form) {
   form.imgPlay.SetEnabled(!form.previewPlaying());
   form.imgStop.SetEnabled(true);
   form.CloseB.SetEnabled(true);
+}
+
+void RunPlayerCommand(const std::function<void()>& command) {
+  gui::ModalScope scope({frmProgress, frmWait});
+  command();
 }
 
 bool IsFileSystemFolder(const std::string& path) {

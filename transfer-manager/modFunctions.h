@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/gui/ListView.h"
 #include "transfer-manager/FileListBox.h"
@@ -40,6 +41,14 @@ void UpdateDeviceSelection(ShapeForm& form);
 // keepQuit), the other medium's option and the close picture.
 void DisableControls(ShapeForm& form, bool keepQuit);
 void EnableControls(ShapeForm& form);
+
+// Runs a command that talks to the player (a read, a write, an erase, a
+// format, an upload) as one nested loop of the GUI layer: for its whole
+// time, its waits and questions included, user input reaches only the
+// progress and the wait window, whose Cancel ends it. No picture, medium
+// option, list or menu of the main window can start a second conversation
+// with the player inside it. Timers and worker reports keep running.
+void RunPlayerCommand(const std::function<void()>& command);
 
 // A path of the file system (as opposed to a node of the tree that stands
 // for no folder).

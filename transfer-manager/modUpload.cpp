@@ -344,8 +344,8 @@ const std::string& LastSaveFolder() { return SaveFolder(); }
 
 void InstallUpload(ShapeForm& form) {
   SaveFolder().clear();
-  form.imgUpload.OnClick = [&form] { imgUpload_Click(form); };
-  form.uploadCommand = [&form] { imgUpload_Click(form); };
+  form.imgUpload.OnClick = [&form] { RunPlayerCommand([&form] { imgUpload_Click(form); }); };
+  form.uploadCommand = [&form] { RunPlayerCommand([&form] { imgUpload_Click(form); }); };
 }
 
 std::string RateText(std::uint64_t bytesPerSecond) {

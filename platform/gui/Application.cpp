@@ -101,6 +101,11 @@ Application::Application(std::unique_ptr<Backend> backend)
 }
 
 Application::~Application() {
+  while (!deleteLater_.empty()) {
+    std::unique_ptr<Form> form = std::move(deleteLater_.back());
+    deleteLater_.pop_back();
+    form->Destroy();
+  }
   DestroyForms();
   queue_->Close();
   current = nullptr;
@@ -141,11 +146,91 @@ void Application::Terminate() {
 void Application::ProcessMessages() {
   while (backend_->ProcessPending()) {
   }
+  DeletePending();
 }
 
-void Application::HandleMessage() { backend_->WaitAndHandle(); }
+void Application::HandleMessage() {
+  backend_->WaitAndHandle();
+  DeletePending();
+}
 
-void Application::Sleep(int ms) { backend_->Elapse(ms); }
+void Application::Sleep(int ms) {
+  backend_->Elapse(ms);
+  DeletePending();
+}
+
+bool Application::AcceptsInput(const Control& control) const {
+  if (modal_.empty()) return true;
+  const Control* root = &control;
+  while (root->Parent()) root = root->Parent();
+  for (const auto& usable : modal_.back().usable) {
+    if (auto form = usable.lock(); form && *form == root) return true;
+  }
+  return false;
+}
+
+void Application::EnterModal(ModalKind kind, const std::vector<Form*>& usable) {
+  Frame entry;
+  entry.frame.kind = kind;
+  for (Form* form : usable) {
+    if (!form) continue;
+    entry.frame.usable.push_back(form);
+    entry.usable.push_back(form->LifeToken());
+  }
+  modal_.push_back(std::move(entry));
+  backend_->EnterModal(modal_.back().frame);
+}
+
+void Application::LeaveModal() {
+  if (modal_.empty()) return;
+  Frame entry = std::move(modal_.back());
+  modal_.pop_back();
+  // Windows destroyed meanwhile are not given to the backend again.
+  entry.frame.usable.clear();
+  for (const auto& usable : entry.usable) {
+    if (auto form = usable.lock()) entry.frame.usable.push_back(*form);
+  }
+  backend_->LeaveModal(entry.frame);
+  DeletePending();
+}
+
+void Application::DeleteLater(Form& form) {
+  for (auto it = forms_.begin(); it != forms_.end(); ++it) {
+    if (it->get() != &form) continue;
+    std::unique_ptr<Form> owned = std::move(*it);
+    forms_.erase(it);
+    DeleteLater(std::move(owned));
+    return;
+  }
+  throw std::logic_error("gui: DeleteLater of a form the application does not own");
+}
+
+void Application::DeleteLater(std::unique_ptr<Form> form) {
+  if (!form) return;
+  if (mainForm_ == form.get()) mainForm_ = nullptr;
+  form->Hide();
+  deleteLater_.push_back(std::move(form));
+  DeletePending();
+}
+
+void Application::DeletePending() {
+  while (!deleteLater_.empty() && modal_.empty() && handlerDepth_ == 0) {
+    std::unique_ptr<Form> form = std::move(deleteLater_.front());
+    deleteLater_.erase(deleteLater_.begin());
+    form->Destroy();
+    form.reset();
+  }
+}
+
+ModalScope::ModalScope(ModalKind kind, std::vector<Form*> usable) {
+  if (!Application::Exists()) return;
+  App().EnterModal(kind, usable);
+  entered_ = true;
+}
+
+ModalScope::~ModalScope() {
+  if (entered_ && Application::Exists()) App().LeaveModal();
+}
 
 std::uint64_t Application::NowMs() { return backend_->NowMs(); }
 
@@ -240,6 +325,7 @@ ModalResult Application::MessageBox(const std::string& text, const std::string& 
   for (const auto& form : forms_) {
     if (form->Visible() && form->InModal()) request.owner = form.get();
   }
+  ModalScope box(ModalKind::kMessageBox, {});
   return backend_->ShowMessageBox(request);
 }
 
@@ -255,6 +341,19 @@ void Application::ShowException(const std::exception& error) {
 void Application::BringToFront() { backend_->BringAppToFront(); }
 
 void Application::Guard(const std::function<void()>& handler) {
+  struct Depth {
+    Application& app;
+    explicit Depth(Application& a) : app(a) { ++app.handlerDepth_; }
+    ~Depth() { --app.handlerDepth_; }
+  };
+  {
+    Depth depth(*this);
+    GuardedCall(handler);
+  }
+  DeletePending();
+}
+
+void Application::GuardedCall(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const LoopStall&) {

@@ -24,6 +24,7 @@
 
 namespace gui {
 
+class Control;
 class Form;
 
 // Calls that worker threads hand to the GUI thread. It outlives the
@@ -141,6 +142,25 @@ class Application {
   // except once the application is terminated: then nothing is shown.
   void Guard(const std::function<void()>& handler);
 
+  // Nested loops. Message boxes, file and folder dialogs, popup menus,
+  // ShowModal and ModalScope each raise the depth while they run; user
+  // input then reaches only the windows the innermost one names usable
+  // (the modal form; a long command's progress or wait window; none for a
+  // box, a dialog or a menu, whose own window is the top one). Timers,
+  // worker calls and posted messages are delivered at any depth.
+  int ModalDepth() const { return static_cast<int>(modal_.size()); }
+  // Whether user input may reach the control now: no nested loop runs, or
+  // the control's top-level window is one the innermost loop names usable.
+  bool AcceptsInput(const Control& control) const;
+  // Deletes a form once no nested loop runs and no event handler is on the
+  // stack (a handler of the form, or a question it asked, may still run
+  // below the caller). The form is hidden at once, so the user reaches it
+  // no more. The first takes a form the application owns (CreateForm).
+  void DeleteLater(Form& form);
+  void DeleteLater(std::unique_ptr<Form> form);
+  // Forms given to DeleteLater and not deleted yet.
+  std::size_t PendingDeletions() const { return deleteLater_.size(); }
+
   // Raised by the backend when the main form is minimised or restored.
   std::function<void()> OnMinimize;
   std::function<void()> OnRestore;
@@ -152,7 +172,17 @@ class Application {
   const std::vector<std::unique_ptr<Form>>& OwnedForms() const { return forms_; }
 
  private:
+  friend class ModalScope;
+  struct Frame {
+    ModalFrame frame;
+    std::vector<std::weak_ptr<Form*>> usable;
+  };
   void Adopt(std::unique_ptr<Form> form);
+  void GuardedCall(const std::function<void()>& handler);  // Guard without the handler depth
+  void EnterModal(ModalKind kind, const std::vector<Form*>& usable);
+  void LeaveModal();
+  // Deletes the forms given to DeleteLater when nothing can still use them.
+  void DeletePending();
 
   std::unique_ptr<Backend> backend_;
   std::shared_ptr<CrossThreadQueue> queue_;
@@ -161,6 +191,27 @@ class Application {
   std::string title_;
   bool terminated_ = false;
   std::thread::id guiThread_;
+  std::vector<Frame> modal_;
+  std::vector<std::unique_ptr<Form>> deleteLater_;
+  int handlerDepth_ = 0;  // event handlers running (Guard) on the GUI thread
+};
+
+// A nested loop held for a block of code. Long commands use it directly:
+// their waits (Sleep, ProcessMessages, RunOffGuiThread, questions) keep the
+// program's windows open, and for the command's time user input reaches
+// only the windows named here (a progress or wait window with its Cancel),
+// never a control that could start a second command. Null entries are
+// skipped; a named window may be shown or hidden while the scope runs.
+class ModalScope {
+ public:
+  explicit ModalScope(std::vector<Form*> usable = {}) : ModalScope(ModalKind::kScope, std::move(usable)) {}
+  ModalScope(ModalKind kind, std::vector<Form*> usable);
+  ~ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  bool entered_ = false;
 };
 
 inline Application& App() { return Application::Current(); }

@@ -127,6 +127,18 @@ struct ShellItemInfo {
   Icon icon;
 };
 
+// A nested loop of the GUI thread: a message box, a file or folder dialog,
+// a popup menu, a modal form, or a long command (ModalScope). While one
+// runs, user input reaches only the windows it names (none for a box, a
+// dialog or a menu: the system's own window is the top one); timers,
+// worker calls and posted messages keep flowing.
+enum class ModalKind { kMessageBox, kFileDialog, kFolderDialog, kPopupMenu, kForm, kScope };
+
+struct ModalFrame {
+  ModalKind kind = ModalKind::kScope;
+  std::vector<Form*> usable;
+};
+
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -158,9 +170,14 @@ class Backend {
   virtual ModalResult ShowMessageBox(const MessageBoxRequest& request) = 0;
   // Shows the menu at a screen point; gives the chosen item or nullptr.
   virtual MenuItem* TrackPopupMenu(PopupMenu& menu, Point at) = 0;
-  // Modal state of a form: other forms are disabled while it runs.
+  // Modal state of a form (shown already): its loop begins and ends.
   virtual void BeginModal(Form& form) = 0;
   virtual void EndModal(Form& form) = 0;
+  // A nested loop begins (before its window shows) and ends (after it is
+  // gone), in stack order: the backend keeps input from every window of
+  // the program but the frame's usable ones (Win32: they are disabled).
+  virtual void EnterModal(const ModalFrame&) {}
+  virtual void LeaveModal(const ModalFrame&) {}
   virtual void BringAppToFront() = 0;
 
   // Common dialogs: the file chosen, several for a multi-select open, or

@@ -68,7 +68,7 @@ bool Control::Usable() const {
   for (const Control* c = this; c; c = c->parent_) {
     if (!c->enabled_) return false;
   }
-  return true;
+  return !Application::Exists() || App().AcceptsInput(*this);
 }
 
 void Control::SetHint(std::string hint) {

@@ -79,7 +79,9 @@ class Control {
   bool Showing() const;
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
-  // Enabled and so are all parents: a user can reach it.
+  // Enabled and so are all parents, and no nested loop (a question, a
+  // modal form, a long command) keeps input from its window: a user can
+  // reach it.
   bool Usable() const;
 
   const std::string& Hint() const { return hint_; }

@@ -99,7 +99,7 @@ void CustomWindow::UserCaptureLost() {
 }
 
 void CustomWindow::UserSystemMenuItem(int id) {
-  if (!Destroyed()) Fire(OnSystemMenuItem, id);
+  if (Reachable()) Fire(OnSystemMenuItem, id);
 }
 
 void CustomWindow::PaintFace(Canvas& canvas) {

@@ -26,7 +26,11 @@ bool FileDialog::Execute() {
     request_.filterIndex = 1;
   }
   if (request_.save) request_.multiSelect = false;
-  const FileDialogAnswer answer = App().backend().ShowFileDialog(request_);
+  FileDialogAnswer answer;
+  {
+    ModalScope shown(ModalKind::kFileDialog, {});
+    answer = App().backend().ShowFileDialog(request_);
+  }
   if (!answer.ok || answer.paths.empty()) return false;
   files_ = answer.paths;
   request_.fileName = files_.front();
@@ -36,7 +40,11 @@ bool FileDialog::Execute() {
 
 bool FolderDialog::Execute() {
   request_.owner = owner_;
-  const FolderDialogAnswer answer = App().backend().ShowFolderDialog(request_);
+  FolderDialogAnswer answer;
+  {
+    ModalScope shown(ModalKind::kFolderDialog, {});
+    answer = App().backend().ShowFolderDialog(request_);
+  }
   if (!answer.ok || answer.path.empty()) return false;
   request_.initialFolder = answer.path;
   return true;

@@ -95,18 +95,21 @@ ModalResult Form::ShowModal() {
   Application& app = App();
   modalResult_ = ModalResult::kNone;
   inModal_ = true;
-  app.backend().BeginModal(*this);
-  Show();
-  while (modalResult_ == ModalResult::kNone && !app.Terminated() && !destroyed_) {
-    app.HandleMessage();
-    if (modalResult_ == ModalResult::kNone && !Visible()) modalResult_ = ModalResult::kCancel;
+  {
+    // Input reaches this form alone while it runs; the others take it again
+    // before this one hides, so the activation goes back to them.
+    ModalScope scope(ModalKind::kForm, {this});
+    Show();
+    app.backend().BeginModal(*this);
+    while (modalResult_ == ModalResult::kNone && !app.Terminated() && !destroyed_) {
+      app.HandleMessage();
+      if (modalResult_ == ModalResult::kNone && !Visible()) modalResult_ = ModalResult::kCancel;
+    }
+    if (modalResult_ == ModalResult::kNone) modalResult_ = ModalResult::kCancel;
+    inModal_ = false;
+    if (!destroyed_) app.backend().EndModal(*this);
   }
-  if (modalResult_ == ModalResult::kNone) modalResult_ = ModalResult::kCancel;
-  inModal_ = false;
-  if (!destroyed_) {
-    app.backend().EndModal(*this);
-    Hide();
-  }
+  if (!destroyed_) Hide();
   return modalResult_;
 }
 
@@ -131,6 +134,12 @@ void Form::Close() {
   // A form the application owns stays until the application ends, so a
   // freeing close hides it as well.
   Hide();
+}
+
+bool Form::UserClose() {
+  if (destroyed_ || (Application::Exists() && !App().AcceptsInput(*this))) return false;
+  Close();
+  return true;
 }
 
 void Form::SetActiveControl(Control* control) { activeControl_ = control; }

@@ -123,8 +123,9 @@ class Form : public Control {
   // For backends: runs the handler of a message (0 when there is none).
   std::intptr_t Dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
-  // What the user did: the close box.
-  void UserClose() { Close(); }
+  // What the user did: the close box; refused while a nested loop keeps
+  // input from the window.
+  bool UserClose();
 
   // The mouse over the form's own surface, not over its controls: the left
   // button pressed and released, and moves. Client points in logical

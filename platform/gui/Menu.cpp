@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gui/Application.h"
+#include "platform/gui/Form.h"
 
 namespace gui {
 
@@ -20,6 +21,14 @@ MenuItem::~MenuItem() {
 void MenuItem::Click() { Fire(OnClick); }
 
 bool MenuItem::UserClick() {
+  if (Application::Exists() && App().ModalDepth() > 0) {
+    Form* owner = menu_->Owner();
+    if (!owner || !App().AcceptsInput(*owner)) return false;
+  }
+  return Choose();
+}
+
+bool MenuItem::Choose() {
   if (!enabled_ || !visible_ || IsSeparator() || !items_.empty()) return false;
   Click();
   return true;
@@ -28,7 +37,12 @@ bool MenuItem::UserClick() {
 void PopupMenu::Popup(Point at) {
   ++popups_;
   Fire(OnPopup);
-  if (MenuItem* chosen = App().backend().TrackPopupMenu(*this, at)) chosen->UserClick();
+  MenuItem* chosen = nullptr;
+  {
+    ModalScope shown(ModalKind::kPopupMenu, {});
+    chosen = App().backend().TrackPopupMenu(*this, at);
+  }
+  if (chosen) chosen->Choose();
 }
 
 }  // namespace gui

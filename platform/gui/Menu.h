@@ -35,13 +35,17 @@ class MenuItem {
 
   // Runs OnClick as code asks (Delphi's Click).
   void Click();
-  // What the user did: chose the item; refused when disabled or hidden.
+  // What the user did: chose the item; refused when disabled or hidden,
+  // and while a nested loop keeps input from the menu's owner (a menu
+  // without owner, such as the tray's, while any nested loop runs).
   bool UserClick();
 
   std::function<void()> OnClick;
 
  private:
   friend class PopupMenu;
+  // Chosen on the shown menu: only the item's own state counts.
+  bool Choose();
   PopupMenu* menu_ = nullptr;
   MenuItem* parentItem_ = nullptr;
   std::string caption_;

@@ -51,10 +51,20 @@ void TrayIcon::NextFrame() {
   Notify(Change::kPicture);
 }
 
-void TrayIcon::UserClick() { Fire(OnClick); }
+namespace {
+bool InNestedLoop() { return Application::Exists() && App().ModalDepth() > 0; }
+}  // namespace
 
-void TrayIcon::UserRightClick(Point at) {
-  if (menu_) menu_->Popup(at);
+bool TrayIcon::UserClick() {
+  if (InNestedLoop()) return false;
+  Fire(OnClick);
+  return true;
+}
+
+bool TrayIcon::UserRightClick(Point at) {
+  if (InNestedLoop() || !menu_) return false;
+  menu_->Popup(at);
+  return true;
 }
 
 }  // namespace gui

@@ -47,9 +47,10 @@ class TrayIcon {
   // For backends: the animation moves one frame on.
   void NextFrame();
 
-  // What the user did.
-  void UserClick();
-  void UserRightClick(Point at);
+  // What the user did; refused (false) while a nested loop runs: a
+  // question, a modal form or a long command.
+  bool UserClick();
+  bool UserRightClick(Point at);
 
   std::function<void()> OnClick;
 

@@ -228,14 +228,38 @@ void HeadlessBackend::WaitAndHandle() {
   throw LoopStall("headless: the loop waits, but nothing is queued, no timer runs and no worker reports");
 }
 
+void HeadlessBackend::RunInside(const NestedLoop& loop, const InsideLoop& inside) {
+  const bool hook = nestedHook_ && !inHook_;
+  if (!hook && !inside && !runPendingInside_) return;
+  while (ProcessPending()) {
+  }
+  if (hook) {
+    inHook_ = true;
+    try {
+      nestedHook_(loop);
+    } catch (...) {
+      inHook_ = false;
+      throw;
+    }
+    inHook_ = false;
+  }
+  if (inside) inside();
+  while (ProcessPending()) {
+  }
+}
+
 ModalResult HeadlessBackend::ShowMessageBox(const MessageBoxRequest& request) {
-  ModalResult answer = FirstButton(request.buttons);
-  if (script_) {
-    answer = script_(request);
-  } else if (!answers_.empty()) {
-    answer = answers_.front();
+  InsideLoop inside;
+  std::optional<ModalResult> queued;
+  if (!script_ && !answers_.empty()) {
+    queued = answers_.front().answer;
+    inside = std::move(answers_.front().inside);
     answers_.pop_front();
   }
+  RunInside(NestedLoop{NestedLoop::Kind::kMessageBox, request.text, nullptr, 0}, inside);
+  ModalResult answer = FirstButton(request.buttons);
+  if (script_) answer = script_(request);
+  else if (queued) answer = *queued;
   boxes_.push_back(ShownMessageBox{request, answer});
   return answer;
 }
@@ -244,17 +268,22 @@ MenuItem* HeadlessBackend::TrackPopupMenu(PopupMenu&, Point) {
   ++popups_;
   MenuItem* chosen = nextChoice_;
   nextChoice_ = nullptr;
+  InsideLoop inside = std::move(popupInside_);
+  popupInside_ = nullptr;
+  RunInside(NestedLoop{NestedLoop::Kind::kPopupMenu, {}, nullptr, 0}, inside);
   return chosen;
 }
 
 FileDialogAnswer HeadlessBackend::ShowFileDialog(const FileDialogRequest& request) {
   FileDialogAnswer answer;
-  if (fileScript_) {
-    answer = fileScript_(request);
-  } else if (!fileAnswers_.empty()) {
-    answer = fileAnswers_.front();
+  InsideLoop inside;
+  if (!fileScript_ && !fileAnswers_.empty()) {
+    answer = fileAnswers_.front().answer;
+    inside = std::move(fileAnswers_.front().inside);
     fileAnswers_.pop_front();
   }
+  RunInside(NestedLoop{NestedLoop::Kind::kFileDialog, request.title, nullptr, 0}, inside);
+  if (fileScript_) answer = fileScript_(request);
   if (answer.ok && !request.multiSelect && answer.paths.size() > 1) answer.paths.resize(1);
   fileDialogs_.push_back(ShownFileDialog{request, answer});
   return answer;
@@ -262,12 +291,20 @@ FileDialogAnswer HeadlessBackend::ShowFileDialog(const FileDialogRequest& reques
 
 FolderDialogAnswer HeadlessBackend::ShowFolderDialog(const FolderDialogRequest& request) {
   FolderDialogAnswer answer;
+  InsideLoop inside;
   if (!folderAnswers_.empty()) {
-    answer = folderAnswers_.front();
+    answer = folderAnswers_.front().answer;
+    inside = std::move(folderAnswers_.front().inside);
     folderAnswers_.pop_front();
   }
+  RunInside(NestedLoop{NestedLoop::Kind::kFolderDialog, request.title, nullptr, 0}, inside);
   folderDialogs_.push_back(ShownFolderDialog{request, answer});
   return answer;
+}
+
+void HeadlessBackend::Elapse(int ms) {
+  RunInside(NestedLoop{NestedLoop::Kind::kSleep, {}, nullptr, ms}, {});
+  Advance(ms);
 }
 
 std::unique_ptr<Peer> HeadlessBackend::CreateFolderWatchPeer(FolderWatch& watch) {
@@ -289,7 +326,19 @@ int HeadlessBackend::NotifyFolderChanged(const std::string& path) {
   return static_cast<int>(told.size());
 }
 
-void HeadlessBackend::BeginModal(Form& form) { modal_.push_back(&form); }
+void HeadlessBackend::BeginModal(Form& form) {
+  modal_.push_back(&form);
+  InsideLoop inside;
+  std::optional<ModalResult> queued;
+  if (!modalAnswers_.empty()) {
+    queued = modalAnswers_.front().answer;
+    inside = std::move(modalAnswers_.front().inside);
+    modalAnswers_.pop_front();
+  }
+  std::weak_ptr<Form*> life = form.LifeToken();
+  RunInside(NestedLoop{NestedLoop::Kind::kModalForm, form.Caption(), &form, 0}, inside);
+  if (queued && !life.expired() && form.GetModalResult() == ModalResult::kNone) form.SetModalResult(*queued);
+}
 
 void HeadlessBackend::EndModal(Form& form) { modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end()); }
 

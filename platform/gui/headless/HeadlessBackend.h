@@ -4,6 +4,15 @@
 // message boxes are answered by a script the test supplies and recorded;
 // popup menus record that they were shown and give the item the test chose.
 //
+// Nested loops: a real window system keeps delivering timers, worker calls,
+// posted messages and the user's clicks while a message box, a dialog, a
+// popup menu or a modal form waits for its answer. A test puts events
+// "inside" such a loop with the answer it queues (or with the nested-loop
+// hook): the loop first handles what is pending, runs the test's events
+// (which may click, change a folder or Advance the clock), handles what is
+// pending again, then returns the answer. Input to windows the loop does
+// not name usable is refused there as it is on Windows.
+//
 // A waiting loop (a modal form, Run, HandleMessage) with nothing to handle
 // asks OnIdle first, then waits briefly for worker threads, then moves the
 // clock to the next timer; with no timer and no worker call it raises
@@ -37,6 +46,18 @@ struct ShownFolderDialog {
   FolderDialogAnswer answer;
 };
 
+// What a test runs inside a nested loop before its answer.
+using InsideLoop = std::function<void()>;
+
+// A nested loop as the nested-loop hook sees it.
+struct NestedLoop {
+  enum class Kind { kMessageBox, kFileDialog, kFolderDialog, kPopupMenu, kModalForm, kSleep };
+  Kind kind = Kind::kMessageBox;
+  std::string text;     // the box's text, the dialog's title, the modal form's caption
+  Form* form = nullptr;  // the modal form
+  int ms = 0;           // the sleep's length
+};
+
 // The fixed shell information of headless runs (see ShellInfo.h).
 ShellItemInfo HeadlessShellInfo(const std::string& path, bool folder);
 
@@ -53,7 +74,9 @@ class HeadlessBackend : public Backend {
   void SetMessageBoxScript(std::function<ModalResult(const MessageBoxRequest&)> script) {
     script_ = std::move(script);
   }
-  void QueueAnswer(ModalResult answer) { answers_.push_back(answer); }
+  void QueueAnswer(ModalResult answer) { answers_.push_back({answer, {}}); }
+  // The same, with events that happen while the box is shown.
+  void QueueAnswer(ModalResult answer, InsideLoop inside) { answers_.push_back({answer, std::move(inside)}); }
   const std::vector<ShownMessageBox>& MessageBoxes() const { return boxes_; }
   void ClearMessageBoxes() { boxes_.clear(); }
 
@@ -62,9 +85,13 @@ class HeadlessBackend : public Backend {
   void SetFileDialogScript(std::function<FileDialogAnswer(const FileDialogRequest&)> script) {
     fileScript_ = std::move(script);
   }
-  void QueueFileDialogAnswer(FileDialogAnswer answer) { fileAnswers_.push_back(std::move(answer)); }
+  void QueueFileDialogAnswer(FileDialogAnswer answer, InsideLoop inside = {}) {
+    fileAnswers_.push_back({std::move(answer), std::move(inside)});
+  }
   const std::vector<ShownFileDialog>& FileDialogs() const { return fileDialogs_; }
-  void QueueFolderDialogAnswer(FolderDialogAnswer answer) { folderAnswers_.push_back(std::move(answer)); }
+  void QueueFolderDialogAnswer(FolderDialogAnswer answer, InsideLoop inside = {}) {
+    folderAnswers_.push_back({std::move(answer), std::move(inside)});
+  }
   const std::vector<ShownFolderDialog>& FolderDialogs() const { return folderDialogs_; }
 
   // Folder watches: something changed in `path`; every active watch of
@@ -75,8 +102,26 @@ class HeadlessBackend : public Backend {
   void AddWatch(FolderWatch* watch) { watches_.push_back(watch); }
   void RemoveWatch(FolderWatch* watch);
 
-  // Popup menus: the item the next popup gives as chosen.
-  void ChooseOnNextPopup(MenuItem* item) { nextChoice_ = item; }
+  // Popup menus: the item the next popup gives as chosen, and what happens
+  // while it is shown.
+  void ChooseOnNextPopup(MenuItem* item, InsideLoop inside = {}) {
+    nextChoice_ = item;
+    popupInside_ = std::move(inside);
+  }
+  // Modal forms: the next ShowModal ends with `result` (unless the form
+  // ends itself first) after the events, instead of waiting in its loop.
+  void QueueModalAnswer(ModalResult result, InsideLoop inside = {}) {
+    modalAnswers_.push_back({result, std::move(inside)});
+  }
+
+  // Runs at the start of every nested loop (each box, dialog, popup menu
+  // and modal form, and each Application::Sleep), before its queued
+  // events; not again inside itself. A test fires every source there.
+  void SetNestedLoopHook(std::function<void(const NestedLoop&)> hook) { nestedHook_ = std::move(hook); }
+  // Whether every nested loop handles pending worker calls, posted
+  // messages and due timers before it answers, also without events queued
+  // (as a window system does). Off unless a test asks.
+  void SetNestedLoopsRunPending(bool on) { runPendingInside_ = on; }
   int PopupsShown() const { return popups_; }
 
   // Called by a waiting loop that has nothing to handle; returns whether
@@ -104,7 +149,7 @@ class HeadlessBackend : public Backend {
   std::intptr_t Send(Form& form, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   bool ProcessPending() override;
   void WaitAndHandle() override;
-  void Elapse(int ms) override { Advance(ms); }
+  void Elapse(int ms) override;
   void Wake() override {}
   void Quit() override { quit_ = true; }
   std::uint64_t NowMs() override { return now_; }
@@ -142,6 +187,13 @@ class HeadlessBackend : public Backend {
   Timer* EarliestTimer();
   void FireTimer(Timer* timer);
   bool DispatchPosted();
+  // What a nested loop delivers before its answer.
+  void RunInside(const NestedLoop& loop, const InsideLoop& inside);
+  template <class T>
+  struct Queued {
+    T answer;
+    InsideLoop inside;
+  };
 
   std::uint64_t now_ = 0;
   std::map<Timer*, std::uint64_t> timers_;  // next due time
@@ -149,12 +201,17 @@ class HeadlessBackend : public Backend {
   std::map<Timer*, std::uint64_t> started_;  // order of arming, for ties
   std::deque<Posted> posted_;
   std::function<ModalResult(const MessageBoxRequest&)> script_;
-  std::deque<ModalResult> answers_;
+  std::deque<Queued<ModalResult>> answers_;
   std::vector<ShownMessageBox> boxes_;
   std::function<FileDialogAnswer(const FileDialogRequest&)> fileScript_;
-  std::deque<FileDialogAnswer> fileAnswers_;
+  std::deque<Queued<FileDialogAnswer>> fileAnswers_;
   std::vector<ShownFileDialog> fileDialogs_;
-  std::deque<FolderDialogAnswer> folderAnswers_;
+  std::deque<Queued<FolderDialogAnswer>> folderAnswers_;
+  std::deque<Queued<ModalResult>> modalAnswers_;
+  InsideLoop popupInside_;
+  std::function<void(const NestedLoop&)> nestedHook_;
+  bool inHook_ = false;
+  bool runPendingInside_ = false;
   std::vector<ShownFolderDialog> folderDialogs_;
   std::vector<FolderWatch*> watches_;
   std::vector<bool> busyChanges_;

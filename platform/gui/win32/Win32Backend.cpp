@@ -752,6 +752,7 @@ class Win32Backend : public Backend {
     }
     HWND owner = nullptr;
     if (request.owner) owner = WindowOf(*request.owner);
+    if (!owner) owner = ActiveBeforeLoop();
     if (!owner) {
       HWND active = GetActiveWindow();
       if (PeerOf(active)) owner = active;
@@ -773,10 +774,10 @@ class Win32Backend : public Backend {
   }
 
   FileDialogAnswer ShowFileDialog(const FileDialogRequest& request) override {
-    return RunFileDialog(request, OwnerWindow(request.owner));
+    return RunFileDialog(request, DialogOwner(request.owner));
   }
   FolderDialogAnswer ShowFolderDialog(const FolderDialogRequest& request) override {
-    return RunFolderDialog(request, OwnerWindow(request.owner));
+    return RunFolderDialog(request, DialogOwner(request.owner));
   }
   ShellItemInfo GetShellInfo(const std::string& path, bool folder) override { return ShellInfoOf(path, folder); }
   std::unique_ptr<Peer> CreateFolderWatchPeer(FolderWatch& watch) override { return CreateFolderWatchPeerWin32(watch); }
@@ -784,23 +785,73 @@ class Win32Backend : public Backend {
     SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(on ? IDC_WAIT : IDC_ARROW)));
   }
 
-  void BeginModal(Form& form) override {
-    std::vector<HWND> disabled;
-    for (const auto& other : App().OwnedForms()) {
-      if (other.get() == &form || !other->peer()) continue;
-      HWND hwnd = WindowOf(*other);
-      if (IsWindowEnabled(hwnd)) {
-        EnableWindow(hwnd, FALSE);
-        disabled.push_back(hwnd);
+  // The modal form's own frame (EnterModal) keeps input from the others.
+  void BeginModal(Form&) override {}
+  void EndModal(Form&) override {}
+
+  // Every top-level window of the program on this thread (forms, custom
+  // windows, the boxes and dialogs of outer loops) is disabled but the
+  // frame's usable ones; the tray icon refuses its clicks in the GUI layer.
+  // Leaving the frame gives each window back the state it had.
+  void EnterModal(const ModalFrame& frame) override {
+    ModalWindows entry;
+    entry.active = GetActiveWindow();
+    std::vector<HWND> usable;
+    for (Form* form : frame.usable) {
+      if (HWND hwnd = WindowOf(*form)) usable.push_back(hwnd);
+    }
+    struct Walk {
+      const std::vector<HWND>* usable;
+      std::vector<HWND>* disabled;
+    } walk{&usable, &entry.disabled};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+          auto* w = reinterpret_cast<Walk*>(param);
+          if (hwnd == appWindow || std::find(w->usable->begin(), w->usable->end(), hwnd) != w->usable->end()) {
+            return TRUE;
+          }
+          wchar_t name[64] = {};
+          GetClassNameW(hwnd, name, 63);
+          const std::wstring cls(name);
+          const bool ours = cls == kFormClass || cls == L"GuiCustomWindow" || cls == L"#32770";
+          if (ours && IsWindowEnabled(hwnd)) {
+            EnableWindow(hwnd, FALSE);
+            w->disabled->push_back(hwnd);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    // A window an outer loop disabled takes input again while it is the
+    // top one.
+    for (HWND hwnd : usable) {
+      if (!IsWindowEnabled(hwnd)) {
+        EnableWindow(hwnd, TRUE);
+        entry.enabled.push_back(hwnd);
       }
     }
-    modal_[&form] = std::move(disabled);
+    modalWindows_.push_back(std::move(entry));
   }
-  void EndModal(Form& form) override {
-    for (HWND hwnd : modal_[&form]) {
+  void LeaveModal(const ModalFrame&) override {
+    if (modalWindows_.empty()) return;
+    ModalWindows entry = std::move(modalWindows_.back());
+    modalWindows_.pop_back();
+    for (HWND hwnd : entry.enabled) {
+      if (IsWindow(hwnd)) EnableWindow(hwnd, FALSE);
+    }
+    for (HWND hwnd : entry.disabled) {
       if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
     }
-    modal_.erase(&form);
+    if (entry.active && IsWindow(entry.active) && IsWindowEnabled(entry.active) && IsWindowVisible(entry.active)) {
+      SetActiveWindow(entry.active);
+    }
+  }
+  // The window that was active when the innermost loop began (a box or
+  // dialog without owner is owned by it).
+  HWND ActiveBeforeLoop() const {
+    if (modalWindows_.empty()) return nullptr;
+    HWND active = modalWindows_.back().active;
+    return IsWindow(active) && PeerOf(active) ? active : nullptr;
   }
   void BringAppToFront() override {
     for (const auto& form : App().OwnedForms()) {
@@ -833,9 +884,11 @@ class Win32Backend : public Backend {
     std::intptr_t lParam;
   };
 
-  // The window that owns a dialog: the form's, else the active form's.
-  static HWND OwnerWindow(Form* form) {
+  // The window that owns a dialog: the form's, else the form active when
+  // the dialog's loop began, else the active form.
+  HWND DialogOwner(Form* form) const {
     if (form && form->peer()) return WindowOf(*form);
+    if (HWND before = ActiveBeforeLoop()) return before;
     HWND active = GetActiveWindow();
     return PeerOf(active) ? active : nullptr;
   }
@@ -889,7 +942,12 @@ class Win32Backend : public Backend {
   std::map<Timer*, UINT_PTR> timerIds_;
   std::map<UINT_PTR, Timer*> timers_;
   UINT_PTR nextTimer_ = 1;
-  std::map<Form*, std::vector<HWND>> modal_;
+  struct ModalWindows {
+    std::vector<HWND> disabled;  // by this frame
+    std::vector<HWND> enabled;   // usable windows an outer frame had disabled
+    HWND active = nullptr;
+  };
+  std::vector<ModalWindows> modalWindows_;
 };
 
 Win32Backend* Win32Backend::current = nullptr;
