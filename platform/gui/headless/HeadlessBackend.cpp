@@ -77,18 +77,6 @@ bool IsUnder(const std::string& folder, const std::string& path) {
   return next == '\\' || next == '/' || f.back() == '\\' || f.back() == '/';
 }
 
-ModalResult FirstButton(Buttons buttons) {
-  switch (buttons) {
-    case Buttons::kOk:
-    case Buttons::kOkCancel: return ModalResult::kOk;
-    case Buttons::kAbortRetryIgnore: return ModalResult::kAbort;
-    case Buttons::kYesNoCancel:
-    case Buttons::kYesNo: return ModalResult::kYes;
-    case Buttons::kRetryCancel: return ModalResult::kRetry;
-  }
-  return ModalResult::kOk;
-}
-
 }  // namespace
 
 ShellItemInfo HeadlessShellInfo(const std::string& path, bool folder) {
@@ -229,11 +217,11 @@ void HeadlessBackend::WaitAndHandle() {
 }
 
 ModalResult HeadlessBackend::ShowMessageBox(const MessageBoxRequest& request) {
-  ModalResult answer = FirstButton(request.buttons);
+  ModalResult answer = ButtonResult(request.buttons, DefaultButton::kFirst);
   if (script_) {
     answer = script_(request);
   } else if (!answers_.empty()) {
-    answer = answers_.front();
+    answer = answers_.front().value_or(ButtonResult(request.buttons, request.defaultButton));
     answers_.pop_front();
   }
   boxes_.push_back(ShownMessageBox{request, answer});

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,10 +51,12 @@ class HeadlessBackend : public Backend {
 
   // Message boxes: the script (when set) answers each one; otherwise queued
   // answers are used in order; otherwise the first button of the box.
+  // QueueEnter queues a press of Enter: the box's default button answers.
   void SetMessageBoxScript(std::function<ModalResult(const MessageBoxRequest&)> script) {
     script_ = std::move(script);
   }
   void QueueAnswer(ModalResult answer) { answers_.push_back(answer); }
+  void QueueEnter() { answers_.push_back(std::nullopt); }
   const std::vector<ShownMessageBox>& MessageBoxes() const { return boxes_; }
   void ClearMessageBoxes() { boxes_.clear(); }
 
@@ -149,7 +152,7 @@ class HeadlessBackend : public Backend {
   std::map<Timer*, std::uint64_t> started_;  // order of arming, for ties
   std::deque<Posted> posted_;
   std::function<ModalResult(const MessageBoxRequest&)> script_;
-  std::deque<ModalResult> answers_;
+  std::deque<std::optional<ModalResult>> answers_;  // nullopt: Enter
   std::vector<ShownMessageBox> boxes_;
   std::function<FileDialogAnswer(const FileDialogRequest&)> fileScript_;
   std::deque<FileDialogAnswer> fileAnswers_;
