@@ -31,6 +31,8 @@
 #include "platform/gui/win32/Win32Backend.h"
 #include "platform/gui/win32/Win32Peer.h"
 
+#undef MessageBox  // the application's, not the window system's
+
 namespace gui {
 namespace {
 
