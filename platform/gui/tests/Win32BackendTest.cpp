@@ -4,6 +4,7 @@
 // the controls' state and events.
 #include <windows.h>
 #include <commctrl.h>
+#undef MessageBox  // the application's, not the window system's
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,6 @@
 #include "platform/gui/Timer.h"
 #include "platform/gui/win32/Win32Backend.h"
 #include "platform/gui/win32/Win32Peer.h"
-
-#undef MessageBox  // the application's, not the window system's
 
 namespace gui {
 namespace {
