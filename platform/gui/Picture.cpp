@@ -1,6 +1,8 @@
 #include "platform/gui/Picture.h"
 
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "common/ByteOrder.h"
 
@@ -9,6 +11,32 @@ namespace gui {
 namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint64_t kMaxFileBytes = 16u << 20;
+// The size a JPEG's frame header declares (markers walked from the start
+// of the data, each within the bytes given); nullopt when there is none.
+std::optional<std::pair<int, int>> JpegFrameSize(std::span<const std::uint8_t> bytes) {
+  std::size_t at = 2;  // after the start-of-image marker
+  while (at + 4 <= bytes.size()) {
+    if (bytes[at] != 0xFF) return std::nullopt;
+    const std::uint8_t marker = bytes[at + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) return std::nullopt;  // no frame header before the scan
+    const std::size_t length = common::LoadBE16(bytes.data() + at + 2);
+    if (length < 2) return std::nullopt;
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      if (length < 7 || at + 2 + length > bytes.size()) return std::nullopt;
+      const int height = common::LoadBE16(bytes.data() + at + 5);
+      const int width = common::LoadBE16(bytes.data() + at + 7);
+      return std::make_pair(width, height);
+    }
+    at += 2 + length;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 Bitmap::Bitmap(int width, int height) {
@@ -69,7 +97,18 @@ common::Result<Bitmap> DecodeBmp(std::span<const std::uint8_t> bytes) {
 }
 
 common::Result<Bitmap> DecodePicture(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return DecodeJpeg(bytes);
+  if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+    // The declared size is checked before any decoder sees the data, so no
+    // decoder allocates for a picture larger than we take.
+    const auto size = JpegFrameSize(bytes);
+    if (!size) return common::Error{14, "JPEG: no frame header"};
+    const auto [width, height] = *size;
+    if (width <= 0 || height <= 0 || width > Dib::kMaxSide || height > Dib::kMaxSide ||
+        static_cast<std::int64_t>(width) * height > Bitmap::kMaxPixels) {
+      return common::Error{12, "picture too large"};
+    }
+    return detail::DecodeJpeg(bytes);
+  }
   if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes);
   return common::Error{13, "picture format not supported (JPEG or BMP)"};
 }

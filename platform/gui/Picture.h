@@ -44,8 +44,11 @@ class Bitmap {
 // JPEG (starts FF D8 FF) or BMP ("BM", 24 or 32 bits, uncompressed).
 common::Result<Bitmap> DecodePicture(std::span<const std::uint8_t> bytes);
 common::Result<Bitmap> DecodeBmp(std::span<const std::uint8_t> bytes);
-// The platform's JPEG decoder (PictureJpeg.cpp or PictureWic.cpp).
+// The platform's JPEG decoder (PictureJpeg.cpp or PictureWic.cpp), for
+// DecodePicture only: it trusts the frame size DecodePicture checked.
+namespace detail {
 common::Result<Bitmap> DecodeJpeg(std::span<const std::uint8_t> bytes);
+}
 // Reads a picture file (at most 16 MiB).
 common::Result<Bitmap> LoadPicture(const common::Path& path);
 

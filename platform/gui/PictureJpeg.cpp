@@ -67,7 +67,7 @@ bool Decode(std::span<const std::uint8_t> bytes, Bitmap& out, ErrorManager& erro
 
 }  // namespace
 
-common::Result<Bitmap> DecodeJpeg(std::span<const std::uint8_t> bytes) {
+common::Result<Bitmap> detail::DecodeJpeg(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 3) return common::Error{20, "JPEG data too short"};
   Bitmap out;
   ErrorManager errors{};

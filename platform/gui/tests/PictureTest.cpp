@@ -102,6 +102,13 @@ TEST(PictureTest, DamagedOrForeignFilesAreRefused) {
     }
   }
   EXPECT_FALSE(DecodePicture(huge));
+  // Only the start of the frame header: refused before any decoder runs.
+  for (std::size_t i = 2; i + 4 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      EXPECT_FALSE(DecodePicture(std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + static_cast<long>(i) + 6)));
+      break;
+    }
+  }
   EXPECT_FALSE(LoadPicture(Sample("missing.jpg")));
 }
 

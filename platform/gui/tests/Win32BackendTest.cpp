@@ -368,11 +368,9 @@ TEST_F(Win32BackendTest, EnterInAMessageBoxPressesItsDefaultButton) {
                {Buttons::kOkCancel, DefaultButton::kFirst, IDOK},
                {Buttons::kYesNoCancel, DefaultButton::kThird, IDCANCEL}};
   for (const auto& c : cases) {
-    std::atomic<int> defaultId{0};
     std::thread enter([&] {
       for (int i = 0; i < 200; ++i) {
         if (HWND box = FindWindowW(nullptr, L"Default Test")) {
-          defaultId = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
           PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
           PostMessageW(box, WM_KEYUP, VK_RETURN, 0);
           return;
@@ -382,7 +380,6 @@ TEST_F(Win32BackendTest, EnterInAMessageBoxPressesItsDefaultButton) {
     });
     const ModalResult answer = app_.MessageBox("Do you really?", "Default Test", c.buttons, MsgIcon::kQuestion, c.which);
     enter.join();
-    EXPECT_EQ(defaultId.load(), c.id);
     EXPECT_EQ(static_cast<int>(answer), c.id);
   }
 }

@@ -37,7 +37,7 @@ common::Error Failed(const char* step, HRESULT hr) {
 
 }  // namespace
 
-common::Result<Bitmap> DecodeJpeg(std::span<const std::uint8_t> bytes) {
+common::Result<Bitmap> detail::DecodeJpeg(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 3 || bytes.size() > 0x7FFFFFFF) return common::Error{20, "JPEG data too short"};
   ComScope com;
   ComRef<IWICImagingFactory> factory;
