@@ -35,8 +35,9 @@ constexpr const char* kNotFormat = "Not Format!!";
 
 bool IsCard() { return Vars().cmdBase == playerlink::kCardBase; }
 
-ModalResult Box(const std::string& text, const char* title, gui::Buttons buttons, gui::MsgIcon icon) {
-  return gui::App().MessageBox(text, title, buttons, icon);
+ModalResult Box(const std::string& text, const char* title, gui::Buttons buttons, gui::MsgIcon icon,
+                gui::DefaultButton defaultButton = gui::DefaultButton::kFirst) {
+  return gui::App().MessageBox(text, title, buttons, icon, defaultButton);
 }
 
 // The medium does not answer the state query: the card question on the
@@ -305,7 +306,7 @@ bool FormatMedia(ShapeForm& form) {
     return false;
   }
   const auto confirm = Box("Do you really want to format " + MediumName() + "? ", "Confirm", gui::Buttons::kOkCancel,
-                           gui::MsgIcon::kQuestion);
+                           gui::MsgIcon::kQuestion, gui::DefaultButton::kSecond);
   if (confirm != ModalResult::kOk) {
     app.ProcessMessages();
     gui::SetBusyCursor(false);

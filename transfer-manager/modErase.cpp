@@ -58,7 +58,8 @@ bool OpeningSteps(ShapeForm& form) {
 bool Confirmed(const char* question) {
   auto& app = gui::App();
   app.ProcessMessages();
-  const auto answer = app.MessageBox(question, kConfirm, gui::Buttons::kOkCancel, gui::MsgIcon::kQuestion);
+  const auto answer =
+      app.MessageBox(question, kConfirm, gui::Buttons::kOkCancel, gui::MsgIcon::kQuestion, gui::DefaultButton::kSecond);
   app.ProcessMessages();
   return answer == ModalResult::kOk;
 }

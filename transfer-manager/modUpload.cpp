@@ -252,7 +252,8 @@ Outcome Upload::Plan(const playerlink::FileHeader& header, std::optional<EntryPl
   const auto existing = common::FindInFolder(p.target.parent_path(), TextOfPath(p.target.filename()));
   if (existing) {
     const auto answer = app_.MessageBox("The " + shownName + " File already exists. Do you want to continue ? ",
-                                        text::kInformation, gui::Buttons::kOkCancel, gui::MsgIcon::kQuestion);
+                                        text::kInformation, gui::Buttons::kOkCancel, gui::MsgIcon::kQuestion,
+                                        gui::DefaultButton::kSecond);
     if (answer != ModalResult::kOk) {
       CancelQueue();
       return Outcome::kSkipped;

@@ -92,7 +92,8 @@ bool ConfirmOverwrite(ShapeForm& form, gui::ListView& queue, bool, bool fast) {
       app.ProcessMessages();
       const auto answer = app.MessageBox("The " + queue.Item(i).caption +
                                              " File already exists. Do you want to continue ? ",
-                                         text::kInformation, gui::Buttons::kOkCancel, gui::MsgIcon::kQuestion);
+                                         text::kInformation, gui::Buttons::kOkCancel, gui::MsgIcon::kQuestion,
+                                         gui::DefaultButton::kSecond);
       app.ProcessMessages();
       if (answer != ModalResult::kOk) {
         ++i;

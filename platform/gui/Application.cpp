@@ -320,8 +320,8 @@ bool Application::DrainWorkerCalls() { return queue_->Drain(); }
 bool Application::WaitForWorkerCall(int ms) { return queue_->WaitNonEmpty(ms); }
 
 ModalResult Application::MessageBox(const std::string& text, const std::string& title, Buttons buttons,
-                                    MsgIcon icon) {
-  MessageBoxRequest request{text, title, buttons, icon, nullptr};
+                                    MsgIcon icon, DefaultButton defaultButton) {
+  MessageBoxRequest request{text, title, buttons, icon, nullptr, defaultButton};
   for (const auto& form : forms_) {
     if (form->Visible() && form->InModal()) request.owner = form.get();
   }

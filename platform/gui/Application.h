@@ -130,8 +130,9 @@ class Application {
   bool IsGuiThread() const { return std::this_thread::get_id() == guiThread_; }
 
   // Message box owned by the active form; gives the button pressed.
+  // Enter presses `defaultButton`.
   ModalResult MessageBox(const std::string& text, const std::string& title, Buttons buttons = Buttons::kOk,
-                         MsgIcon icon = MsgIcon::kNone);
+                         MsgIcon icon = MsgIcon::kNone, DefaultButton defaultButton = DefaultButton::kFirst);
   // The standard error report: an error box under the application title
   // with the text of a common::UserFacingError as it is, for any other
   // exception the general sentence with the exception's text as the detail.

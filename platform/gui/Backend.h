@@ -77,6 +77,7 @@ struct MessageBoxRequest {
   Buttons buttons = Buttons::kOk;
   MsgIcon icon = MsgIcon::kNone;
   Form* owner = nullptr;
+  DefaultButton defaultButton = DefaultButton::kFirst;
 };
 
 // What a file dialog is asked to show. Filters are pairs of a description

@@ -1,4 +1,5 @@
-// A picture on a form. Hidden images serve as holders of pictures that code
+// A picture on a form: an icon, or a bitmap (a picture from a JPEG or BMP
+// file, drawn unscaled from the top-left corner). Hidden images serve as holders of pictures that code
 // copies elsewhere (the tray icon's logged-in picture, say). An image may
 // animate: while Animated is on it shows its frames one after the other,
 // every Interval milliseconds. A picture can be clicked, and reports the
@@ -6,9 +7,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/gui/Control.h"
+#include "platform/gui/Picture.h"
 #include "platform/gui/Timer.h"
 
 namespace gui {
@@ -20,6 +23,15 @@ class Image : public Control {
   const Icon& Picture() const { return picture_; }
   void SetPicture(Icon picture) {
     picture_ = std::move(picture);
+    Notify(Change::kPicture);
+  }
+
+  // The bitmap shown instead of the icon (none: the icon). Shared, so a
+  // hover or pressed state swaps pictures without copying them.
+  const std::shared_ptr<const Bitmap>& ShownBitmap() const { return bitmap_; }
+  void SetBitmap(std::shared_ptr<const Bitmap> bitmap) {
+    if (bitmap == bitmap_) return;
+    bitmap_ = std::move(bitmap);
     Notify(Change::kPicture);
   }
 
@@ -49,6 +61,7 @@ class Image : public Control {
  private:
   void NextFrame();
   Icon picture_;
+  std::shared_ptr<const Bitmap> bitmap_;
   std::vector<Icon> frames_;
   bool animated_ = false;
   int frame_ = 0;

@@ -46,6 +46,12 @@ enum class ModalResult : int {
 
 enum class Buttons { kOk, kOkCancel, kAbortRetryIgnore, kYesNoCancel, kYesNo, kRetryCancel };
 enum class MsgIcon { kNone, kError, kQuestion, kWarning, kInformation };
+// The button of a message box that Enter presses (counted from the left).
+enum class DefaultButton { kFirst, kSecond, kThird };
+
+// What pressing the button at `which` gives; a box with fewer buttons
+// has its first button as the default.
+ModalResult ButtonResult(Buttons buttons, DefaultButton which);
 
 // Virtual key codes the forms react to (the Windows numbers).
 namespace keys {

@@ -152,10 +152,14 @@ TEST_F(DirectoryFormatTest, FormattingTheBuiltInMemoryPutsTheModelsImageFileBack
   EXPECT_EQ(Captions(form.lvwGetFileList), std::vector<std::string>{"CORVANE_MP3P_DEC_ORG_V100.bot"});
   EXPECT_FALSE(frmProgress->Visible());  // fast mode: no progress window
 
-  // Cancel at the question changes nothing; a refused format is no success.
-  Answer({{"Do you really", ModalResult::kCancel}});
+  // Cancel at the question changes nothing, and Cancel is what Enter
+  // presses; a refused format is no success.
+  Answer({{"Do you really", kEnter}});
+  (void)TakeCommands();
   ASSERT_TRUE(form.imgFormat.UserClick());
+  EXPECT_EQ(backend().MessageBoxes().at(0).request.title, "Confirm");
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Do you really want to format Built-in Memory? "});
+  EXPECT_EQ(CountOf(TakeCommands(), 4), 0);
   EXPECT_EQ(Names().size(), 1u);
   Faults f;
   f.commands.push_back({4, std::nullopt, false, {}, -1});

@@ -168,8 +168,16 @@ TEST_F(OrderEraseTest, ErasingSeveralRowsSelectsEachByItsNumberAsTheGapCloses) {
   EXPECT_FALSE(frmEraseFile->Visible());
   EXPECT_EQ(frmEraseFile->lblErasingFileName.Caption(), "");
 
-  // All three rows: one by one still (three deletes).
+  // Enter at the question is Cancel: nothing is erased.
   SelectOnly(form.lvwGetFileList, {0, 1, 2});
+  Answer({{"Do you really", kEnter}});
+  ASSERT_TRUE(form.imgErase.UserClick());
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Do you really want to erase the file(s)?"});
+  EXPECT_EQ(CountOf(TakeCommands(), 8), 0);
+  EXPECT_EQ(Names().size(), 3u);
+
+  // All three rows: one by one still (three deletes).
+  Answer({});
   ASSERT_TRUE(form.imgErase.UserClick());
   EXPECT_EQ(CountOf(TakeCommands(), 8), 3);
   EXPECT_TRUE(Names().empty());
@@ -196,7 +204,7 @@ TEST_F(OrderEraseTest, EveryRowOfFourOrMoreIsEraseAllAndEraseAllAsksItsOwnQuesti
   // Cancel sends nothing; a refused erase all is said so.
   StoreNamed(MediumId::kInternal, {"x.mp3"});
   ASSERT_TRUE(form.imgReflash.UserClick());
-  Answer({{"Do you really", ModalResult::kCancel}});
+  Answer({{"Do you really", kEnter}});  // Enter presses Cancel
   (void)TakeCommands();
   ASSERT_TRUE(form.imgEraseAll.UserClick());
   EXPECT_EQ(CountOf(TakeCommands(), 3), 0);

@@ -68,11 +68,15 @@ class PlayerCommandsTest : public HalvernTest {
   }
 
   // Every message box is answered by `answer` for texts that start with a
-  // key, else with the first button; the texts shown are kept.
+  // key (kEnter: the box's default button), else with the first button;
+  // the texts shown are kept.
+  static constexpr gui::ModalResult kEnter = gui::ModalResult::kNone;
   void Answer(std::vector<std::pair<std::string, gui::ModalResult>> answers) {
     backend().SetMessageBoxScript([answers](const gui::MessageBoxRequest& box) {
       for (const auto& [start, result] : answers) {
-        if (box.text.rfind(start, 0) == 0) return result;
+        if (box.text.rfind(start, 0) == 0) {
+          return result == kEnter ? gui::ButtonResult(box.buttons, box.defaultButton) : result;
+        }
       }
       return box.buttons == gui::Buttons::kRetryCancel ? gui::ModalResult::kRetry : gui::ModalResult::kOk;
     });

@@ -265,7 +265,7 @@ TEST_F(UploadTest, AnExistingFileIsKeptOnCancelAndReplacedOnOk) {
   Touch(Out() / "mine.mp3", 7);
   Select(form, {0, 1});
   AnswerSave(Out() / "mine.mp3");
-  backend().QueueAnswer(ModalResult::kCancel);  // keep mine.mp3
+  backend().QueueEnter();                       // keep mine.mp3: Enter is Cancel
   backend().QueueAnswer(ModalResult::kOk);      // replace Other.MP3
   ASSERT_TRUE(form.imgUpload.UserClick());
 

@@ -77,18 +77,6 @@ bool IsUnder(const std::string& folder, const std::string& path) {
   return next == '\\' || next == '/' || f.back() == '\\' || f.back() == '/';
 }
 
-ModalResult FirstButton(Buttons buttons) {
-  switch (buttons) {
-    case Buttons::kOk:
-    case Buttons::kOkCancel: return ModalResult::kOk;
-    case Buttons::kAbortRetryIgnore: return ModalResult::kAbort;
-    case Buttons::kYesNoCancel:
-    case Buttons::kYesNo: return ModalResult::kYes;
-    case Buttons::kRetryCancel: return ModalResult::kRetry;
-  }
-  return ModalResult::kOk;
-}
-
 }  // namespace
 
 ShellItemInfo HeadlessShellInfo(const std::string& path, bool folder) {
@@ -250,16 +238,18 @@ void HeadlessBackend::RunInside(const NestedLoop& loop, const InsideLoop& inside
 
 ModalResult HeadlessBackend::ShowMessageBox(const MessageBoxRequest& request) {
   InsideLoop inside;
-  std::optional<ModalResult> queued;
+  bool haveQueued = false;
+  std::optional<ModalResult> queued;  // nullopt: Enter
   if (!script_ && !answers_.empty()) {
+    haveQueued = true;
     queued = answers_.front().answer;
     inside = std::move(answers_.front().inside);
     answers_.pop_front();
   }
   RunInside(NestedLoop{NestedLoop::Kind::kMessageBox, request.text, nullptr, 0}, inside);
-  ModalResult answer = FirstButton(request.buttons);
+  ModalResult answer = ButtonResult(request.buttons, DefaultButton::kFirst);
   if (script_) answer = script_(request);
-  else if (queued) answer = *queued;
+  else if (haveQueued) answer = queued.value_or(ButtonResult(request.buttons, request.defaultButton));
   boxes_.push_back(ShownMessageBox{request, answer});
   return answer;
 }

@@ -24,6 +24,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,12 +72,15 @@ class HeadlessBackend : public Backend {
 
   // Message boxes: the script (when set) answers each one; otherwise queued
   // answers are used in order; otherwise the first button of the box.
+  // QueueEnter queues a press of Enter: the box's default button answers.
   void SetMessageBoxScript(std::function<ModalResult(const MessageBoxRequest&)> script) {
     script_ = std::move(script);
   }
   void QueueAnswer(ModalResult answer) { answers_.push_back({answer, {}}); }
   // The same, with events that happen while the box is shown.
   void QueueAnswer(ModalResult answer, InsideLoop inside) { answers_.push_back({answer, std::move(inside)}); }
+  // The key Enter: the box's default button answers.
+  void QueueEnter() { answers_.push_back({std::nullopt, {}}); }
   const std::vector<ShownMessageBox>& MessageBoxes() const { return boxes_; }
   void ClearMessageBoxes() { boxes_.clear(); }
 
@@ -201,7 +205,7 @@ class HeadlessBackend : public Backend {
   std::map<Timer*, std::uint64_t> started_;  // order of arming, for ties
   std::deque<Posted> posted_;
   std::function<ModalResult(const MessageBoxRequest&)> script_;
-  std::deque<Queued<ModalResult>> answers_;
+  std::deque<Queued<std::optional<ModalResult>>> answers_;  // nullopt: Enter
   std::vector<ShownMessageBox> boxes_;
   std::function<FileDialogAnswer(const FileDialogRequest&)> fileScript_;
   std::deque<Queued<FileDialogAnswer>> fileAnswers_;

@@ -184,6 +184,36 @@ TEST_F(LoopTest, MessageBoxesTakeScriptedAnswersThenTheFirstButton) {
   EXPECT_EQ(backend().MessageBoxes().size(), 4u);
 }
 
+TEST_F(LoopTest, EnterPressesTheDefaultButtonAndABoxWithoutThatButtonFallsBackToTheFirst) {
+  const struct {
+    Buttons buttons;
+    DefaultButton which;
+    ModalResult expected;
+  } cases[] = {
+      {Buttons::kOkCancel, DefaultButton::kSecond, ModalResult::kCancel},
+      {Buttons::kOkCancel, DefaultButton::kFirst, ModalResult::kOk},
+      {Buttons::kYesNoCancel, DefaultButton::kThird, ModalResult::kCancel},
+      {Buttons::kAbortRetryIgnore, DefaultButton::kSecond, ModalResult::kRetry},
+      {Buttons::kYesNo, DefaultButton::kSecond, ModalResult::kNo},
+      {Buttons::kRetryCancel, DefaultButton::kSecond, ModalResult::kCancel},
+      {Buttons::kOk, DefaultButton::kSecond, ModalResult::kOk},
+      {Buttons::kOkCancel, DefaultButton::kThird, ModalResult::kOk},
+  };
+  for (const auto& c : cases) {
+    backend().QueueEnter();
+    EXPECT_EQ(app().MessageBox("q", "t", c.buttons, MsgIcon::kQuestion, c.which), c.expected);
+    EXPECT_EQ(backend().MessageBoxes().back().request.defaultButton, c.which);
+  }
+  // Queued answers and Enter keep their order; with nothing queued the
+  // first button answers whatever the default.
+  backend().QueueAnswer(ModalResult::kOk);
+  backend().QueueEnter();
+  EXPECT_EQ(app().MessageBox("a", "t", Buttons::kOkCancel, MsgIcon::kNone, DefaultButton::kSecond), ModalResult::kOk);
+  EXPECT_EQ(app().MessageBox("b", "t", Buttons::kOkCancel, MsgIcon::kNone, DefaultButton::kSecond),
+            ModalResult::kCancel);
+  EXPECT_EQ(app().MessageBox("c", "t", Buttons::kOkCancel, MsgIcon::kNone, DefaultButton::kSecond), ModalResult::kOk);
+}
+
 TEST_F(LoopTest, WorkerReportsRunOnTheGuiThreadInOrderWhileAModalFormWaits) {
   Form dialog;
   std::vector<std::pair<std::uintptr_t, std::intptr_t>> reports;

@@ -4,11 +4,13 @@
 // the controls' state and events.
 #include <windows.h>
 #include <commctrl.h>
+#undef MessageBox  // the application's, not the window system's
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +30,7 @@
 #include "platform/gui/PageControl.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/win32/Win32Backend.h"
+#include "platform/gui/win32/Win32Peer.h"
 
 namespace gui {
 namespace {
@@ -322,6 +325,63 @@ TEST_F(Win32BackendTest, PopupMenuIsBuiltFromTheItems) {
   menu.Popup({10, 10});
   EXPECT_FALSE(chosen);
   EXPECT_EQ(menu.PopupCount(), 1);
+}
+
+// The text a tool tip holds for a control's window, or nullopt when the
+// window is no tool of its top-level window's tool tip.
+std::optional<std::string> TipText(const Control& control, const Form& form) {
+  HWND tip = win32::ToolTipOf(H(form), false);
+  if (!tip) return std::nullopt;
+  wchar_t buffer[256] = {};
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.hwnd = H(form);
+  info.uId = reinterpret_cast<UINT_PTR>(H(control));
+  info.lpszText = buffer;
+  if (!SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info))) return std::nullopt;
+  SendMessageW(tip, TTM_GETTEXTW, 255, reinterpret_cast<LPARAM>(&info));
+  std::wstring w(buffer);
+  return *common::Utf16ToUtf8(std::u16string(w.begin(), w.end()));
+}
+
+TEST_F(Win32BackendTest, HintsAreTheToolTipsOfTheirControls) {
+  TestForm form;
+  form.ok.SetHint("플래쉬 메모리로 전송");  // set before the window exists
+  form.Create();
+  EXPECT_EQ(TipText(form.ok, form), "플래쉬 메모리로 전송");
+  EXPECT_EQ(TipText(form.edit, form), std::nullopt);
+  // A label's hint changes with its text, and the label takes the mouse.
+  form.label.SetHint("전송 중");
+  form.label.SetHint("전송 완료");
+  EXPECT_EQ(TipText(form.label, form), "전송 완료");
+  EXPECT_NE(GetWindowLongPtrW(H(form.label), GWL_STYLE) & SS_NOTIFY, 0);
+  form.ok.SetHint("");
+  EXPECT_EQ(TipText(form.ok, form), std::nullopt);
+}
+
+TEST_F(Win32BackendTest, EnterInAMessageBoxPressesItsDefaultButton) {
+  const struct {
+    Buttons buttons;
+    DefaultButton which;
+    int id;
+  } cases[] = {{Buttons::kOkCancel, DefaultButton::kSecond, IDCANCEL},
+               {Buttons::kOkCancel, DefaultButton::kFirst, IDOK},
+               {Buttons::kYesNoCancel, DefaultButton::kThird, IDCANCEL}};
+  for (const auto& c : cases) {
+    std::thread enter([&] {
+      for (int i = 0; i < 200; ++i) {
+        if (HWND box = FindWindowW(nullptr, L"Default Test")) {
+          PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+          PostMessageW(box, WM_KEYUP, VK_RETURN, 0);
+          return;
+        }
+        Sleep(25);
+      }
+    });
+    const ModalResult answer = app_.MessageBox("Do you really?", "Default Test", c.buttons, MsgIcon::kQuestion, c.which);
+    enter.join();
+    EXPECT_EQ(static_cast<int>(answer), c.id);
+  }
 }
 
 }  // namespace

@@ -750,6 +750,11 @@ class Win32Backend : public Backend {
       case MsgIcon::kWarning: flags |= MB_ICONWARNING; break;
       case MsgIcon::kInformation: flags |= MB_ICONINFORMATION; break;
     }
+    switch (request.defaultButton) {
+      case DefaultButton::kFirst: flags |= MB_DEFBUTTON1; break;
+      case DefaultButton::kSecond: flags |= MB_DEFBUTTON2; break;
+      case DefaultButton::kThird: flags |= MB_DEFBUTTON3; break;
+    }
     HWND owner = nullptr;
     if (request.owner) owner = WindowOf(*request.owner);
     if (!owner) owner = ActiveBeforeLoop();

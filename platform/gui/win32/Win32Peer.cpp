@@ -44,6 +44,70 @@ HICON LoadPicture(const Icon& icon, int size) {
   return handle;
 }
 
+namespace {
+constexpr wchar_t kToolTipProperty[] = L"GuiToolTip";
+constexpr int kToolTipWidth = 400;  // hints with line breaks wrap there too
+}  // namespace
+
+HWND ToolTipOf(HWND topLevel, bool make) {
+  if (!topLevel) return nullptr;
+  auto tip = static_cast<HWND>(GetPropW(topLevel, kToolTipProperty));
+  if (tip || !make) return tip;
+  tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, topLevel, nullptr, instance,
+                        nullptr);
+  if (!tip) return nullptr;
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, S(kToolTipWidth));
+  SetPropW(topLevel, kToolTipProperty, tip);
+  return tip;
+}
+
+void Win32Peer::ApplyHint() {
+  const std::string& hint = control_.Hint();
+  HWND root = GetAncestor(hwnd_, GA_ROOT);
+  if (root == hwnd_) return;  // a form's own hint has no window to show over
+  HWND tip = ToolTipOf(root, !hint.empty());
+  if (!tip) return;
+  tipped_ = !hint.empty();
+  std::wstring text = W(hint);
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = root;
+  info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  info.lpszText = text.data();
+  if (hint.empty()) {
+    SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    return;
+  }
+  // A static text lets the mouse through to its parent unless it notifies.
+  wchar_t className[16] = {};
+  GetClassNameW(hwnd_, className, 16);
+  if (lstrcmpiW(className, L"Static") == 0) {
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | SS_NOTIFY);
+  }
+  TTTOOLINFOW existing = info;
+  existing.lpszText = nullptr;
+  if (SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&existing))) {
+    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  } else {
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+}
+
+void Win32Peer::DropToolTip() {
+  if (!tipped_) return;
+  tipped_ = false;
+  HWND root = GetAncestor(hwnd_, GA_ROOT);
+  HWND tip = root != hwnd_ ? ToolTipOf(root, false) : nullptr;
+  if (!tip) return;
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.hwnd = root;
+  info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void DropFiles(Control& control, HWND hwnd, HDROP drop) {
   std::vector<std::string> paths;
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);

@@ -51,6 +51,9 @@ std::string WindowText(HWND hwnd);
 // The icon of a picture (16x16 unless `size` says otherwise), cached for
 // the process.
 HICON LoadPicture(const Icon& icon, int size = 16);
+// The tool tip control of a top-level window (made on first use when
+// `make`); it goes with the window.
+HWND ToolTipOf(HWND topLevel, bool make);
 
 // While the program is busy: shows the hourglass and answers true (the
 // WM_SETCURSOR is handled).
@@ -71,6 +74,7 @@ class Win32Peer : public Peer {
   explicit Win32Peer(Control& control) : control_(control) {}
   ~Win32Peer() override {
     if (hwnd_) {
+      DropToolTip();
       RemovePropW(hwnd_, kPeerProperty);
       RemoveWindowSubclass(hwnd_, SubclassProc, 1);
       DestroyWindow(hwnd_);
@@ -89,6 +93,7 @@ class Win32Peer : public Peer {
       case Change::kVisible: ApplyVisible(); break;
       case Change::kEnabled: EnableWindow(hwnd_, control_.Enabled()); break;
       case Change::kAcceptFiles: DragAcceptFiles(hwnd_, control_.AcceptFiles()); break;
+      case Change::kHint: ApplyHint(); break;
       case Change::kFocus:
         if (Form* form = control_.OwnerForm(); form && form->Visible()) SetFocus(hwnd_);
         break;
@@ -149,6 +154,7 @@ class Win32Peer : public Peer {
                             S(b.top), S(b.width), S(b.height), ParentWindow(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), instance, nullptr);
     Attach();
+    if (!control_.Hint().empty()) ApplyHint();
     if (!control_.Enabled()) EnableWindow(hwnd_, FALSE);
     if (control_.AcceptFiles()) DragAcceptFiles(hwnd_, TRUE);
     if (Form* form = control_.OwnerForm()) {
@@ -157,6 +163,11 @@ class Win32Peer : public Peer {
       }
     }
   }
+
+  // The control's hint as the tool tip of its window (none for an empty
+  // hint), in the one tool tip control of its top-level window.
+  void ApplyHint();
+  void DropToolTip();
 
   void Attach() {
     SetPropW(hwnd_, kPeerProperty, this);
@@ -214,6 +225,7 @@ class Win32Peer : public Peer {
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   bool updating_ = false;
+  bool tipped_ = false;  // the window is a tool of its top-level window's tool tip
 };
 
 
