@@ -28,6 +28,7 @@
 #include "tools/bench/GuiThreadProbe.h"
 #include "transfer-manager/modFunctions.h"
 #include "tray-client/UpDnUnit.h"
+#include "tools/bench/NullTarget.h"
 
 namespace {
 
@@ -58,14 +59,7 @@ Files& TheFiles() {
   return files;
 }
 
-class NullTarget : public platform::MessageTarget {
- public:
-  std::intptr_t Send(std::uint32_t, std::uintptr_t w, std::intptr_t) override {
-    last = w;
-    return 0;
-  }
-  std::uintptr_t last = 0;
-};
+using benchsupport::NullTarget;
 
 void BM_TransferThreadWrite(benchmark::State& state) {
   const auto& files = TheFiles();

@@ -29,6 +29,7 @@
 #include "tray-client/UpDownForm.h"
 #include "tray-client/OrvelEnvironment.h"
 #include "tools/bench/GuiThreadProbe.h"
+#include "tools/bench/NullTarget.h"
 
 namespace {
 
@@ -168,14 +169,7 @@ std::vector<std::string> TransferFiles() {
   return files;
 }
 
-class NullTarget : public platform::MessageTarget {
- public:
-  std::intptr_t Send(std::uint32_t, std::uintptr_t w, std::intptr_t) override {
-    last = w;
-    return 0;
-  }
-  std::uintptr_t last = 0;
-};
+using benchsupport::NullTarget;
 
 void BM_PacedTransferThreadsOfThreeFiles(benchmark::State& state) {
   for (auto _ : state) {

@@ -17,6 +17,7 @@
 #include "player-link/Link.h"
 #include "player-link/SimulatedPlayer.h"
 #include "tray-client/UpDnUnit.h"
+#include "tools/bench/NullTarget.h"
 
 namespace {
 
@@ -33,14 +34,7 @@ const std::vector<std::uint8_t>& Data() {
   return data;
 }
 
-class NullTarget : public platform::MessageTarget {
- public:
-  std::intptr_t Send(std::uint32_t, std::uintptr_t w, std::intptr_t) override {
-    last = w;
-    return 0;
-  }
-  std::uintptr_t last = 0;
-};
+using benchsupport::NullTarget;
 
 // A player that takes every block and answers every command at once,
 // keeping nothing: what remains of a run through it is the link's own work.
