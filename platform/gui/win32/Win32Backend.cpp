@@ -794,6 +794,28 @@ class Win32Backend : public Backend {
   void BeginModal(Form&) override {}
   void EndModal(Form&) override {}
 
+  struct ModalWalk {
+    const std::vector<HWND>* usable;
+    std::vector<HWND>* disabled;
+  };
+  // A window callback of the system's calling convention (a lambda is not
+  // one on 32-bit Windows).
+  static BOOL CALLBACK DisableForModal(HWND hwnd, LPARAM param) {
+    auto* w = reinterpret_cast<ModalWalk*>(param);
+    if (hwnd == appWindow || std::find(w->usable->begin(), w->usable->end(), hwnd) != w->usable->end()) {
+      return TRUE;
+    }
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 63);
+    const std::wstring cls(name);
+    const bool ours = cls == kFormClass || cls == L"GuiCustomWindow" || cls == L"#32770";
+    if (ours && IsWindowEnabled(hwnd)) {
+      EnableWindow(hwnd, FALSE);
+      w->disabled->push_back(hwnd);
+    }
+    return TRUE;
+  }
+
   // Every top-level window of the program on this thread (forms, custom
   // windows, the boxes and dialogs of outer loops) is disabled but the
   // frame's usable ones; the tray icon refuses its clicks in the GUI layer.
@@ -805,28 +827,8 @@ class Win32Backend : public Backend {
     for (Form* form : frame.usable) {
       if (HWND hwnd = WindowOf(*form)) usable.push_back(hwnd);
     }
-    struct Walk {
-      const std::vector<HWND>* usable;
-      std::vector<HWND>* disabled;
-    } walk{&usable, &entry.disabled};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM param) -> BOOL {
-          auto* w = reinterpret_cast<Walk*>(param);
-          if (hwnd == appWindow || std::find(w->usable->begin(), w->usable->end(), hwnd) != w->usable->end()) {
-            return TRUE;
-          }
-          wchar_t name[64] = {};
-          GetClassNameW(hwnd, name, 63);
-          const std::wstring cls(name);
-          const bool ours = cls == kFormClass || cls == L"GuiCustomWindow" || cls == L"#32770";
-          if (ours && IsWindowEnabled(hwnd)) {
-            EnableWindow(hwnd, FALSE);
-            w->disabled->push_back(hwnd);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
+    ModalWalk walk{&usable, &entry.disabled};
+    EnumThreadWindows(GetCurrentThreadId(), DisableForModal, reinterpret_cast<LPARAM>(&walk));
     // A window an outer loop disabled takes input again while it is the
     // top one.
     for (HWND hwnd : usable) {
