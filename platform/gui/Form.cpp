@@ -94,11 +94,19 @@ ModalResult Form::ShowModal() {
   if (inModal_) throw std::logic_error("gui: form is already modal");
   Application& app = App();
   modalResult_ = ModalResult::kNone;
-  inModal_ = true;
+  // A form given to DeleteLater inside its own loop is deleted when the loop
+  // ends, before this call returns: nothing of it is touched after that.
+  const std::weak_ptr<Form*> life = LifeToken();
+  ModalResult result = ModalResult::kCancel;
   {
     // Input reaches this form alone while it runs; the others take it again
     // before this one hides, so the activation goes back to them.
     ModalScope scope(ModalKind::kForm, {this});
+    struct Running {
+      bool& flag;
+      explicit Running(bool& f) : flag(f) { flag = true; }
+      ~Running() { flag = false; }  // also when the loop throws
+    } running(inModal_);
     Show();
     app.backend().BeginModal(*this);
     while (modalResult_ == ModalResult::kNone && !app.Terminated() && !destroyed_) {
@@ -106,11 +114,12 @@ ModalResult Form::ShowModal() {
       if (modalResult_ == ModalResult::kNone && !Visible()) modalResult_ = ModalResult::kCancel;
     }
     if (modalResult_ == ModalResult::kNone) modalResult_ = ModalResult::kCancel;
-    inModal_ = false;
+    result = modalResult_;
     if (!destroyed_) app.backend().EndModal(*this);
   }
+  if (life.expired()) return result;
   if (!destroyed_) Hide();
-  return modalResult_;
+  return result;
 }
 
 void Form::Close() {

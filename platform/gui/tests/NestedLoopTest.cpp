@@ -299,5 +299,19 @@ TEST_F(ModalScopeTest, DeleteLaterOutsideAnyLoopDeletesAtOnceAndItsOwnedFormsLea
   EXPECT_THROW(app().DeleteLater(stranger), std::logic_error);
 }
 
+TEST_F(ModalScopeTest, AModalFormGivenToDeleteLaterInsideItsLoopIsDeletedOnlyAfterItsLoopAndNotTouchedAfter) {
+  // Shown outside any handler: when its loop ends nothing else holds the
+  // deletion back, and ShowModal must not read the form afterwards.
+  auto& dialog = app().CreateForm<ButtonForm>("dialog");
+  std::weak_ptr<Form*> life = dialog.LifeToken();
+  backend().QueueModalAnswer(ModalResult::kOk, [&] {
+    app().DeleteLater(dialog);
+    EXPECT_FALSE(life.expired());
+  });
+  EXPECT_EQ(dialog.ShowModal(), ModalResult::kOk);
+  EXPECT_TRUE(life.expired());
+  EXPECT_EQ(app().ModalDepth(), 0);
+}
+
 }  // namespace
 }  // namespace gui
