@@ -186,10 +186,19 @@ class WinInetHttpClient final : public HttpClient {
       shared->watch->CloseAll();
     }).detach();
 
-    // Declared before the lock: it hands the reference over after the lock is let go.
+    // Declared before the lock: however the caller leaves (also by a sink
+    // that throws), the request's thread is told to hand over nothing more,
+    // and the reference is handed over after the lock is let go.
     struct Aside {
       std::shared_ptr<Exchange>& shared;
-      ~Aside() { ReleaseAside(shared); }
+      ~Aside() {
+        {
+          std::lock_guard lock(shared->mutex);
+          shared->abandoned = true;
+        }
+        shared->changed.notify_all();
+        ReleaseAside(shared);
+      }
     } aside{shared};
     std::unique_lock lock(shared->mutex);
     auto leave = [&](common::Error error) -> common::Result<void> {
@@ -210,20 +219,20 @@ class WinInetHttpClient final : public HttpClient {
       }
       if (shared->done) return shared->result;
       if (const auto reason = shared->watch->fired(); reason != RequestWatch::Reason::kNone) {
-        return leave(WatchError(reason, url, allowed));
+        return leave(WatchError(reason, options_, url, allowed));
       }
       shared->changed.wait_for(lock, std::chrono::milliseconds(50));
     }
   }
 
-  common::Error WatchError(RequestWatch::Reason reason, const std::string& url,
-                           std::chrono::milliseconds allowed) const {
+  static common::Error WatchError(RequestWatch::Reason reason, const HttpOptions& options, const std::string& url,
+                                  std::chrono::milliseconds allowed) {
     switch (reason) {
       case RequestWatch::Reason::kCancelled:
         return MakeHttpError(HttpError::kCancelled, url, "");
       case RequestWatch::Reason::kConnect:
         return MakeHttpError(HttpError::kConnect, url,
-                             "연결 제한 시간 " + std::to_string(options_.connectTimeout.count()) + "ms 초과");
+                             "연결 제한 시간 " + std::to_string(options.connectTimeout.count()) + "ms 초과");
       case RequestWatch::Reason::kDeadline:
       case RequestWatch::Reason::kIdle:  // this client sets no idle limit
       case RequestWatch::Reason::kNone:
@@ -262,16 +271,7 @@ class WinInetHttpClient final : public HttpClient {
     // time-out.
     auto failure = [&](DWORD error) -> common::Error {
       if (const auto reason = watch.fired(); reason != RequestWatch::Reason::kNone) {
-        switch (reason) {
-          case RequestWatch::Reason::kCancelled:
-            return MakeHttpError(HttpError::kCancelled, url, "");
-          case RequestWatch::Reason::kConnect:
-            return MakeHttpError(HttpError::kConnect, url,
-                                 "연결 제한 시간 " + std::to_string(options.connectTimeout.count()) + "ms 초과");
-          default:
-            return MakeHttpError(HttpError::kTimeout, url,
-                                 "전체 제한 시간 " + std::to_string(allowed.count()) + "ms 초과");
-        }
+        return WatchError(reason, options, url, allowed);
       }
       const bool waitedOut = GetTickCount64() - sent >= static_cast<ULONGLONG>(options.readTimeout.count());
       if (waitedOut && (error == ERROR_INTERNET_CONNECTION_ABORTED || error == ERROR_INTERNET_CONNECTION_RESET)) {
