@@ -88,14 +88,25 @@ bool TMyDevice::ReadDeviceDirectory(std::vector<std::string>& lines) {
   return true;
 }
 
+namespace {
+
+std::vector<DeviceEntry> EntriesOf(const playerlink::Directory& directory) {
+  std::vector<DeviceEntry> entries;
+  for (const playerlink::DirectoryEntry& entry : directory.entries) {
+    entries.push_back({entry.number, std::u16string(playerlink::FileNamePart(entry.header.name)), entry.header.size});
+  }
+  return entries;
+}
+
+}  // namespace
+
 bool TMyDevice::ReadDirectoryEntries(std::vector<DeviceEntry>& entries) {
   if (!OpenDriver()) return false;
   const playerlink::Directory directory = playerlink::ReadDirectory(link_, kInternalMemoryBase);
   CloseDriver();
   if (directory.info) identifier_ = playerlink::IdentifierText(directory.info->identifier);
-  for (const playerlink::DirectoryEntry& entry : directory.entries) {
-    entries.push_back({entry.number, std::u16string(playerlink::FileNamePart(entry.header.name)), entry.header.size});
-  }
+  std::vector<DeviceEntry> read = EntriesOf(directory);
+  entries.insert(entries.end(), read.begin(), read.end());
   return !directory.entries.empty();
 }
 
@@ -105,11 +116,10 @@ std::optional<std::vector<DeviceEntry>> TMyDevice::ReadWholeDirectory() {
   CloseDriver();
   if (!directory.info) return std::nullopt;
   identifier_ = playerlink::IdentifierText(directory.info->identifier);
-  std::vector<DeviceEntry> entries;
-  for (const playerlink::DirectoryEntry& entry : directory.entries) {
-    entries.push_back({entry.number, std::u16string(playerlink::FileNamePart(entry.header.name)), entry.header.size});
-  }
-  return entries;
+  // A read that stopped part way is not the whole directory: a list cut
+  // short would let a name the player holds pass as new.
+  if (directory.end != playerlink::Directory::End::kComplete) return std::nullopt;
+  return EntriesOf(directory);
 }
 
 std::optional<unsigned> TMyDevice::EntryCount() {

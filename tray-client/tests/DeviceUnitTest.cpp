@@ -189,6 +189,16 @@ TEST_F(DeviceUnitTest, DirectoryStopsAtABadTagOrAShortBlock) {
   EXPECT_EQ(fresh.identifier(), "");  // not taken from a short block
 }
 
+TEST_F(DeviceUnitTest, AWholeDirectoryReadThatStopsPartWayIsNoDirectory) {
+  for (auto n : {u"1", u"2", u"3"}) Store(n, 1);
+  ASSERT_TRUE(device.ReadWholeDirectory());
+  EXPECT_EQ(device.ReadWholeDirectory()->size(), 3u);
+  Faults f;
+  f.badTagAtDirectoryBlock = 3;
+  player->SetFaults(f);
+  EXPECT_FALSE(device.ReadWholeDirectory());  // two entries of three would pass as the player's list
+}
+
 TEST_F(DeviceUnitTest, UnformattedMediumIsStillAskedForItsBlocks) {
   player->SetMedium(MediumId::kInternal, {true, false, 128u << 20});
   (void)player->TakeEvents();
