@@ -21,12 +21,7 @@ inline std::string Utf8ToAnsi(std::string_view utf8) {
 // A file name of the player (code page 949 bytes, whatever the system's
 // code page) as the file system's path: UTF-16 on Windows, UTF-8 elsewhere.
 inline common::Path PathFromCp949(std::string_view ansi) {
-#ifdef _WIN32
-  const std::u16string wide = common::Cp949ToUtf16Lossy(ansi);
-  return common::Path(std::wstring(wide.begin(), wide.end()));
-#else
   return common::PathFromUtf8(common::Cp949ToUtf8Lossy(ansi));
-#endif
 }
 
 }  // namespace vantu

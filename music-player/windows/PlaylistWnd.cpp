@@ -81,6 +81,7 @@ CPlaylistWnd::CPlaylistWnd(CVantuPlayerDlg& main)
       const std::string ansi = Utf8ToAnsi(path);
       if (!ansi.empty() && ansi.size() <= kMaxDroppedPath) playlist.AddFile(ansi);
     }
+    if (Closed()) return;  // closed during a refusal's message box: nothing to draw on
     RedrawList();
     RefreshScroll();
   };
