@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/ByteOrder.h"
+#include "common/tests/SparseFile.h"
 #include "frame-converter/Sc4Format.h"
 
 #ifndef _WIN32
@@ -140,7 +141,7 @@ TEST_F(Sc4ConverterTest, AStreamLongerThanTheRiffSizesAllowGivesFourAndKeepsTheD
     ASSERT_TRUE(file->Write(signature).ok());
     ASSERT_TRUE(file->Close().ok());
   }
-  std::filesystem::resize_file(in, riff::kMaxStreamBytes + 1);
+  common::testing::MakeSparseFile(in, riff::kMaxStreamBytes + 1);
   const Path out = Put("keep.wav", {'k'});
   EXPECT_EQ(ConvertSc4ToWav(in, out), ConvertResult::kDestinationNotWritten);
   EXPECT_EQ(Get(out), (std::vector<std::uint8_t>{'k'}));

@@ -27,13 +27,13 @@
 //                values as the bytes that came, not decoded
 //   /fake/zone?number=N&name=X&host=H&content=A&port=P  adds a zone record
 //                of these bytes (percent-encoded in the query) to the list
-//   /fake/content-fault?mode=M[&file=NAME][&count=N][&text=T]
+//   /fake/content-fault?mode=M[&file=NAME][&count=N][&text=T][&seconds=S]
 //                spoils the content side's next N answers (0: all until
 //                changed; default 1) that concern NAME (default: any file):
 //                short (the file cut short, with a matching length), long
 //                (bytes past the announced size), badhash (the manifest
 //                announces a wrong SHA-256), stall (half the file, then a
-//                pause of --stall-seconds), reset (half the file, then the
+//                pause of S seconds, default --stall-seconds), reset (half the file, then the
 //                connection closes), 404 (the file is not found), message
 //                (the manifest is the server message T), badname (the
 //                manifest also lists a file of the raw name T, default
@@ -141,6 +141,7 @@ class FakeService {
           contentFaultFile_ = req.get_param_value("file");
           contentFaultCount_ = req.has_param("count") ? std::atoi(req.get_param_value("count").c_str()) : 1;
           contentFaultText_ = req.get_param_value("text");
+          contentFaultSeconds_ = req.has_param("seconds") ? std::atoi(req.get_param_value("seconds").c_str()) : 0;
           res.set_content("ok\n", "text/plain");
           return;
         }
@@ -357,6 +358,7 @@ class FakeService {
   void ContentFile(const httplib::Request& req, httplib::Response& res) {
     ContentFault fault;
     std::uint64_t size = 0;
+    int stallSeconds = stallSeconds_;
     const std::string name = req.get_param_value("name");
     {
       std::lock_guard lock(mutex_);
@@ -371,10 +373,10 @@ class FakeService {
         return;
       }
       size = it->size;
+      if (contentFaultSeconds_ > 0) stallSeconds = contentFaultSeconds_;
     }
     const std::uint64_t half = size / 2;
     const std::uint64_t length = fault == ContentFault::kShort ? half : fault == ContentFault::kLong ? size + 100 : size;
-    const int stallSeconds = stallSeconds_;
     if (length == 0) {
       res.set_content("", "application/octet-stream");  // a provider of nothing would never answer
       return;
@@ -422,6 +424,7 @@ class FakeService {
   std::string contentFaultFile_;
   int contentFaultCount_ = 0;
   std::string contentFaultText_;
+  int contentFaultSeconds_ = 0;
   std::mt19937 random_{std::random_device{}()};
 };
 

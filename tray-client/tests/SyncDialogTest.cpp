@@ -374,11 +374,12 @@ TEST_F(SyncDialogTest, CancelDuringTheFetchKeepsTheFilesBeforeItForThePlayer) {
   StartLoggedIn();
   // The stall must outlast the time the GUI thread may take to come back
   // to idle on a busy machine (the first file's rename and sync to disk
-  // among it); the cancel ends the wait long before.
-  frmExplorer->SyncServices.fetch.readTimeout = 4s;
+  // among it, seconds under heavy disk load); the cancel ends the wait
+  // long before.
+  frmExplorer->SyncServices.fetch.readTimeout = 30s;
   Tick("news012.sa3");
   Tick("weather0101.sa3");
-  ContentFault("mode=stall&file=weather0101.sa3");
+  ContentFault("mode=stall&file=weather0101.sa3&seconds=25");
   bool cancelled = false;
   Sync([&](TfrmSyncStatus& dialog) {
     if (!cancelled && dialog.lbStatus.Caption().rfind("weather0101.sa3 다운로드중", 0) == 0) {
