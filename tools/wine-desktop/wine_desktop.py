@@ -9,9 +9,12 @@ screenshot.
         desk.screenshot("shot.png")
 
 Everything started through the desktop ends with it: the processes, the
-prefix's Wine server and the X server.
+prefix's Wine server and the X server. The prefix (some 700 MB) is removed
+as well unless the block ended with an exception or KEEP_WINE_PREFIX is
+set: every run makes a fresh one, and a test run holds a dozen of them.
 """
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -114,6 +117,8 @@ class WineDesktop:
         if self.read_fd is not None:
             os.close(self.read_fd)
             self.read_fd = None
+        if exc_type is None and not os.environ.get("KEEP_WINE_PREFIX"):
+            shutil.rmtree(self.prefix, ignore_errors=True)
         return False
 
 
