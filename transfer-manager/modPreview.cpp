@@ -162,6 +162,9 @@ void Timer1_Timer(ShapeForm& form) {
   }
   form.lblPlayingTime.SetCaption("Playing Time : " + std::to_string(MsToSeconds(*length)) + " Seconds");
   form.lblPos.SetCaption("Pos Time : " + std::to_string(MsToSeconds(*position)) + " Seconds");
+  // Hidden until the first position of a preview is known.
+  form.lblPlayingTime.SetVisible(true);
+  form.lblPos.SetVisible(true);
   // Some media devices rewind to 0 when a file ends: a stopped device has
   // ended too (nothing here pauses it).
   if (Number(*position) < Number(*length) && GetMediaMode() != "stopped") return;

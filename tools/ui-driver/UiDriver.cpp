@@ -10,6 +10,7 @@
 //   ui-driver box <title> <ms>           waits for a message box of that title and prints its
 //                                        text (UTF-8) on stdout
 //   ui-driver box-ok <title>             presses the OK of the message box of that title
+//   ui-driver box-cancel <title>         presses the Cancel of the message box of that title
 //   ui-driver click <caption> <button> [<n>]
 //                                        clicks the button of that text on the form of that caption
 //                                        (the n-th of that text, from 1, when several have it)
@@ -36,7 +37,10 @@
 //                                        presses and releases the left button on the deepest
 //                                        child window at a client point of the form (a picture
 //                                        button, say), at that point
+//   ui-driver hover <caption> <x> <y>    moves the pointer to a client point of the form of that
+//                                        caption, as the mouse does (the window there sees it move)
 //   ui-driver rect <caption>             prints the form's screen rectangle: left top right bottom
+//   ui-driver client-rect <caption>      prints the screen rectangle of the form's client area
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
 #include <commctrl.h>
@@ -365,6 +369,12 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return WaitFor(5000, [&] { return !IsWindow(box); }) ? 0 : 1;
   }
+  if (command == L"box-cancel" && argc >= 3) {
+    HWND box = FindBox(argv[2]);
+    if (!box) return 1;
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    return WaitFor(5000, [&] { return !IsWindow(box); }) ? 0 : 1;
+  }
   if (command == L"click" && argc >= 4) {
     HWND form = FindForm(argv[2], true);
     HWND button = form ? FindButton(form, argv[3], argc >= 5 ? _wtoi(argv[4]) : 1) : nullptr;
@@ -473,12 +483,36 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(child, WM_LBUTTONUP, 0, point);
     return 0;
   }
+  if (command == L"hover" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    if (!form) return 1;
+    POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+    POINT screen = at;
+    ClientToScreen(form, &screen);
+    // The system pointer first (the window under it sees the move), then
+    // the move itself to the window there, in its own client points: a
+    // desktop without a real mouse does not always report the first.
+    SetCursorPos(screen.x, screen.y);
+    HWND child = ChildAt(form, at);  // `at` becomes the child's client point
+    PostMessageW(child, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    return 0;
+  }
   if (command == L"rect" && argc >= 3) {
     HWND form = FindForm(argv[2], true);
     RECT r{};
     if (!form || !GetWindowRect(form, &r)) return 1;
     PrintUtf8(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
               std::to_wstring(r.bottom));
+    return 0;
+  }
+  if (command == L"client-rect" && argc >= 3) {
+    HWND form = FindForm(argv[2], true);
+    RECT r{};
+    if (!form || !GetClientRect(form, &r)) return 1;
+    POINT origin{0, 0};
+    ClientToScreen(form, &origin);
+    PrintUtf8(std::to_wstring(origin.x) + L" " + std::to_wstring(origin.y) + L" " + std::to_wstring(origin.x + r.right) +
+              L" " + std::to_wstring(origin.y + r.bottom));
     return 0;
   }
   if (command == L"drop" && argc >= 6) {
