@@ -37,7 +37,7 @@
 //                                        presses and releases the left button on the deepest
 //                                        child window at a client point of the form (a picture
 //                                        button, say), at that point
-//   ui-driver hover <caption> <x> <y>    moves the pointer to a client point of the form of that
+//   ui-driver hover-at <caption> <x> <y> moves the pointer to a client point of the form of that
 //                                        caption, as the mouse does (the window there sees it move)
 //   ui-driver rect <caption>             prints the form's screen rectangle: left top right bottom
 //   ui-driver client-rect <caption>      prints the screen rectangle of the form's client area
@@ -483,7 +483,7 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(child, WM_LBUTTONUP, 0, point);
     return 0;
   }
-  if (command == L"hover" && argc >= 5) {
+  if (command == L"hover-at" && argc >= 5) {
     HWND form = FindForm(argv[2], true);
     if (!form) return 1;
     POINT at{_wtoi(argv[3]), _wtoi(argv[4])};

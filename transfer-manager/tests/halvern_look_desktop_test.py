@@ -131,17 +131,17 @@ def attempt(wine_desktop, args):
             client_dx, client_dy = client[0] - window[0], client[1] - window[1]
 
             # Both sides, the pointer over the background.
-            driver("hover", CAPTION, str(BACKGROUND[0]), str(BACKGROUND[1]))
+            driver("hover-at", CAPTION, str(BACKGROUND[0]), str(BACKGROUND[1]))
             time.sleep(1.0)
             main_shot = shot("halvern-window.png")
 
             # The pointer over the erase picture lights it, and only it.
-            driver("hover", CAPTION, str(ERASE_PICTURE[0]), str(ERASE_PICTURE[1]))
+            driver("hover-at", CAPTION, str(ERASE_PICTURE[0]), str(ERASE_PICTURE[1]))
             time.sleep(1.0)
             hover_shot = shot("halvern-hover.png")
             assert not same_area(main_shot, hover_shot, ERASE_PICTURE), "the erase picture did not light"
             assert same_area(main_shot, hover_shot, DOWNLOAD_PICTURE), "the download picture changed"
-            driver("hover", CAPTION, str(BACKGROUND[0]), str(BACKGROUND[1]))
+            driver("hover-at", CAPTION, str(BACKGROUND[0]), str(BACKGROUND[1]))
 
             # The format question; Cancel leaves the player as it is.
             assert driver("click-child", CAPTION, str(FORMAT_PICTURE[0]), str(FORMAT_PICTURE[1])).returncode == 0
