@@ -27,6 +27,8 @@ inline constexpr const char* kCloseDownPicture = "close-down.jpg";
 inline constexpr const char* kMinimizePicture = "minimize.jpg";
 inline constexpr const char* kMinimizeDownPicture = "minimize-down.jpg";
 inline constexpr const char* kPointerFile = "halvern.cur";
+// The same pointer in the program's resources (Halvern.rc).
+inline constexpr const char* kPointerResource = "HALVERN_POINTER";
 // The program's icons shown by the close and minimise pictures when their
 // files are missing.
 inline constexpr const char* kCloseIcon = "WND_CLOSE";

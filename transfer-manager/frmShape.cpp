@@ -1,6 +1,7 @@
 #include "transfer-manager/frmShape.h"
 
 #include "platform/gui/Application.h"
+#include "platform/gui/Cursor.h"
 #include "transfer-manager/HalvernEnvironment.h"
 #include "transfer-manager/Twips.h"
 #include "transfer-manager/modCommon.h"
@@ -48,7 +49,13 @@ ShapeForm::ShapeForm()
   SetClientSize(Tw(kShapeWidth), Tw(kShapeHeight));
   SetPosition(Position::kScreenCenter);
   SetFont("Arial", 9);
+  // One designed window: white, its picture under the controls, no
+  // standard frame (its own close and minimise pictures; dragged by its
+  // background).
+  SetColor(gui::Rgb(255, 255, 255));
   backPicture = LoadSharedPicture(folder / kBackPicture);
+  SetBackground(backPicture);
+  SetFrameless(true);
 
   // The command column, each picture where the design has it; the words
   // are the pictures' own.
@@ -130,6 +137,20 @@ ShapeForm::ShapeForm()
   PlaceLabel(lblPos, "", 8625, 120, 1815, 225);
   lblPlayingTime.SetVisible(false);
   lblPos.SetVisible(false);
+  for (gui::Label* label : {&lblVersion, &lblTotMem, &lblAvailMem, &lblUsedMem, &lblTotalFileCountSizeTxt,
+                            &lblTotalFileCount, &Label1, &lblTotalFileSize, &lblTotalFileCountSizeTxt2,
+                            &lblTotalFileCount2, &Label2, &lblTotalFileSize2, &lblTrackTime, &lblPlayingTime, &lblPos}) {
+    label->SetFont("Arial", 9);
+    label->SetTransparent(true);
+  }
+
+  // The program's pointer over what can be pressed.
+  const auto pointer = gui::PointerResource(kPointerResource);
+  for (gui::Control* c : std::initializer_list<gui::Control*>{&imgDownload, &imgUpload, &imgErase, &imgEraseAll,
+                                                              &imgFormat, &imgReflash, &imgQuit, &imgPlay, &imgStop,
+                                                              &CloseB, &Min, &optBuiltIn, &optCard}) {
+    c->SetCursor(pointer);
+  }
 
   Timer1.SetInterval(kPlayPositionMs);
   tmrWait.SetInterval(kWaitTickMs);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/File.h"
+#include "platform/gui/Cursor.h"
 #include "platform/gui/Picture.h"
 #include "transfer-manager/ShapePictures.h"
 #include "transfer-manager/frmWait.h"
@@ -483,6 +484,28 @@ TEST_F(ShapePicturesTest, TheWindowAndItsPicturesHaveTheDesignsSizesAndPlaces) {
     EXPECT_EQ(shown->Width(), image->Width());
     EXPECT_EQ(shown->Height(), image->Height());
   }
+}
+
+TEST_F(ShapePicturesTest, OneDesignedWindowWithItsPictureArialLettersAndThePointerOverWhatCanBePressed) {
+  ShapeForm& form = StartAndRead();
+  EXPECT_TRUE(form.Frameless());  // its own close and minimise pictures only
+  EXPECT_EQ(form.BackgroundColor(), gui::Rgb(255, 255, 255));
+  ASSERT_TRUE(form.Background());
+  const auto back = gui::LoadPicture(root() / "Program" / kBackPicture);
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(*form.Background(), *back);
+  for (gui::Label* label : {&form.lblVersion, &form.lblTotMem, &form.lblTotalFileCountSizeTxt2, &form.lblTrackTime}) {
+    EXPECT_EQ(label->FontName(), "Arial");
+    EXPECT_TRUE(label->Transparent());
+  }
+  for (gui::Control* c : std::initializer_list<gui::Control*>{&form.imgDownload, &form.imgQuit, &form.imgPlay,
+                                                              &form.imgStop, &form.CloseB, &form.Min, &form.optBuiltIn,
+                                                              &form.optCard}) {
+    ASSERT_TRUE(c->Cursor());
+    EXPECT_EQ(c->Cursor()->Name(), kPointerResource);
+  }
+  EXPECT_FALSE(form.lvwGetFileList.Cursor());
+  EXPECT_FALSE(form.Cursor());
 }
 
 TEST_F(ShapePicturesTest, TheBuildPutsEveryPictureAndThePointerBesideTheProgram) {
