@@ -97,7 +97,7 @@ def background(out):
     ops += poly([(13, 8), (13, 16), (19, 12)], WHITE)
     ops += text(30, 16, "Mp3 File Transfer Manager", 12, NAVY)
     # The command column.
-    ops += rounded(6, 28, 118, 493, 6, COLUMN, COLUMN_EDGE)
+    ops += rounded(6, 25, 118, 493, 6, COLUMN, COLUMN_EDGE)
     for top, left in zip(COMMAND_TOPS, COMMAND_LEFTS):
         ops += rounded(left - 4, top - 4, left + BUTTON_W + 3, top + BUTTON_H + 3, 4, WELL)
     ops += line(14, 47, 110, 47, COLUMN_EDGE)
