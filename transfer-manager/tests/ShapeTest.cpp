@@ -437,8 +437,8 @@ TEST_F(ShapePicturesTest, TheHoverReadsTheProgramFoldersPicturesAgainWhenTheyCha
   // The lit strip replaced by the normal one: the next hover shows it.
   const auto lit = root() / "Program" / kButtonActivePicture;
   const auto before = std::filesystem::last_write_time(lit);
-  std::filesystem::copy_file(root() / "Program" / kButtonPicture, lit,
-                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::remove(lit);
+  std::filesystem::copy_file(root() / "Program" / kButtonPicture, lit);
   std::filesystem::last_write_time(lit, before + std::chrono::seconds(2));
   ASSERT_TRUE(form.imgQuit.UserMouseMove({1, 1}));
   EXPECT_TRUE(ShowsStripRow(form.imgQuit, normal, 6));
