@@ -63,9 +63,9 @@ def line(x0, y0, x1, y1, color, width=1):
             "-draw", f"line {x0},{y0} {x1},{y1}"]
 
 
-def poly(points, fill, stroke=None):
+def poly(points, fill):
     pts = " ".join(f"{x},{y}" for x, y in points)
-    return ["-fill", fill, "-stroke", stroke or "none", "-draw", f"polygon {pts}"]
+    return ["-fill", fill, "-stroke", "none", "-draw", f"polygon {pts}"]
 
 
 def text(x, y, s, size, color, font=BOLD, gravity=None):
@@ -168,18 +168,18 @@ def pointer(out):
     size = 32
     outline, fill = NAVY_DARK, WHITE
     shapes = [
-        ("roundrectangle 9,1 14,17 2,2", None),   # the pointing finger
-        ("roundrectangle 13,10 18,19 2,2", None),  # folded fingers
-        ("roundrectangle 17,11 22,20 2,2", None),
-        ("roundrectangle 21,12 26,22 2,2", None),
-        ("roundrectangle 8,14 26,28 4,4", None),   # palm
-        ("polygon 2,15 5,13 10,18 10,24 6,23", None),  # thumb
+        "roundrectangle 9,1 14,17 2,2",    # the pointing finger
+        "roundrectangle 13,10 18,19 2,2",  # folded fingers
+        "roundrectangle 17,11 22,20 2,2",
+        "roundrectangle 21,12 26,22 2,2",
+        "roundrectangle 8,14 26,28 4,4",   # palm
+        "polygon 2,15 5,13 10,18 10,24 6,23",  # thumb
     ]
     ops = []
     # Outline first, then every shape filled over it: inner edges vanish.
-    for draw, _ in shapes:
+    for draw in shapes:
         ops += ["-fill", outline, "-stroke", outline, "-strokewidth", "2", "-draw", draw]
-    for draw, _ in shapes:
+    for draw in shapes:
         ops += ["-fill", fill, "-stroke", "none", "-draw", draw]
     ops += line(14, 19, 14, 22, "#9fb4d6") + line(18, 20, 18, 23, "#9fb4d6") + line(22, 21, 22, 24, "#9fb4d6")
     raw = subprocess.run(["convert", "-size", f"{size}x{size}", "xc:none", "+antialias"] + ops +
