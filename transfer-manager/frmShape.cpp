@@ -1,6 +1,7 @@
 #include "transfer-manager/frmShape.h"
 
 #include "platform/gui/Application.h"
+#include "platform/gui/Cursor.h"
 #include "transfer-manager/HalvernEnvironment.h"
 #include "transfer-manager/Twips.h"
 #include "transfer-manager/modCommon.h"
@@ -20,86 +21,83 @@ namespace {
 std::vector<int> NeighboursOf(int index) {
   std::vector<int> out;
   if (index > 0) out.push_back(index - 1);
-  if (index < 6) out.push_back(index + 1);
+  if (index < kCommandCount - 1) out.push_back(index + 1);
   return out;
-}
-
-gui::Icon Picture(const char* name, bool active = false) {
-  return gui::Icon{std::string(name) + (active ? kActiveSuffix : "")};
 }
 
 void Place(gui::Control& c, int left, int top, int width, int height) {
   c.SetBounds(Tw(left), Tw(top), Tw(width), Tw(height));
 }
 
-void PlaceLabel(gui::Label& label, const char* caption, int left, int top, int width) {
+void PlaceLabel(gui::Label& label, const char* caption, int left, int top, int width, int height = 255) {
   label.SetCaption(caption);
-  label.SetBounds(Tw(left), Tw(top), Tw(width), Tw(255));
+  label.SetBounds(Tw(left), Tw(top), Tw(width), Tw(height));
 }
 
 }  // namespace
 
-const std::array<const char*, 7>& ShapeForm::CommandPictureNames() {
-  static const std::array<const char*, 7> names{kPictureDownload, kPictureUpload, kPictureErase, kPictureEraseAll,
-                                                kPictureFormat,   kPictureRefresh, kPictureQuit};
-  return names;
-}
-
-std::array<gui::Image*, 7> ShapeForm::CommandPictures() {
+std::array<gui::Image*, kCommandCount> ShapeForm::CommandPictures() {
   return {&imgDownload, &imgUpload, &imgErase, &imgEraseAll, &imgFormat, &imgReflash, &imgQuit};
 }
 
-ShapeForm::ShapeForm() {
+ShapeForm::ShapeForm()
+    : normalPictures(Environment().programFolder / kButtonPicture),
+      activePictures(Environment().programFolder / kButtonActivePicture) {
   frmShape = this;
+  const common::Path& folder = Environment().programFolder;
   SetCaption("Mp3 File Transfer Manager");
-  SetClientSize(Tw(11040), Tw(7500));
+  SetClientSize(Tw(kShapeWidth), Tw(kShapeHeight));
   SetPosition(Position::kScreenCenter);
   SetFont("Arial", 9);
+  // One designed window: white, its picture under the controls, no
+  // standard frame (its own close and minimise pictures; dragged by its
+  // background).
+  SetColor(gui::Rgb(255, 255, 255));
+  backPicture = LoadSharedPicture(folder / kBackPicture);
+  SetBackground(backPicture);
+  SetFrameless(true);
 
-  // The command column: the pictures where the design has them, each with
-  // its caption below it.
-  static constexpr int kLefts[7] = {375, 360, 375, 375, 375, 360, 390};
-  static constexpr int kTops[7] = {840, 1860, 2865, 3855, 4860, 5880, 6870};
-  static constexpr const char* kCaptions[7] = {"다운로드", "업로드", "지우기", "모두 지우기",
-                                               "포맷",     "새로 고침", "끝내기"};
+  // The command column, each picture where the design has it; the words
+  // are the pictures' own.
+  static constexpr int kLefts[kCommandCount] = {375, 360, 375, 375, 375, 360, 390};
+  static constexpr int kTops[kCommandCount] = {840, 1860, 2865, 3855, 4860, 5880, 6870};
   const auto pictures = CommandPictures();
-  for (int i = 0; i < 7; ++i) {
+  const CommandStrip& normal = normalPictures.Current();
+  for (int i = 0; i < kCommandCount; ++i) {
     gui::Image& picture = *pictures[static_cast<std::size_t>(i)];
     Place(picture, kLefts[i], kTops[i], 1080, 330);
-    picture.SetPicture(Picture(CommandPictureNames()[static_cast<std::size_t>(i)]));
+    picture.SetBitmap(normal[static_cast<std::size_t>(i)]);
     picture.OnMouseMove = [this, i](gui::Point) { CommandPicture_MouseMove(i); };
-    gui::Label& caption = lblCommand[static_cast<std::size_t>(i)];
-    caption.SetCaption(kCaptions[i]);
-    caption.SetAlignment(gui::Align::kCenter);
-    caption.SetBounds(Tw(kLefts[i]) - 8, Tw(kTops[i] + 360), Tw(1080) + 16, 15);
   }
   imgReflash.OnClick = [this] { RunPlayerCommand([this] { imgReflash_Click(); }); };
   imgQuit.OnClick = [this] { imgQuit_Click(); };
 
   Place(imgPlay, 2535, 6600, 1290, 270);
-  imgPlay.SetPicture(Picture(kPicturePlay));
+  imgPlay.SetBitmap(LoadSharedPicture(folder / kPlayPicture));
   Place(imgStop, 4320, 6615, 1290, 270);
-  imgStop.SetPicture(Picture(kPictureStop));
+  imgStop.SetBitmap(LoadSharedPicture(folder / kStopPicture));
 
+  // Without their picture files the close and minimise pictures show the
+  // program's small icons, so the window can still be closed.
   Place(CloseB, 10800, 45, 240, 210);
-  CloseB.SetPicture(Picture(kPictureClose));
+  CloseB.SetPicture(gui::Icon{kCloseIcon});
+  CloseB.SetBitmap(LoadSharedPicture(folder / kClosePicture));
   CloseB.OnMouseDown = [this](gui::Point) { CloseB_MouseDown(); };
   CloseB.OnMouseUp = [this](gui::Point) { CloseB_MouseUp(); };
   CloseB.OnClick = [this] { CloseB_Click(); };
   Place(Min, 10560, 45, 240, 210);
-  Min.SetPicture(Picture(kPictureMinimize));
+  Min.SetPicture(gui::Icon{kMinimizeIcon});
+  Min.SetBitmap(LoadSharedPicture(folder / kMinimizePicture));
   Min.OnMouseDown = [this](gui::Point) { Min_MouseDown(); };
   Min.OnMouseUp = [this](gui::Point) { Min_MouseUp(); };
   Min.OnClick = [this] { Min_Click(); };
-  CloseHolder.SetPicture(Picture(kPictureCloseDown));
-  MinHolder.SetPicture(Picture(kPictureMinimizeDown));
+  CloseHolder.SetBitmap(LoadSharedPicture(folder / kCloseDownPicture));
+  MinHolder.SetBitmap(LoadSharedPicture(folder / kMinimizeDownPicture));
   for (gui::Image* holder : {&CloseHolder, &MinHolder, &TempHolder[0], &TempHolder[1]}) {
     holder->SetBounds(0, 0, Tw(240), Tw(210));
     holder->SetVisible(false);
   }
 
-  PlaceLabel(lblPcTitle, "내 PC", 1920, 800, 2000);
-  PlaceLabel(lblDeviceTitle, "플레이어", 8700, 745, 2000);
   Place(FolderTreeview, 1920, 1065, 4335, 2700);
   Place(lvwPcFileList, 1890, 3765, 4365, 2505);
   Place(lvwGetFileList, 6465, 1050, 4365, 5205);
@@ -118,12 +116,11 @@ ShapeForm::ShapeForm() {
   optCard.SetCaption("External");
   Place(optCard, 7365, 720, 1095, 255);
 
+  // The words before the memory figures ("Total :", "Available :",
+  // "Used :") and the titles of the areas are on the window's picture.
   PlaceLabel(lblVersion, "Halvern Ver 1.2", 450, 390, 1500);
-  PlaceLabel(lblTotMemTxt, "전체 :", 1950, 7035, 900);
   PlaceLabel(lblTotMem, " 0 KB", 2910, 7035, 1500);
-  PlaceLabel(lblAvailMemTxt, "남은 공간 :", 4860, 7050, 1320);
   PlaceLabel(lblAvailMem, "0 KB", 6225, 7050, 1500);
-  PlaceLabel(lblUsedMemTxt, "사용 :", 7900, 7035, 880);
   PlaceLabel(lblUsedMem, " 0 KB", 8805, 7035, 1500);
   PlaceLabel(lblTotalFileCountSizeTxt, "SelectedFiles :", 1950, 6255, 1275);
   PlaceLabel(lblTotalFileCount, "0 / 0", 3240, 6255, 900);
@@ -133,9 +130,27 @@ ShapeForm::ShapeForm() {
   PlaceLabel(lblTotalFileCount2, "0 / 0", 7830, 6255, 900);
   PlaceLabel(Label2, "Size : ", 8760, 6255, 540);
   PlaceLabel(lblTotalFileSize2, "0 KB", 9300, 6255, 1500);
-  PlaceLabel(lblTrackTime, "TrackTime : ", 1950, 120, 2400);
-  PlaceLabel(lblPlayingTime, "", 4400, 120, 2800);
-  PlaceLabel(lblPos, "", 7300, 120, 2800);
+  // The preview's texts in the title band, one after the other; the two
+  // playing texts show once a file plays.
+  PlaceLabel(lblTrackTime, "TrackTime : ", 4050, 120, 2100, 225);
+  PlaceLabel(lblPlayingTime, "", 6225, 120, 2325, 225);
+  PlaceLabel(lblPos, "", 8625, 120, 1815, 225);
+  lblPlayingTime.SetVisible(false);
+  lblPos.SetVisible(false);
+  for (gui::Label* label : {&lblVersion, &lblTotMem, &lblAvailMem, &lblUsedMem, &lblTotalFileCountSizeTxt,
+                            &lblTotalFileCount, &Label1, &lblTotalFileSize, &lblTotalFileCountSizeTxt2,
+                            &lblTotalFileCount2, &Label2, &lblTotalFileSize2, &lblTrackTime, &lblPlayingTime, &lblPos}) {
+    label->SetFont("Arial", 9);
+    label->SetTransparent(true);
+  }
+
+  // The program's pointer over what can be pressed.
+  const auto pointer = gui::PointerResource(kPointerResource);
+  for (gui::Control* c : std::initializer_list<gui::Control*>{&imgDownload, &imgUpload, &imgErase, &imgEraseAll,
+                                                              &imgFormat, &imgReflash, &imgQuit, &imgPlay, &imgStop,
+                                                              &CloseB, &Min, &optBuiltIn, &optCard}) {
+    c->SetCursor(pointer);
+  }
 
   Timer1.SetInterval(kPlayPositionMs);
   tmrWait.SetInterval(kWaitTickMs);
@@ -260,40 +275,40 @@ void ShapeForm::Form_MouseUp(bool rightButton, gui::Point at) {
 }
 
 void ShapeForm::Form_MouseMove() {
+  const CommandStrip& normal = normalPictures.Current();
   const auto pictures = CommandPictures();
-  for (std::size_t i = 0; i < pictures.size(); ++i) pictures[i]->SetPicture(Picture(CommandPictureNames()[i]));
+  for (std::size_t i = 0; i < pictures.size(); ++i) pictures[i]->SetBitmap(normal[i]);
 }
 
 void ShapeForm::CommandPicture_MouseMove(int index) {
+  const CommandStrip& normal = normalPictures.Current();
+  const CommandStrip& active = activePictures.Current();
   const auto pictures = CommandPictures();
-  pictures[static_cast<std::size_t>(index)]->SetPicture(
-      Picture(CommandPictureNames()[static_cast<std::size_t>(index)], true));
-  for (int n : NeighboursOf(index)) {
-    pictures[static_cast<std::size_t>(n)]->SetPicture(Picture(CommandPictureNames()[static_cast<std::size_t>(n)]));
-  }
+  pictures[static_cast<std::size_t>(index)]->SetBitmap(active[static_cast<std::size_t>(index)]);
+  for (int n : NeighboursOf(index)) pictures[static_cast<std::size_t>(n)]->SetBitmap(normal[static_cast<std::size_t>(n)]);
 }
 
 void ShapeForm::CloseB_MouseDown() {
-  TempHolder[1].SetPicture(CloseB.Picture());
-  CloseB.SetPicture(CloseHolder.Picture());
+  TempHolder[1].SetBitmap(CloseB.ShownBitmap());
+  CloseB.SetBitmap(CloseHolder.ShownBitmap());
 }
 
-void ShapeForm::CloseB_MouseUp() { CloseB.SetPicture(TempHolder[1].Picture()); }
+void ShapeForm::CloseB_MouseUp() { CloseB.SetBitmap(TempHolder[1].ShownBitmap()); }
 
 void ShapeForm::CloseB_Click() {
-  if (!TempHolder[1].Picture().empty()) CloseB.SetPicture(TempHolder[1].Picture());
+  if (TempHolder[1].ShownBitmap()) CloseB.SetBitmap(TempHolder[1].ShownBitmap());
   imgQuit_Click();
 }
 
 void ShapeForm::Min_MouseDown() {
-  TempHolder[0].SetPicture(Min.Picture());
-  Min.SetPicture(MinHolder.Picture());
+  TempHolder[0].SetBitmap(Min.ShownBitmap());
+  Min.SetBitmap(MinHolder.ShownBitmap());
 }
 
-void ShapeForm::Min_MouseUp() { Min.SetPicture(TempHolder[0].Picture()); }
+void ShapeForm::Min_MouseUp() { Min.SetBitmap(TempHolder[0].ShownBitmap()); }
 
 void ShapeForm::Min_Click() {
-  if (!TempHolder[0].Picture().empty()) Min.SetPicture(TempHolder[0].Picture());
+  if (TempHolder[0].ShownBitmap()) Min.SetBitmap(TempHolder[0].ShownBitmap());
   Minimize();
 }
 

@@ -3,7 +3,8 @@
 // (the chosen medium's files, the medium options, the memory labels), a
 // column of seven command pictures, preview play and stop pictures, its own
 // close and minimise pictures and a popup menu with the player's model and
-// firmware.
+// firmware. Its pictures are files in the program's folder
+// (ShapePictures.h).
 //
 // The window itself is here: start-up order, layout, the pictures and their
 // hover states, the timers, the popup menu, quitting. The list behaviour,
@@ -26,26 +27,14 @@
 #include "platform/gui/TreeView.h"
 #include "transfer-manager/FileListBox.h"
 #include "transfer-manager/FolderTree.h"
+#include "transfer-manager/ShapePictures.h"
 #include "transfer-manager/frmWait.h"
 
 namespace halvern {
 
-// The pictures, kept in the program's resources: a command picture in its
-// normal and its lit state (name + kActiveSuffix).
-inline constexpr const char* kActiveSuffix = "_ON";
-inline constexpr const char* kPictureDownload = "CMD_DOWNLOAD";
-inline constexpr const char* kPictureUpload = "CMD_UPLOAD";
-inline constexpr const char* kPictureErase = "CMD_ERASE";
-inline constexpr const char* kPictureEraseAll = "CMD_ERASEALL";
-inline constexpr const char* kPictureFormat = "CMD_FORMAT";
-inline constexpr const char* kPictureRefresh = "CMD_REFRESH";
-inline constexpr const char* kPictureQuit = "CMD_QUIT";
-inline constexpr const char* kPicturePlay = "CMD_PLAY";
-inline constexpr const char* kPictureStop = "CMD_STOP";
-inline constexpr const char* kPictureClose = "WND_CLOSE";
-inline constexpr const char* kPictureCloseDown = "WND_CLOSE_DOWN";
-inline constexpr const char* kPictureMinimize = "WND_MIN";
-inline constexpr const char* kPictureMinimizeDown = "WND_MIN_DOWN";
+// The window's size and the places of its controls, in twips.
+inline constexpr int kShapeWidth = 11040;
+inline constexpr int kShapeHeight = 7500;
 
 // The two web pages of the popup menu.
 inline constexpr const char* kPradelSite = "www.pradel.co.kr";
@@ -61,7 +50,7 @@ class ShapeForm : public gui::Form {
   ShapeForm();
   ~ShapeForm() override;
 
-  // The seven command pictures, top to bottom, and their captions.
+  // The seven command pictures, top to bottom.
   gui::Image imgDownload{this};
   gui::Image imgUpload{this};
   gui::Image imgErase{this};
@@ -69,8 +58,6 @@ class ShapeForm : public gui::Form {
   gui::Image imgFormat{this};
   gui::Image imgReflash{this};
   gui::Image imgQuit{this};
-  std::array<gui::Label, 7> lblCommand{gui::Label{this}, gui::Label{this}, gui::Label{this}, gui::Label{this},
-                                       gui::Label{this}, gui::Label{this}, gui::Label{this}};
   gui::Image imgPlay{this};
   gui::Image imgStop{this};
   gui::Image CloseB{this};
@@ -78,13 +65,6 @@ class ShapeForm : public gui::Form {
   gui::Image CloseHolder{this};
   gui::Image MinHolder{this};
   std::array<gui::Image, 2> TempHolder{gui::Image{this}, gui::Image{this}};
-
-  // Titles of the areas.
-  gui::Label lblPcTitle{this};
-  gui::Label lblDeviceTitle{this};
-  gui::Label lblTotMemTxt{this};
-  gui::Label lblUsedMemTxt{this};
-  gui::Label lblAvailMemTxt{this};
 
   gui::TreeView FolderTreeview{this};
   gui::ListView lvwPcFileList{this};
@@ -127,9 +107,16 @@ class ShapeForm : public gui::Form {
   FolderTree folderTree{FolderTreeview};
   WaitWindows waitWindows{tmrWait};
 
-  // The command pictures in column order, with their picture names.
-  std::array<gui::Image*, 7> CommandPictures();
-  static const std::array<const char*, 7>& CommandPictureNames();
+  // The command pictures in column order.
+  std::array<gui::Image*, kCommandCount> CommandPictures();
+
+  // The window's picture (its frame, the titles of its areas and the
+  // button column), read from the program's folder.
+  SharedBitmap backPicture;
+  // The two strips of the command pictures in the program's folder, looked
+  // at again on every pointer move over the pictures.
+  StripFile normalPictures;
+  StripFile activePictures;
 
   void Form_Load();
   void Form_Unload();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gui/Application.h"
+#include "transfer-manager/modFunctions.h"
 
 namespace halvern {
 
@@ -92,7 +93,7 @@ void PlayFile(ShapeForm& form, const std::string& path) {
 void StopPlayList(ShapeForm& form) {
   CloseMedia();
   form.Timer1.SetEnabled(false);
-  form.imgPlay.SetEnabled(true);
+  SetPictureEnabled(form.imgPlay, true);
   form.lvwPlayList.Clear();
 }
 
@@ -123,7 +124,7 @@ void GetMciError(std::uint32_t code) {
 void imgPlay_Click(ShapeForm& form) {
   form.lvwPlayList.Clear();
   if (form.lvwPcFileList.Count() == 0) return;
-  form.imgPlay.SetEnabled(false);
+  SetPictureEnabled(form.imgPlay, false);
   std::vector<gui::ListItem> queue;
   for (const auto& row : form.lvwPcFileList.Items()) {
     if (row.selected) queue.push_back(gui::ListItem{gui::ListView::ColumnText(row, 2), {}});
@@ -162,6 +163,9 @@ void Timer1_Timer(ShapeForm& form) {
   }
   form.lblPlayingTime.SetCaption("Playing Time : " + std::to_string(MsToSeconds(*length)) + " Seconds");
   form.lblPos.SetCaption("Pos Time : " + std::to_string(MsToSeconds(*position)) + " Seconds");
+  // Hidden until the first position of a preview is known.
+  form.lblPlayingTime.SetVisible(true);
+  form.lblPos.SetVisible(true);
   // Some media devices rewind to 0 when a file ends: a stopped device has
   // ended too (nothing here pauses it).
   if (Number(*position) < Number(*length) && GetMediaMode() != "stopped") return;

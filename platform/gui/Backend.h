@@ -53,6 +53,7 @@ enum class Change {
   kPanels,       // status bar panels (index: one panel, -1 all)
   kAcceptFiles,  // files may (no longer) be dropped on the control
   kMenu,         // a form's menu bar was set
+  kLook,         // a form's colour or background picture, a label's font or transparency
 };
 
 // The native side of one control (or of a tray icon).

@@ -19,6 +19,7 @@
 namespace gui {
 
 class Form;
+class MousePointer;
 class PopupMenu;
 
 class Control {
@@ -87,6 +88,12 @@ class Control {
   const std::string& Hint() const { return hint_; }
   void SetHint(std::string hint);
 
+  // The mouse pointer shown while the mouse is over this control (for a
+  // form: over its own surface), none for the window's standard one. Not
+  // passed on to children. See MousePointer (Cursor.h).
+  const std::shared_ptr<const MousePointer>& Cursor() const { return cursor_; }
+  void SetCursor(std::shared_ptr<const MousePointer> pointer) { cursor_ = std::move(pointer); }
+
   // Makes this the active control of its form (focused while the form shows).
   void SetFocus();
   bool Focused();
@@ -135,6 +142,7 @@ class Control {
   bool visible_ = true;
   bool enabled_ = true;
   std::string hint_;
+  std::shared_ptr<const MousePointer> cursor_;
   bool acceptFiles_ = false;
   PopupMenu* contextMenu_ = nullptr;
 };

@@ -25,6 +25,44 @@ void Form::SetCaption(std::string caption) {
   Notify(Change::kText);
 }
 
+void Form::SetColor(Color color) {
+  color_ = color;
+  designed_ = true;
+  Notify(Change::kLook);
+}
+
+void Form::SetBackground(std::shared_ptr<const Bitmap> picture) {
+  background_ = std::move(picture);
+  designed_ = true;
+  Notify(Change::kLook);
+}
+
+void Form::UserMove(int left, int top) {
+  if (destroyed_ || (left == Left() && top == Top())) return;
+  KeepBounds(Rect{left, top, Width(), Height()});
+  Fire(OnMove);
+}
+
+namespace {
+
+// The innermost shown control under a point of `parent`'s client area.
+Control* ChildAt(Control& parent, Point at) {
+  const auto& children = parent.Children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    Control* child = *it;
+    if (!child->Showing() || child->IsForm() || !Contains(child->Bounds(), at)) continue;
+    const Point inner{at.x - child->Left(), at.y - child->Top()};
+    if (Control* deeper = ChildAt(*child, inner)) return deeper;
+    if (child->kind() == Control::Kind::kLabel && child->Hint().empty()) continue;
+    return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Control* Form::ControlAt(Point client) { return ChildAt(*this, client); }
+
 void Form::Create() {
   if (destroyed_) return;
   Control::Create();

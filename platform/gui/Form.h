@@ -15,10 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/Canvas.h"
 #include "platform/gui/Control.h"
 
 namespace gui {
 
+class Bitmap;
 class MainMenu;
 
 enum class MouseButton { kLeft, kRight };
@@ -65,6 +67,40 @@ class Form : public Control {
     fontName_ = std::move(name);
     fontSize_ = points;
   }
+
+  // The look of the form's own surface, under its controls: a colour
+  // (kDefaultColor, the system's face colour, until set) and a picture
+  // drawn over it unscaled from the top-left corner of the client area
+  // (none: the colour alone). Labels and check boxes take the colour as
+  // their background unless they are transparent. May be set before or
+  // after Create(); the surface is painted again.
+  static constexpr Color kDefaultColor = Rgb(240, 240, 240);
+  Color BackgroundColor() const { return color_; }
+  void SetColor(Color color);
+  const std::shared_ptr<const Bitmap>& Background() const { return background_; }
+  void SetBackground(std::shared_ptr<const Bitmap> picture);
+  // Whether the colour or the picture was set (the window system's face
+  // otherwise).
+  bool Designed() const { return designed_; }
+
+  // A form without the standard frame: no caption bar and no border, moved
+  // by dragging its background (any point where no control is; labels
+  // without a hint let the mouse through, as on Windows), still listed in
+  // the task bar. The program draws its own close and minimise pictures
+  // and calls Close() and Minimize(). Set before Create(). A frameless
+  // form's background takes no mouse presses (they move the window): its
+  // OnMouseDown and OnMouseUp do not run.
+  bool Frameless() const { return frameless_; }
+  void SetFrameless(bool on) { frameless_ = on; }
+  // What the user did: moved the window to a new place (Left and Top
+  // follow; the Win32 backend reports a frameless form's moves).
+  void UserMove(int left, int top);
+  std::function<void()> OnMove;
+
+  // The control a mouse at a client point would reach: the innermost
+  // shown child under it (the last made where children overlap), none on
+  // the form's own surface. Labels without a hint let the mouse through.
+  Control* ControlAt(Point client);
 
   // The smallest client size the user can make a sizeable form (0: no
   // limit).
@@ -166,6 +202,10 @@ class Form : public Control {
   bool borderIcons_ = true;
   bool sizeable_ = false;
   Position position_ = Position::kDesigned;
+  Color color_ = kDefaultColor;
+  std::shared_ptr<const Bitmap> background_;
+  bool designed_ = false;
+  bool frameless_ = false;
   std::string fontName_;
   int fontSize_ = 9;
   int minWidth_ = 0;

@@ -1,6 +1,10 @@
 #include "platform/gui/Picture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -35,6 +39,58 @@ std::optional<std::pair<int, int>> JpegFrameSize(std::span<const std::uint8_t> b
     at += 2 + length;
   }
   return std::nullopt;
+}
+
+// 1, 4 or 8 bits a pixel, each an index into the colour table behind the
+// information header; an index past the table is black.
+common::Result<Bitmap> DecodePaletteBmp(std::span<const std::uint8_t> bytes, std::uint32_t offset, int depth) {
+  const std::uint8_t* header = bytes.data() + kFileHeaderSize;
+  const std::uint32_t headerSize = common::LoadLE32(header);
+  const auto width = static_cast<std::int32_t>(common::LoadLE32(header + 4));
+  const auto height = static_cast<std::int32_t>(common::LoadLE32(header + 8));
+  const std::uint32_t compression = common::LoadLE32(header + 16);
+  std::uint32_t colors = common::LoadLE32(header + 32);
+  if (headerSize < Dib::kInfoHeaderSize) return common::Error{2, "not a bitmap information header"};
+  if (width <= 0 || height <= 0 || width > Dib::kMaxSide || height > Dib::kMaxSide) {
+    return common::Error{3, "bitmap size not supported (empty, top-down or too large)"};
+  }
+  if (static_cast<std::int64_t>(width) * height > Bitmap::kMaxPixels) return common::Error{12, "picture too large"};
+  if (compression != 0) return common::Error{5, "compressed bitmaps are not supported"};
+  const std::uint32_t maxColors = 1u << depth;
+  if (colors == 0 || colors > maxColors) colors = maxColors;
+  // The table lies between the header and the pixels; a short one is cut
+  // to what is there.
+  const std::uint64_t tableStart = kFileHeaderSize + static_cast<std::uint64_t>(headerSize);
+  if (tableStart > offset) return common::Error{11, "BMP pixel offset outside the file"};
+  colors = static_cast<std::uint32_t>(std::min<std::uint64_t>(colors, (offset - tableStart) / 4));
+  Color table[256] = {};
+  for (std::uint32_t i = 0; i < colors; ++i) {
+    const std::uint8_t* entry = bytes.data() + tableStart + i * 4;
+    table[i] = Rgb(entry[2], entry[1], entry[0]);
+  }
+  const std::size_t stride = ((static_cast<std::size_t>(width) * static_cast<std::size_t>(depth) + 31) / 32) * 4;
+  if (bytes.size() - offset < stride * static_cast<std::size_t>(height)) {
+    return common::Error{6, "bitmap pixel rows are cut short"};
+  }
+  Bitmap out(width, height);
+  const int perByte = 8 / depth;
+  const unsigned mask = (1u << depth) - 1;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = bytes.data() + offset + static_cast<std::size_t>(height - 1 - y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t byte = row[x / perByte];
+      const int shift = 8 - depth * (x % perByte + 1);
+      const unsigned index = (byte >> shift) & mask;
+      out.SetPixel(x, y, index < colors ? table[index] : Rgb(0, 0, 0));
+    }
+  }
+  return out;
+}
+
+std::mutex registeredLock;
+std::map<std::string, std::shared_ptr<const std::vector<std::uint8_t>>>& Registered() {
+  static std::map<std::string, std::shared_ptr<const std::vector<std::uint8_t>>> table;
+  return table;
 }
 
 }  // namespace
@@ -77,6 +133,8 @@ common::Result<Bitmap> DecodeBmp(std::span<const std::uint8_t> bytes) {
   if (offset < kFileHeaderSize + Dib::kInfoHeaderSize || offset > bytes.size()) {
     return common::Error{11, "BMP pixel offset outside the file"};
   }
+  const std::uint16_t depth = common::LoadLE16(bytes.data() + kFileHeaderSize + 14);
+  if (depth == 1 || depth == 4 || depth == 8) return DecodePaletteBmp(bytes, offset, depth);
   auto dib = Dib::FromInfoHeader(bytes.subspan(kFileHeaderSize), bytes.subspan(offset));
   if (!dib) return dib.error();
   if (static_cast<std::int64_t>(dib->width) * dib->height > Bitmap::kMaxPixels) {
@@ -117,6 +175,23 @@ common::Result<Bitmap> LoadPicture(const common::Path& path) {
   auto data = common::ReadWholeFile(path, kMaxFileBytes);
   if (!data) return data.error();
   return DecodePicture(std::span(reinterpret_cast<const std::uint8_t*>(data->data()), data->size()));
+}
+
+void RegisterPictureResource(std::string name, std::vector<std::uint8_t> bytes) {
+  std::lock_guard<std::mutex> hold(registeredLock);
+  Registered()[std::move(name)] = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+}
+
+common::Result<Bitmap> LoadPictureResource(const std::string& name) {
+  std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+  {
+    std::lock_guard<std::mutex> hold(registeredLock);
+    auto it = Registered().find(name);
+    if (it != Registered().end()) bytes = it->second;
+  }
+  if (bytes) return DecodePicture(*bytes);
+  if (auto resource = detail::ProgramResource(name)) return DecodePicture(*resource);
+  return common::Error{15, "no picture resource " + name};
 }
 
 }  // namespace gui

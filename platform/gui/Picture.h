@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "common/File.h"
@@ -41,15 +43,28 @@ class Bitmap {
   std::vector<std::uint8_t> bits_;  // blue, green, red, 0; the bottom row first
 };
 
-// JPEG (starts FF D8 FF) or BMP ("BM", 24 or 32 bits, uncompressed).
+// JPEG (starts FF D8 FF) or BMP ("BM": 24 or 32 bits, or 1, 4 or 8 bits
+// with a colour table; uncompressed, bottom-up).
 common::Result<Bitmap> DecodePicture(std::span<const std::uint8_t> bytes);
 common::Result<Bitmap> DecodeBmp(std::span<const std::uint8_t> bytes);
 // The platform's JPEG decoder (PictureJpeg.cpp or PictureWic.cpp), for
 // DecodePicture only: it trusts the frame size DecodePicture checked.
+// The program's RCDATA resource of that name (Windows; none elsewhere).
 namespace detail {
 common::Result<Bitmap> DecodeJpeg(std::span<const std::uint8_t> bytes);
+std::optional<std::span<const std::uint8_t>> ProgramResource(const std::string& name);
 }
 // Reads a picture file (at most 16 MiB).
 common::Result<Bitmap> LoadPicture(const common::Path& path);
+
+// A picture kept in the program under a name: one the program registered
+// (RegisterPictureResource: the native builds' and tests' way, a table of
+// bytes the program embeds), else, on Windows, its RCDATA resource of
+// that name (JPEG or BMP bytes, as `NAME RCDATA "file.jpg"` puts them).
+// An unknown name is an error ("no picture resource NAME").
+common::Result<Bitmap> LoadPictureResource(const std::string& name);
+// Registers (or replaces) the bytes of a named picture; the bytes are
+// decoded when loaded. Any thread.
+void RegisterPictureResource(std::string name, std::vector<std::uint8_t> bytes);
 
 }  // namespace gui

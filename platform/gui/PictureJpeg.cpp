@@ -77,3 +77,11 @@ common::Result<Bitmap> detail::DecodeJpeg(std::span<const std::uint8_t> bytes) {
 }
 
 }  // namespace gui
+
+namespace gui::detail {
+
+// Programs built for Linux have no resources: their pictures are files or
+// registered bytes.
+std::optional<std::span<const std::uint8_t>> ProgramResource(const std::string&) { return std::nullopt; }
+
+}  // namespace gui::detail

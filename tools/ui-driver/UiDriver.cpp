@@ -10,6 +10,7 @@
 //   ui-driver box <title> <ms>           waits for a message box of that title and prints its
 //                                        text (UTF-8) on stdout
 //   ui-driver box-ok <title>             presses the OK of the message box of that title
+//   ui-driver box-cancel <title>         presses the Cancel of the message box of that title
 //   ui-driver click <caption> <button> [<n>]
 //                                        clicks the button of that text on the form of that caption
 //                                        (the n-th of that text, from 1, when several have it)
@@ -36,7 +37,15 @@
 //                                        presses and releases the left button on the deepest
 //                                        child window at a client point of the form (a picture
 //                                        button, say), at that point
+//   ui-driver hover-at <caption> <x> <y> moves the pointer to a client point of the form of that
+//                                        caption, as the mouse does (the window there sees it move)
 //   ui-driver rect <caption>             prints the form's screen rectangle: left top right bottom
+//   ui-driver client-rect <caption>      prints the screen rectangle of the form's client area
+//   ui-driver hover <caption> <button> <ms>
+//                                        moves the mouse onto the button of that text on the form
+//                                        of that caption and waits (up to <ms>) for the program's
+//                                        tool tip to show
+//   ui-driver mouse-to <x> <y>           moves the mouse to a screen point
 // Exit code 0 on success, 1 on a time-out, 2 on bad arguments.
 #include <windows.h>
 #include <commctrl.h>
@@ -338,6 +347,43 @@ bool SetRowState(HWND list, int row, bool selected, const RemoteMemory& memory) 
          SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.at(0)));
 }
 
+// The mouse to a screen point as the user moves it: real input, which
+// the window under it (and its tool tip) sees.
+void MoveMouse(POINT to) {
+  SetCursorPos(to.x, to.y);
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>((to.x * 65535LL) / std::max(1, width - 1));
+  input.mi.dy = static_cast<LONG>((to.y * 65535LL) / std::max(1, height - 1));
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+}
+
+struct TipSearch {
+  DWORD process;
+  bool shown;
+};
+
+BOOL CALLBACK MatchShownTip(HWND hwnd, LPARAM data) {
+  auto* s = reinterpret_cast<TipSearch*>(data);
+  wchar_t cls[32] = {};
+  GetClassNameW(hwnd, cls, 32);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  if (process == s->process && _wcsicmp(cls, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(hwnd)) {
+    s->shown = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool ToolTipShown(DWORD process) {
+  TipSearch search{process, false};
+  EnumWindows(MatchShownTip, reinterpret_cast<LPARAM>(&search));
+  return search.shown;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -365,11 +411,38 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return WaitFor(5000, [&] { return !IsWindow(box); }) ? 0 : 1;
   }
+  if (command == L"box-cancel" && argc >= 3) {
+    HWND box = FindBox(argv[2]);
+    if (!box) return 1;
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    return WaitFor(5000, [&] { return !IsWindow(box); }) ? 0 : 1;
+  }
   if (command == L"click" && argc >= 4) {
     HWND form = FindForm(argv[2], true);
     HWND button = form ? FindButton(form, argv[3], argc >= 5 ? _wtoi(argv[4]) : 1) : nullptr;
     if (!button) return 1;
     PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"hover" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    HWND button = form ? FindButton(form, argv[3]) : nullptr;
+    if (!button) return 1;
+    RECT r{};
+    GetWindowRect(button, &r);
+    DWORD process = 0;
+    GetWindowThreadProcessId(form, &process);
+    // A few small moves inside the button, then rest: the tip shows after
+    // its delay.
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    for (int dx : {-3, -1, 0}) {
+      MoveMouse(POINT{centre.x + dx, centre.y});
+      Sleep(60);
+    }
+    return WaitFor(static_cast<DWORD>(_wtoi(argv[4])), [&] { return ToolTipShown(process); }) ? 0 : 1;
+  }
+  if (command == L"mouse-to" && argc >= 4) {
+    MoveMouse(POINT{_wtoi(argv[2]), _wtoi(argv[3])});
     return 0;
   }
   if (command == L"tray-present") {
@@ -473,12 +546,36 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(child, WM_LBUTTONUP, 0, point);
     return 0;
   }
+  if (command == L"hover-at" && argc >= 5) {
+    HWND form = FindForm(argv[2], true);
+    if (!form) return 1;
+    POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+    POINT screen = at;
+    ClientToScreen(form, &screen);
+    // The mouse first (the window under it sees the move), then the move
+    // itself to the window there, in its own client points: a desktop
+    // without a real mouse does not always report the first.
+    MoveMouse(screen);
+    HWND child = ChildAt(form, at);  // `at` becomes the child's client point
+    PostMessageW(child, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    return 0;
+  }
   if (command == L"rect" && argc >= 3) {
     HWND form = FindForm(argv[2], true);
     RECT r{};
     if (!form || !GetWindowRect(form, &r)) return 1;
     PrintUtf8(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
               std::to_wstring(r.bottom));
+    return 0;
+  }
+  if (command == L"client-rect" && argc >= 3) {
+    HWND form = FindForm(argv[2], true);
+    RECT r{};
+    if (!form || !GetClientRect(form, &r)) return 1;
+    POINT origin{0, 0};
+    ClientToScreen(form, &origin);
+    PrintUtf8(std::to_wstring(origin.x) + L" " + std::to_wstring(origin.y) + L" " + std::to_wstring(origin.x + r.right) +
+              L" " + std::to_wstring(origin.y + r.bottom));
     return 0;
   }
   if (command == L"drop" && argc >= 6) {

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""Draws the transfer manager's pictures (16 x 16, 32-bit with alpha) and
-writes them as .ico files beside this script: the seven command pictures in
-their normal and lit states, play and stop, the window's close and minimise
-pictures (normal and pressed) and the program's icon. Run it again after a
-change of the drawing; the .ico files are kept in the repository."""
-import math
+"""Draws the transfer manager's icons (16 x 16, 32-bit with alpha) and
+writes them as .ico files beside this script: the program's icon and the
+small close and minimise icons that stand in for the window's own close and
+minimise pictures when their files are missing (the window's pictures are
+drawn at build time by draw-pictures.py). Run it again after a change of
+the drawing; the .ico files are kept in the repository."""
 import os
 import struct
 
@@ -14,11 +14,6 @@ SIZE = 16
 FACE = (214, 222, 236)
 FACE_EDGE = (120, 136, 170)
 INK = (28, 52, 112)
-LIT_FACE = (255, 176, 64)
-LIT_EDGE = (196, 104, 0)
-LIT_INK = (255, 255, 255)
-RED = (196, 32, 32)
-GREEN = (24, 140, 48)
 
 
 def blank():
@@ -46,20 +41,6 @@ def put(p, points, colour):
     return p
 
 
-def arrow(right):
-    """A thick horizontal arrow."""
-    pts = []
-    for x in range(3, 10):
-        for y in (7, 8):
-            pts.append((x, y))
-    for i in range(5):
-        for y in range(7 - i, 9 + i):
-            pts.append((13 - i, y) if True else None)
-    if not right:
-        pts = [(15 - x, y) for x, y in pts]
-    return pts
-
-
 def cross(cx, cy, r):
     pts = []
     for i in range(-r, r + 1):
@@ -68,46 +49,12 @@ def cross(cx, cy, r):
     return pts
 
 
-def disk():
-    pts = [(x, y) for x in range(4, 12) for y in (4, 11)] + [(x, y) for y in range(4, 12) for x in (4, 11)]
-    pts += [(x, y) for x in range(6, 10) for y in range(4, 7)]
-    pts += [(x, y) for x in range(6, 10) for y in range(9, 11)]
-    return pts
-
-
-def circle_arrow():
-    pts = []
-    for a in range(0, 300, 8):
-        t = math.radians(a)
-        pts.append((round(7.5 + 4.5 * math.cos(t)), round(7.5 - 4.5 * math.sin(t))))
-    pts += [(11, 2), (11, 3), (12, 3), (12, 4), (10, 3), (13, 4)]
-    return pts
-
-
-def power():
-    pts = []
-    for a in range(120, 420, 8):
-        t = math.radians(a)
-        pts.append((round(7.5 + 4.5 * math.cos(t)), round(8 - 4.5 * math.sin(t))))
-    pts += [(7, y) for y in range(2, 8)] + [(8, y) for y in range(2, 8)]
-    return pts
-
-
-def triangle():
-    return [(x, y) for x in range(5, 12) for y in range(4, 12) if abs(y - 7.5) <= (11.5 - x) * 0.6]
-
-
-def square():
-    return [(x, y) for x in range(5, 11) for y in range(5, 11)]
-
-
 def bar():
     return [(x, y) for x in range(4, 12) for y in (10, 11)]
 
 
-def command(glyph, lit, ink=None):
-    face, edge, colour = (LIT_FACE, LIT_EDGE, LIT_INK) if lit else (FACE, FACE_EDGE, ink or INK)
-    return put(button(face, edge), glyph, colour)
+def command(glyph):
+    return put(button(FACE, FACE_EDGE), glyph, INK)
 
 
 def program_icon():
@@ -144,25 +91,9 @@ def ico(pixels):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    glyphs = {
-        "cmd_download": arrow(True),
-        "cmd_upload": arrow(False),
-        "cmd_erase": cross(7, 7, 4),
-        "cmd_eraseall": cross(4, 7, 2) + cross(10, 7, 2),
-        "cmd_format": disk(),
-        "cmd_refresh": circle_arrow(),
-        "cmd_quit": power(),
-    }
     pictures = {}
-    for name, glyph in glyphs.items():
-        pictures[name] = command(glyph, False)
-        pictures[name + "_on"] = command(glyph, True)
-    pictures["cmd_play"] = command(triangle(), False, GREEN)
-    pictures["cmd_stop"] = command(square(), False, RED)
-    pictures["wnd_close"] = command(cross(7, 7, 3), False)
-    pictures["wnd_close_down"] = command(cross(7, 7, 3), True)
-    pictures["wnd_min"] = command(bar(), False)
-    pictures["wnd_min_down"] = command(bar(), True)
+    pictures["wnd_close"] = command(cross(7, 7, 3))
+    pictures["wnd_min"] = command(bar())
     pictures["halvern"] = program_icon()
     for name, pixels in pictures.items():
         with open(os.path.join(here, name + ".ico"), "wb") as f:

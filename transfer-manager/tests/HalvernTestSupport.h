@@ -1,6 +1,7 @@
 // A headless transfer manager for one test: a folder of its own with the
 // program's folder (holding "Dravik.dll" unless the test takes it away: the
-// built library on Windows, a stand-in file natively)
+// built library on Windows, a stand-in file natively; and the window's
+// pictures the build drew)
 // and a PC folder, an in-memory registry, a shell whose only root is the PC
 // folder, and a simulated player on the driver.
 #pragma once
@@ -16,6 +17,7 @@
 #include "platform/gui/headless/HeadlessBackend.h"
 #include "player-link/SimulatedPlayer.h"
 #include "transfer-manager/HalvernEnvironment.h"
+#include "transfer-manager/ShapePictures.h"
 #include "transfer-manager/Startup.h"
 #include "transfer-manager/frmShape.h"
 #include "transfer-manager/modCommon.h"
@@ -53,6 +55,12 @@ class HalvernTest : public ::testing::Test {
     std::filesystem::copy_file(HALVERN_DRAVIK_DLL, root_ / "Program" / "Dravik.dll");
 #else
     Touch(root_ / "Program" / "Dravik.dll", 16);
+#endif
+#ifdef HALVERN_PICTURES_DIR
+    // The window's pictures, as the build puts them beside the program.
+    for (const char* name : kShapePictureFiles) {
+      std::filesystem::copy_file(std::filesystem::path(HALVERN_PICTURES_DIR) / name, root_ / "Program" / name);
+    }
 #endif
     shell.roots = {{"PC", TextOfPath(root_ / "PC")}};
     shell.desktop = TextOfPath(root_ / "PC");

@@ -98,6 +98,9 @@ TEST_F(PreviewTest, PlaysTheSelectedFilesOneAfterTheOther) {
   EXPECT_EQ(media->commands, (std::vector<std::string>{"close mp", "open \"" + a + "\" alias mp",
                                                        "set mp time format ms", "status mp length", "play mp"}));
   EXPECT_EQ(form.lblTrackTime.Caption(), "Track Time : 2 Seconds");
+  // The playing texts show from the first position on, not before.
+  EXPECT_FALSE(form.lblPlayingTime.Visible());
+  EXPECT_FALSE(form.lblPos.Visible());
   EXPECT_TRUE(form.Timer1.Enabled());
   EXPECT_FALSE(form.imgPlay.Enabled());
   EXPECT_EQ(GetMediaMode(), "playing");
@@ -106,6 +109,8 @@ TEST_F(PreviewTest, PlaysTheSelectedFilesOneAfterTheOther) {
   backend().Advance(1000);
   EXPECT_EQ(form.lblPlayingTime.Caption(), "Playing Time : 2 Seconds");
   EXPECT_EQ(form.lblPos.Caption(), "Pos Time : 1 Seconds");
+  EXPECT_TRUE(form.lblPlayingTime.Visible());
+  EXPECT_TRUE(form.lblPos.Visible());
   // At the end of the first file the second one opens, closed first.
   media->commands.clear();
   backend().Advance(2000);

@@ -2,6 +2,13 @@
 // in-process simulated player.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
+#include "common/File.h"
+#include "platform/gui/Cursor.h"
+#include "platform/gui/Picture.h"
+#include "transfer-manager/ShapePictures.h"
 #include "transfer-manager/frmWait.h"
 #include "transfer-manager/modFunctions.h"
 #include "transfer-manager/modRegistry.h"
@@ -372,33 +379,169 @@ TEST_F(ShapeTest, PopupMenuOnlyWhileNoCommandRunsAndItsWebPages) {
   EXPECT_EQ(frmShape->mnuProduct.Items().size(), 2u);
 }
 
-TEST_F(ShapeTest, HoverLightsOnePictureAndResetsItsNeighbours) {
+// Whether the image shows row `row` of a strip of seven command pictures.
+bool ShowsStripRow(const gui::Image& image, const gui::Bitmap& strip, int row) {
+  const auto& shown = image.ShownBitmap();
+  if (!shown || shown->Width() != strip.Width() || shown->Height() * kCommandCount != strip.Height()) return false;
+  for (int y = 0; y < shown->Height(); ++y) {
+    for (int x = 0; x < shown->Width(); ++x) {
+      if (shown->Pixel(x, y) != strip.Pixel(x, row * shown->Height() + y)) return false;
+    }
+  }
+  return true;
+}
+
+class ShapePicturesTest : public ShapeTest {
+ protected:
+  gui::Bitmap Strip(const char* name) {
+    auto strip = gui::LoadPicture(root() / "Program" / name);
+    EXPECT_TRUE(strip.ok()) << name;
+    return strip ? *strip : gui::Bitmap{};
+  }
+};
+
+TEST_F(ShapePicturesTest, HoverLightsOnePictureAndResetsItsNeighboursWithoutDrawingItAgain) {
   StoreOnPlayer(MediumId::kInternal, u"a.mp3", 100);  // so erase is enabled
   ShapeForm& form = StartAndRead();
-  auto pictureOf = [](const gui::Image& image) { return image.Picture().resource; };
+  const gui::Bitmap normal = Strip(kButtonPicture);
+  const gui::Bitmap active = Strip(kButtonActivePicture);
+  ASSERT_NE(normal, active);
+  const auto pictures = form.CommandPictures();
+  for (int i = 0; i < kCommandCount; ++i) EXPECT_TRUE(ShowsStripRow(*pictures[static_cast<std::size_t>(i)], normal, i)) << i;
+
   ASSERT_TRUE(form.imgFormat.UserMouseMove({1, 1}));
-  EXPECT_EQ(pictureOf(form.imgFormat), "CMD_FORMAT_ON");
+  EXPECT_TRUE(ShowsStripRow(form.imgFormat, active, 4));
   ASSERT_TRUE(form.imgErase.UserMouseMove({1, 1}));
-  EXPECT_EQ(pictureOf(form.imgErase), "CMD_ERASE_ON");
-  EXPECT_EQ(pictureOf(form.imgUpload), "CMD_UPLOAD");
-  EXPECT_EQ(pictureOf(form.imgEraseAll), "CMD_ERASEALL");
-  EXPECT_EQ(pictureOf(form.imgFormat), "CMD_FORMAT_ON");  // not a neighbour of imgErase: left as it was
+  EXPECT_TRUE(ShowsStripRow(form.imgErase, active, 2));
+  EXPECT_TRUE(ShowsStripRow(form.imgUpload, normal, 1));
+  EXPECT_TRUE(ShowsStripRow(form.imgEraseAll, normal, 3));
+  EXPECT_TRUE(ShowsStripRow(form.imgFormat, active, 4));  // not a neighbour of imgErase: left as it was
+
+  // Moves over the same picture keep the very pictures shown: nothing to
+  // draw again, so nothing flickers.
+  const gui::Bitmap* lit = form.imgErase.ShownBitmap().get();
+  const gui::Bitmap* beside = form.imgUpload.ShownBitmap().get();
+  ASSERT_TRUE(form.imgErase.UserMouseMove({2, 2}));
+  EXPECT_EQ(form.imgErase.ShownBitmap().get(), lit);
+  EXPECT_EQ(form.imgUpload.ShownBitmap().get(), beside);
+
   // The pointer leaves the pictures for the window's background.
   ASSERT_TRUE(form.imgReflash.UserMouseMove({1, 1}));
-  form.UserMouseMove(gui::MouseEvent{{30, 400}});
-  for (gui::Image* p : form.CommandPictures()) EXPECT_EQ(p->Picture().resource.find("_ON"), std::string::npos);
+  form.UserMouseMove(gui::MouseEvent{{300, 480}});
+  for (int i = 0; i < kCommandCount; ++i) EXPECT_TRUE(ShowsStripRow(*pictures[static_cast<std::size_t>(i)], normal, i)) << i;
+}
+
+TEST_F(ShapePicturesTest, TheHoverReadsTheProgramFoldersPicturesAgainWhenTheyChange) {
+  ShapeForm& form = StartAndRead();
+  const gui::Bitmap normal = Strip(kButtonPicture);
+  // The lit strip replaced by the normal one: the next hover shows it.
+  const auto lit = root() / "Program" / kButtonActivePicture;
+  const auto before = std::filesystem::last_write_time(lit);
+  std::filesystem::remove(lit);
+  std::filesystem::copy_file(root() / "Program" / kButtonPicture, lit);
+  std::filesystem::last_write_time(lit, before + std::chrono::seconds(2));
+  ASSERT_TRUE(form.imgQuit.UserMouseMove({1, 1}));
+  EXPECT_TRUE(ShowsStripRow(form.imgQuit, normal, 6));
+
+  // A strip that is gone, or is no strip of seven, leaves the pictures read
+  // last.
+  const gui::Bitmap* shown = form.imgQuit.ShownBitmap().get();
+  std::filesystem::remove(lit);
+  ASSERT_TRUE(form.imgQuit.UserMouseMove({1, 1}));
+  EXPECT_EQ(form.imgQuit.ShownBitmap().get(), shown);
+  std::filesystem::copy_file(root() / "Program" / kPlayPicture, lit);
+  ASSERT_TRUE(form.imgQuit.UserMouseMove({1, 1}));
+  EXPECT_EQ(form.imgQuit.ShownBitmap().get(), shown);
+}
+
+TEST_F(ShapePicturesTest, TheWindowAndItsPicturesHaveTheDesignsSizesAndPlaces) {
+  ShapeForm& form = StartAndRead();
+  // 15 twips a pixel.
+  EXPECT_EQ(form.Width(), 736);
+  EXPECT_EQ(form.Height(), 500);
+  EXPECT_EQ(form.imgDownload.Bounds(), (gui::Rect{25, 56, 72, 22}));
+  EXPECT_EQ(form.imgUpload.Bounds(), (gui::Rect{24, 124, 72, 22}));
+  EXPECT_EQ(form.imgQuit.Bounds(), (gui::Rect{26, 458, 72, 22}));
+  EXPECT_EQ(form.imgPlay.Bounds(), (gui::Rect{169, 440, 86, 18}));
+  EXPECT_EQ(form.CloseB.Bounds(), (gui::Rect{720, 3, 16, 14}));
+  EXPECT_EQ(form.Min.Bounds(), (gui::Rect{704, 3, 16, 14}));
+  EXPECT_EQ(form.FolderTreeview.Bounds(), (gui::Rect{128, 71, 289, 180}));
+  EXPECT_EQ(form.lvwPcFileList.Bounds(), (gui::Rect{126, 251, 291, 167}));
+  EXPECT_EQ(form.lvwGetFileList.Bounds(), (gui::Rect{431, 70, 291, 347}));
+  EXPECT_EQ(form.optBuiltIn.Left(), 425);
+  EXPECT_EQ(form.optCard.Top(), 48);
+  EXPECT_EQ(form.lblTotMem.Left(), 194);
+  EXPECT_EQ(form.lblAvailMem.Top(), 470);
+
+  // Each picture fills its control exactly (they are drawn unscaled).
+  ASSERT_TRUE(form.backPicture);
+  EXPECT_EQ(form.backPicture->Width(), form.Width());
+  EXPECT_EQ(form.backPicture->Height(), form.Height());
+  for (gui::Image* image : {&form.imgDownload, &form.imgReflash, &form.imgPlay, &form.imgStop, &form.CloseB, &form.Min,
+                            &form.CloseHolder, &form.MinHolder}) {
+    const auto& shown = image->ShownBitmap();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->Width(), image->Width());
+    EXPECT_EQ(shown->Height(), image->Height());
+  }
+}
+
+TEST_F(ShapePicturesTest, OneDesignedWindowWithItsPictureArialLettersAndThePointerOverWhatCanBePressed) {
+  ShapeForm& form = StartAndRead();
+  EXPECT_TRUE(form.Frameless());  // its own close and minimise pictures only
+  EXPECT_EQ(form.BackgroundColor(), gui::Rgb(255, 255, 255));
+  ASSERT_TRUE(form.Background());
+  const auto back = gui::LoadPicture(root() / "Program" / kBackPicture);
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(*form.Background(), *back);
+  for (gui::Label* label : {&form.lblVersion, &form.lblTotMem, &form.lblTotalFileCountSizeTxt2, &form.lblTrackTime}) {
+    EXPECT_EQ(label->FontName(), "Arial");
+    EXPECT_TRUE(label->Transparent());
+  }
+  for (gui::Control* c : std::initializer_list<gui::Control*>{&form.imgDownload, &form.imgQuit, &form.imgPlay,
+                                                              &form.imgStop, &form.CloseB, &form.Min, &form.optBuiltIn,
+                                                              &form.optCard}) {
+    ASSERT_TRUE(c->Cursor());
+    EXPECT_EQ(c->Cursor()->Name(), kPointerResource);
+  }
+  EXPECT_FALSE(form.lvwGetFileList.Cursor());
+  EXPECT_FALSE(form.Cursor());
+}
+
+TEST_F(ShapePicturesTest, TheBuildPutsEveryPictureAndThePointerBesideTheProgram) {
+  for (const char* name : kShapePictureFiles) {
+    const auto path = std::filesystem::path(HALVERN_PICTURES_DIR) / name;
+    ASSERT_TRUE(std::filesystem::exists(path)) << name;
+    if (std::string_view(name) != kPointerFile) {
+      EXPECT_TRUE(gui::LoadPicture(path).ok()) << name;
+    }
+  }
+  // The pointer: one 32 x 32 picture of a cursor file, its hot spot inside.
+  const auto bytes = common::ReadWholeFile(std::filesystem::path(HALVERN_PICTURES_DIR) / kPointerFile, 1 << 16);
+  ASSERT_TRUE(bytes.ok());
+  ASSERT_GT(bytes->size(), 22u);
+  const auto* b = reinterpret_cast<const std::uint8_t*>(bytes->data());
+  EXPECT_EQ(b[2] | b[3] << 8, 2);  // a cursor
+  EXPECT_EQ(b[4] | b[5] << 8, 1);  // one picture
+  EXPECT_EQ(b[6], 32);
+  EXPECT_EQ(b[7], 32);
+  EXPECT_LT(b[10] | b[11] << 8, 32);
+  EXPECT_LT(b[12] | b[13] << 8, 32);
 }
 
 TEST_F(ShapeTest, TheMinimisePictureShowsItsPressedPictureAndMinimisesTheWindow) {
   ShapeForm& form = StartAndRead();
+  const auto normal = form.Min.ShownBitmap();
+  ASSERT_TRUE(normal);
   ASSERT_TRUE(form.Min.UserMouseDown({1, 1}));
-  EXPECT_EQ(form.Min.Picture().resource, kPictureMinimizeDown);
+  EXPECT_EQ(form.Min.ShownBitmap(), form.MinHolder.ShownBitmap());
+  EXPECT_NE(form.Min.ShownBitmap(), normal);
   ASSERT_TRUE(form.Min.UserMouseUp({1, 1}));
-  EXPECT_EQ(form.Min.Picture().resource, kPictureMinimize);
+  EXPECT_EQ(form.Min.ShownBitmap(), normal);
   EXPECT_FALSE(form.Minimized());
   ASSERT_TRUE(form.Min.UserMouseDown({1, 1}));
   ASSERT_TRUE(form.Min.UserClick());  // released outside the picture: only the click comes
-  EXPECT_EQ(form.Min.Picture().resource, kPictureMinimize);
+  EXPECT_EQ(form.Min.ShownBitmap(), normal);
   EXPECT_TRUE(form.Minimized());
   EXPECT_FALSE(app().Terminated());
   form.BringToFront();
@@ -486,10 +629,13 @@ TEST_F(ShapeTest, RowsDraggedOverThePlayerListMarkTheRowUnderThePointer) {
 
 TEST_F(ShapeTest, ClosePictureAndCloseBoxQuitButNotWhileACommandRuns) {
   ShapeForm& form = StartAndRead();
+  const auto normal = form.CloseB.ShownBitmap();
+  ASSERT_TRUE(normal);
   ASSERT_TRUE(form.CloseB.UserMouseDown({1, 1}));
-  EXPECT_EQ(form.CloseB.Picture().resource, kPictureCloseDown);
+  EXPECT_EQ(form.CloseB.ShownBitmap(), form.CloseHolder.ShownBitmap());
+  EXPECT_NE(form.CloseB.ShownBitmap(), normal);
   ASSERT_TRUE(form.CloseB.UserMouseUp({1, 1}));
-  EXPECT_EQ(form.CloseB.Picture().resource, kPictureClose);
+  EXPECT_EQ(form.CloseB.ShownBitmap(), normal);
 
   DisableControls(form, false);
   form.UserClose();

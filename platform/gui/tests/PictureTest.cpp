@@ -79,6 +79,76 @@ TEST(PictureTest, BmpRowsArePaddedAndBottomUpAndDrawPixelExact) {
   EXPECT_EQ(canvas.Pixel(5, 2), 0u);
 }
 
+TEST(PictureTest, PaletteBmpsOfEveryDepthComeOutInTheirTableColours) {
+  // 8 bits, a table of four colours; index 7 lies past it and is black.
+  auto eight = DecodePicture(Bytes("palette8.bmp"));
+  ASSERT_TRUE(eight) << eight.error().message;
+  ASSERT_EQ(eight->Width(), 3);
+  ASSERT_EQ(eight->Height(), 2);
+  EXPECT_EQ(eight->Pixel(0, 0), Rgb(255, 0, 0));
+  EXPECT_EQ(eight->Pixel(1, 0), Rgb(0, 128, 0));
+  EXPECT_EQ(eight->Pixel(2, 0), Rgb(0, 0, 255));
+  EXPECT_EQ(eight->Pixel(0, 1), Rgb(10, 20, 30));
+  EXPECT_EQ(eight->Pixel(1, 1), Rgb(0, 0, 0));
+  EXPECT_EQ(eight->Pixel(2, 1), Rgb(255, 0, 0));
+  // 4 bits, five pixels a row (two nibbles a byte, the last half used),
+  // the table's size left to the depth.
+  auto four = DecodePicture(Bytes("palette4.bmp"));
+  ASSERT_TRUE(four) << four.error().message;
+  const Color w = Rgb(255, 255, 255), o = Rgb(200, 100, 50);
+  const Color top[] = {w, o, w, o, o};
+  const Color bottom[] = {o, o, w, w, w};
+  for (int x = 0; x < 5; ++x) {
+    EXPECT_EQ(four->Pixel(x, 0), top[x]) << x;
+    EXPECT_EQ(four->Pixel(x, 1), bottom[x]) << x;
+  }
+  // 1 bit, ten pixels a row: the second byte's high bits.
+  auto mono = DecodePicture(Bytes("mono.bmp"));
+  ASSERT_TRUE(mono) << mono.error().message;
+  const Color y = Rgb(255, 255, 0), k = Rgb(0, 0, 0);
+  const Color first[] = {y, k, y, k, y, k, y, k, y, y};
+  for (int x = 0; x < 10; ++x) {
+    EXPECT_EQ(mono->Pixel(x, 0), first[x]) << x;
+    EXPECT_EQ(mono->Pixel(x, 1), k) << x;
+    EXPECT_EQ(mono->Pixel(x, 2), y) << x;
+  }
+
+  // Damaged: rows cut short, a run-length picture, a table overlapping
+  // the header, a size beyond the limit.
+  auto bytes = Bytes("palette8.bmp");
+  EXPECT_FALSE(DecodePicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 1)));
+  auto rle = bytes;
+  rle[14 + 16] = 1;
+  EXPECT_FALSE(DecodePicture(rle));
+  auto overlap = bytes;
+  overlap[14] = 0xF0;  // header size 240: the table would start past the pixels
+  EXPECT_FALSE(DecodePicture(overlap));
+  auto wide = bytes;
+  wide[14 + 4] = 0x00;
+  wide[14 + 5] = 0x40;  // 16384 x 2: rows far past the file
+  EXPECT_FALSE(DecodePicture(wide));
+  auto topDown = bytes;
+  topDown[14 + 11] = 0xFF;  // negative height
+  EXPECT_FALSE(DecodePicture(topDown));
+}
+
+TEST(PictureTest, ResourcesComeFromTheRegisteredTableAndUnknownNamesAreErrors) {
+  RegisterPictureResource("BACKGROUND", Bytes("palette8.bmp"));
+  auto picture = LoadPictureResource("BACKGROUND");
+  ASSERT_TRUE(picture) << picture.error().message;
+  EXPECT_EQ(picture->Pixel(2, 0), Rgb(0, 0, 255));
+  // Registered again: the new bytes.
+  RegisterPictureResource("BACKGROUND", Bytes("quadrants.jpg"));
+  picture = LoadPictureResource("BACKGROUND");
+  ASSERT_TRUE(picture) << picture.error().message;
+  EXPECT_EQ(picture->Width(), 32);
+  RegisterPictureResource("BROKEN", {'B', 'M', 1, 2});
+  EXPECT_FALSE(LoadPictureResource("BROKEN"));
+  auto missing = LoadPictureResource("NO_SUCH_PICTURE");
+  ASSERT_FALSE(missing);
+  EXPECT_NE(missing.error().message.find("NO_SUCH_PICTURE"), std::string::npos);
+}
+
 TEST(PictureTest, DamagedOrForeignFilesAreRefused) {
   auto jpeg = Bytes("quadrants.jpg");
   auto bmp = Bytes("odd.bmp");

@@ -1,10 +1,12 @@
 // JPEG pictures through the Windows Imaging Component: the decoder from the
-// data in memory, its first frame converted to 32-bit BGR.
+// data in memory, its first frame converted to 32-bit BGR. Also the
+// program's RCDATA resources that hold picture files.
 #include <windows.h>
 #include <wincodec.h>
 
 #include <string>
 
+#include "common/TextCodec.h"
 #include "platform/gui/Picture.h"
 
 namespace gui {
@@ -82,3 +84,22 @@ common::Result<Bitmap> detail::DecodeJpeg(std::span<const std::uint8_t> bytes) {
 }
 
 }  // namespace gui
+
+namespace gui::detail {
+
+// The program's RCDATA resource: its bytes stay mapped with the module.
+std::optional<std::span<const std::uint8_t>> ProgramResource(const std::string& name) {
+  auto wide = common::Utf8ToUtf16(name);
+  if (!wide || wide->empty()) return std::nullopt;
+  const std::wstring resourceName(wide->begin(), wide->end());
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, resourceName.c_str(), reinterpret_cast<LPCWSTR>(RT_RCDATA));
+  if (!found) return std::nullopt;
+  HGLOBAL loaded = LoadResource(module, found);
+  const DWORD size = SizeofResource(module, found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data || size == 0) return std::nullopt;
+  return std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), size);
+}
+
+}  // namespace gui::detail

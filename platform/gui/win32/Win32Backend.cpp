@@ -60,6 +60,9 @@ class FormPeer : public Win32Peer {
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
     if (form.BorderIcons()) style |= WS_SYSMENU | WS_MINIMIZEBOX;
     if (form.Sizeable()) style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
+    // Frameless: a pop-up without caption or border; the system menu and
+    // minimise box give it the task bar's minimise and restore.
+    if (form.Frameless()) style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
     style_ = style;
     RECT r = ClientToWindow();
     int x = S(form.Left()), y = S(form.Top());
@@ -69,7 +72,8 @@ class FormPeer : public Win32Peer {
       x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
       y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
     }
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, W(form.Caption()).c_str(), style, x, y,
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT | (form.Frameless() ? WS_EX_APPWINDOW : 0), kFormClass,
+                            W(form.Caption()).c_str(), style, x, y,
                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     SetPropW(hwnd_, kPeerProperty, this);
     if (!form.FontName().empty()) {
@@ -108,8 +112,36 @@ class FormPeer : public Win32Peer {
       case WM_LBUTTONUP: form_.UserMouseUp(Mouse(wParam, lParam)); return 0;
       case WM_DROPFILES: DropFiles(form_, hwnd_, reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_COPYDATA: return DeliverCopyData(form_, lParam);
+      case WM_ERASEBKGND:
+        if (PaintFormBackground(hwnd_, reinterpret_cast<HDC>(wParam))) return 1;
+        break;
+      case WM_CTLCOLORSTATIC:
+        if (StaticColors(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam), result)) return result;
+        break;
+      case WM_NCHITTEST:
+        // A frameless form's own surface is its caption: dragging it moves
+        // the window (controls have windows of their own).
+        if (form_.Frameless()) {
+          result = DefWindowProcW(hwnd_, message, wParam, lParam);
+          return result == HTCLIENT ? HTCAPTION : result;
+        }
+        break;
+      case WM_MOVE:
+        if (form_.Frameless() && !updating_) {
+          RECT r{};
+          GetWindowRect(hwnd_, &r);
+          form_.UserMove(Unscale(r.left), Unscale(r.top));
+        }
+        break;
       case WM_SETCURSOR:
         if (ShowBusyCursor()) return TRUE;
+        // The form's own pointer over its surface (a frameless form's
+        // surface answers as a caption).
+        if (reinterpret_cast<HWND>(wParam) == hwnd_ &&
+            (LOWORD(lParam) == HTCLIENT || (form_.Frameless() && LOWORD(lParam) == HTCAPTION)) &&
+            ShowControlCursor(form_)) {
+          return TRUE;
+        }
         break;
       case WM_CONTEXTMENU:
         if (ContextMenu(form_, hwnd_, lParam)) return 0;
@@ -204,6 +236,7 @@ class FormPeer : public Win32Peer {
   void Apply(Change what, int) override {
     if (what == Change::kText) SetWindowTextW(hwnd_, W(form_.Caption()).c_str());
     if (what == Change::kMenu) ApplyMenu();
+    if (what == Change::kLook) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (what == Change::kFront) {
       if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
       SetForegroundWindow(hwnd_);
@@ -234,6 +267,15 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (PeerOf(hwnd) && Win32Peer::Reflect(message, wParam, lParam, result)) return result;
+  // A panel on a designed form shows the form's surface through it.
+  if (message == WM_ERASEBKGND && PeerOf(hwnd) && PeerOf(hwnd)->control().kind() == Control::Kind::kPanel &&
+      PaintFormBackground(hwnd, reinterpret_cast<HDC>(wParam))) {
+    return 1;
+  }
+  if (message == WM_CTLCOLORSTATIC &&
+      StaticColors(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam), result)) {
+    return result;
+  }
   if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
     // Labels and check boxes on a page take the page's colour.
     SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
@@ -351,11 +393,54 @@ class LabelPeer : public Win32Peer {
     else if (label.Alignment() == Align::kCenter) style |= SS_CENTER;
     else style |= label.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP;
     MakeChild(L"STATIC", style, 0, W(label.Caption()));
+    ApplyFont();
   }
 
  protected:
   void Apply(Change what, int) override {
-    if (what == Change::kText) SetWindowTextW(hwnd_, W(label_.Caption()).c_str());
+    if (what == Change::kText) {
+      SetWindowTextW(hwnd_, W(label_.Caption()).c_str());
+      // The old letters go with the background painted again under them.
+      if (label_.Transparent()) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    if (what == Change::kLook) {
+      ApplyFont();
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    }
+  }
+  LRESULT OnOwnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) override {
+    // Under a transparent label: the form's designed surface, else the
+    // parent's own erase.
+    handled = message == WM_ERASEBKGND && label_.Transparent();
+    if (!handled) return 0;
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    if (PaintFormBackground(hwnd_, dc)) return 1;
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
+
+ private:
+  // The label's own font (the form's stays when it has none).
+  void ApplyFont() {
+    if (label_.FontName().empty()) {
+      if (!font_) return;
+      if (Form* form = label_.OwnerForm(); form && form->peer()) {
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<Win32Peer*>(form->peer())->font()), FALSE);
+      }
+      DeleteObject(font_);
+      font_ = nullptr;
+      return;
+    }
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(label_.FontSize(), dpi, 72);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(lf.lfFaceName, W(label_.FontName()).c_str(), LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectW(&lf);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (font_) DeleteObject(font_);
+    font_ = font;
   }
 
  private:

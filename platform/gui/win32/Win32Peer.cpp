@@ -4,8 +4,14 @@
 #include <vector>
 #include <utility>
 
+#include <algorithm>
+#include <cstring>
+
 #include "common/TextCodec.h"
+#include "platform/gui/Cursor.h"
 #include "platform/gui/ImageList.h"
+#include "platform/gui/Label.h"
+#include "platform/gui/Picture.h"
 #include "platform/gui/win32/ShellWin32.h"
 
 namespace gui::win32 {
@@ -42,6 +48,127 @@ HICON LoadPicture(const Icon& icon, int size) {
   if (!handle) handle = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
   cache[key] = handle;
   return handle;
+}
+
+void DrawBitmap(HDC dc, int x, int y, const Dib& view) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = view.width;
+  info.bmiHeader.biHeight = view.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = static_cast<WORD>(view.bitsPerPixel);
+  info.bmiHeader.biCompression = BI_RGB;
+  StretchDIBits(dc, x, y, S(view.width), S(view.height), 0, 0, view.width, view.height, view.bits, &info,
+                DIB_RGB_COLORS, SRCCOPY);
+}
+
+namespace {
+
+// The form under a window of the program and the window's offset in the
+// form's client area, for a form with a designed look.
+Form* DesignedForm(HWND window, POINT& offset) {
+  Win32Peer* peer = PeerOf(window);
+  Form* form = peer ? peer->control().OwnerForm() : nullptr;
+  if (!form || form->kind() != Control::Kind::kForm || !form->Designed() || !form->peer()) return nullptr;
+  offset = POINT{0, 0};
+  MapWindowPoints(window, static_cast<Win32Peer*>(form->peer())->hwnd(), &offset, 1);
+  return form;
+}
+
+// One brush per colour for the life of the process (forms use few).
+HBRUSH BrushOf(Color color) {
+  static std::map<Color, HBRUSH> brushes;
+  auto it = brushes.find(color);
+  if (it != brushes.end()) return it->second;
+  return brushes[color] = CreateSolidBrush(static_cast<COLORREF>(color));
+}
+
+}  // namespace
+
+bool PaintFormBackground(HWND window, HDC dc) {
+  POINT offset{};
+  Form* form = DesignedForm(window, offset);
+  if (!form) return false;
+  RECT client{};
+  GetClientRect(window, &client);
+  // The picture and the colour around it, each pixel painted once (no
+  // flicker), in the window's coordinates.
+  const auto& picture = form->Background();
+  const int pictureRight = picture && !picture->Empty() ? S(picture->Width()) - offset.x : -offset.x;
+  const int pictureBottom = picture && !picture->Empty() ? S(picture->Height()) - offset.y : -offset.y;
+  HBRUSH brush = BrushOf(form->BackgroundColor());
+  if (pictureRight < client.right) {
+    RECT right{std::max<LONG>(client.left, pictureRight), client.top, client.right, client.bottom};
+    FillRect(dc, &right, brush);
+  }
+  if (pictureBottom < client.bottom) {
+    RECT bottom{client.left, std::max<LONG>(client.top, pictureBottom), std::min<LONG>(client.right, pictureRight),
+                client.bottom};
+    if (bottom.right > bottom.left) FillRect(dc, &bottom, brush);
+  }
+  if (picture && !picture->Empty() && pictureRight > 0 && pictureBottom > 0) {
+    DrawBitmap(dc, -offset.x, -offset.y, picture->View());
+  }
+  return true;
+}
+
+bool StaticColors(HWND child, HDC dc, LRESULT& brush) {
+  Win32Peer* peer = PeerOf(child);
+  if (!peer) return false;
+  const Control& control = peer->control();
+  if (control.kind() == Control::Kind::kLabel && static_cast<const Label&>(control).Transparent()) {
+    SetBkMode(dc, TRANSPARENT);
+    brush = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    return true;
+  }
+  POINT offset{};
+  Form* form = DesignedForm(child, offset);
+  if (!form) return false;
+  switch (control.kind()) {
+    case Control::Kind::kLabel:
+    case Control::Kind::kImage:
+    case Control::Kind::kCheckBox:
+    case Control::Kind::kRadioButton:
+    case Control::Kind::kGroupBox: break;
+    default: return false;
+  }
+  SetBkColor(dc, static_cast<COLORREF>(form->BackgroundColor()));
+  brush = reinterpret_cast<LRESULT>(BrushOf(form->BackgroundColor()));
+  return true;
+}
+
+namespace {
+void DestroyCursorHandle(void* cursor) { DestroyCursor(static_cast<HCURSOR>(cursor)); }
+void KeepSharedCursor(void*) {}
+}  // namespace
+
+HCURSOR CursorOf(const MousePointer& pointer) {
+  if (pointer.native) return static_cast<HCURSOR>(pointer.native.get());
+  HCURSOR cursor = nullptr;
+  if (pointer.FromResource()) {
+    cursor = LoadCursorW(instance, W(pointer.Name()).c_str());  // shared: never destroyed
+    if (cursor) pointer.native = std::shared_ptr<void>(cursor, KeepSharedCursor);
+  } else {
+    // The image behind its hot spot, as a cursor resource holds it.
+    std::vector<BYTE> resource(4 + pointer.ImageSize());
+    const WORD hot[2] = {static_cast<WORD>(pointer.HotSpotX()), static_cast<WORD>(pointer.HotSpotY())};
+    std::memcpy(resource.data(), hot, 4);
+    std::memcpy(resource.data() + 4, pointer.FileBytes().data() + pointer.ImageOffset(), pointer.ImageSize());
+    cursor = reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()),
+                                                                FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
+    if (cursor) pointer.native = std::shared_ptr<void>(cursor, DestroyCursorHandle);
+  }
+  if (!cursor) {
+    cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    pointer.native = std::shared_ptr<void>(cursor, KeepSharedCursor);
+  }
+  return cursor;
+}
+
+bool ShowControlCursor(const Control& control) {
+  if (!control.Cursor()) return false;
+  SetCursor(CursorOf(*control.Cursor()));
+  return true;
 }
 
 namespace {

@@ -55,6 +55,26 @@ HICON LoadPicture(const Icon& icon, int size = 16);
 // `make`); it goes with the window.
 HWND ToolTipOf(HWND topLevel, bool make);
 
+// The designed background of the form that `window` lies on (its colour
+// and picture), painted on the window's device context where the form's
+// surface lies under the window; false (nothing painted) when the form
+// has no designed look.
+bool PaintFormBackground(HWND window, HDC dc);
+// WM_CTLCOLORSTATIC from a child on a designed form: a transparent label
+// draws its letters alone (hollow brush, transparent mode); labels, images,
+// check boxes, option buttons and group boxes take the form's colour.
+// False when the system's colours stay.
+bool StaticColors(HWND child, HDC dc, LRESULT& brush);
+// A 32-bit picture drawn unscaled (at the display's scale) with its
+// top-left corner at (x, y).
+void DrawBitmap(HDC dc, int x, int y, const Dib& view);
+
+// The system's cursor of a pointer shape (made once, kept by the shape).
+HCURSOR CursorOf(const MousePointer& pointer);
+// WM_SETCURSOR over a control's own window: its pointer when it has one
+// (true: handled).
+bool ShowControlCursor(const Control& control);
+
 // While the program is busy: shows the hourglass and answers true (the
 // WM_SETCURSOR is handled).
 bool ShowBusyCursor();
@@ -84,6 +104,8 @@ class Win32Peer : public Peer {
 
   HWND hwnd() const { return hwnd_; }
   Control& control() { return control_; }
+  // The font the peer made (a form's, a label's own), or none.
+  HFONT font() const { return font_; }
 
   void Changed(Change what, int index) override {
     if (!hwnd_) return;
@@ -209,7 +231,10 @@ class Win32Peer : public Peer {
     if (message == WM_SETFOCUS) {
       if (Form* form = peer->control_.OwnerForm()) form->SetActiveControl(&peer->control_);
     }
-    if (message == WM_SETCURSOR && ShowBusyCursor()) return TRUE;
+    if (message == WM_SETCURSOR && (ShowBusyCursor() || (reinterpret_cast<HWND>(wParam) == hwnd &&
+                                                         ShowControlCursor(peer->control_)))) {
+      return TRUE;
+    }
     if (message == WM_CONTEXTMENU && ContextMenu(peer->control_, hwnd, lParam)) return 0;
     if (message == WM_DROPFILES) {
       DropFiles(peer->control_, hwnd, reinterpret_cast<HDROP>(wParam));

@@ -3,8 +3,9 @@
 // from pictures in memory, with a fill, text in a named font, and a handle
 // that drags the window (its test takes a screenshot and checks known
 // pixels of the face); and the form of the standard controls
-// (ShowcaseForm.h), which takes dropped files. Closing either ends the
-// program.
+// (ShowcaseForm.h), which takes dropped files; and a frameless form with a
+// background picture and a transparent label. Closing the form of the
+// standard controls or the skinned window ends the program.
 //
 //   gui-showcase.exe [--drop-log FILE]
 // With --drop-log every file dropped on the form is written to FILE, one
@@ -19,6 +20,9 @@
 #include "common/File.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/CustomWindow.h"
+#include "platform/gui/Label.h"
+#include "platform/gui/Picture.h"
+#include "platform/gui/Timer.h"
 #include "platform/gui/tests/showcase/ShowcaseForm.h"
 #include "platform/gui/win32/Win32Backend.h"
 
@@ -90,6 +94,40 @@ class Showcase : public gui::CustomWindow {
   std::string dropped_;
 };
 
+// A frameless form with a designed look: a white surface, a picture under
+// its controls and a transparent Arial label whose long first caption is
+// replaced by a short one soon after the start (its test checks that no old
+// letters stay and that the picture shows around the new one).
+class Designed : public gui::Form {
+ public:
+  Designed() {
+    SetCaption("GUI 디자인 창");
+    SetFrameless(true);
+    SetBounds(500, 20, 240, 100);
+    SetColor(gui::Rgb(255, 255, 255));
+    auto picture = std::make_shared<gui::Bitmap>(200, 80);
+    for (int y = 0; y < 80; ++y) {
+      for (int x = 0; x < 200; ++x) picture->SetPixel(x, y, gui::Rgb(x * 255 / 200, y * 255 / 80, 0x80));
+    }
+    SetBackground(std::move(picture));
+    title.SetBounds(10, 30, 220, 24);
+    title.SetFont("Arial", 12);
+    title.SetTransparent(true);
+    title.SetCaption("WWWWWWWWWWWWWWWWWWWW");
+    shorten.SetInterval(400);
+    shorten.OnTimer = [this] {
+      shorten.SetEnabled(false);
+      title.SetCaption("W");
+    };
+    OnShow = [this] { shorten.SetEnabled(true); };
+  }
+  ~Designed() override { Destroy(); }
+
+ private:
+  gui::Label title{this};
+  gui::Timer shorten{this};
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -113,8 +151,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     (void)common::WriteFileAtomically(std::filesystem::path(dropLog),
                                       std::span(reinterpret_cast<const std::uint8_t*>(arrived.data()), arrived.size()));
   };
+  auto& designed = app.CreateForm<Designed>();
   window.Show();
   form.Show();
+  designed.Show();
   app.Run();
   app.DestroyForms();
   return 0;
