@@ -102,7 +102,7 @@ void UpdatePcSelection(ShapeForm& form) {
   }
   app.ProcessMessages();
   const bool fits = static_cast<std::int64_t>(Vars().selectedPcBytes) <= Vars().freeBytes;
-  SetPictureEnabled(form.imgDownload, rows != 0 && fits);
+  form.imgDownload.SetEnabled(rows != 0 && fits);
   form.lblTotalFileCount.SetCaption(CountText(Vars().selectedPcCount, rows));
   form.lblTotalFileSize.SetCaption(SizeText(Vars().selectedPcBytes));
 }
@@ -112,9 +112,9 @@ void UpdateDeviceSelection(ShapeForm& form) {
   const int rows = list.Count();
   int selected = 0;
   if (rows == 0) {
-    SetPictureEnabled(form.imgUpload, false);
-    SetPictureEnabled(form.imgErase, false);
-    SetPictureEnabled(form.imgEraseAll, false);
+    form.imgUpload.SetEnabled(false);
+    form.imgErase.SetEnabled(false);
+    form.imgEraseAll.SetEnabled(false);
     form.lblTotalFileSize2.SetCaption("0 KB");
   } else {
     std::uint64_t bytes = 0;
@@ -123,22 +123,14 @@ void UpdateDeviceSelection(ShapeForm& form) {
       bytes += DecimalValue(gui::ListView::ColumnText(row, column::kSystemInfo));
       ++selected;
     }
-    SetPictureEnabled(form.imgUpload, Vars().modelCode == kModelZmrA && selected >= 1);
-    SetPictureEnabled(form.imgErase, true);
-    SetPictureEnabled(form.imgEraseAll, true);
+    form.imgUpload.SetEnabled(Vars().modelCode == kModelZmrA && selected >= 1);
+    form.imgErase.SetEnabled(true);
+    form.imgEraseAll.SetEnabled(true);
     form.lblTotalFileSize2.SetCaption(SizeText(bytes));
   }
   form.lblTotalFileCount2.SetCaption(CountText(selected, rows));
 }
 
-void SetPictureEnabled(gui::Image& picture, bool on) {
-  if (picture.Enabled() == on) return;
-  picture.SetEnabled(on);
-  // Wine's static windows paint their own empty face when their enabled
-  // state changes; shown again, the picture draws itself once more.
-  picture.SetVisible(false);
-  picture.SetVisible(true);
-}
 
 void DisableControls(ShapeForm& form, bool keepQuit) {
   for (gui::Control* c : std::initializer_list<gui::Control*>{
@@ -147,12 +139,12 @@ void DisableControls(ShapeForm& form, bool keepQuit) {
   }
   for (gui::Image* picture : {&form.imgDownload, &form.imgUpload, &form.imgErase, &form.imgEraseAll, &form.imgFormat,
                               &form.imgReflash}) {
-    SetPictureEnabled(*picture, false);
+    picture->SetEnabled(false);
   }
-  SetPictureEnabled(form.imgQuit, keepQuit);
+  form.imgQuit.SetEnabled(keepQuit);
   form.optBuiltIn.SetEnabled(!IsCard());
   form.optCard.SetEnabled(IsCard());
-  SetPictureEnabled(form.CloseB, false);
+  form.CloseB.SetEnabled(false);
 }
 
 void EnableControls(ShapeForm& form) {
@@ -162,12 +154,12 @@ void EnableControls(ShapeForm& form) {
   form.lvwPcFileList.SetEnabled(true);
   form.lvwGetFileList.SetEnabled(true);
   UpdatePcSelection(form);
-  for (gui::Image* picture : {&form.imgFormat, &form.imgReflash, &form.imgQuit}) SetPictureEnabled(*picture, true);
+  for (gui::Image* picture : {&form.imgFormat, &form.imgReflash, &form.imgQuit}) picture->SetEnabled(true);
   form.optBuiltIn.SetEnabled(true);
   form.optCard.SetEnabled(true);
-  SetPictureEnabled(form.imgPlay, !form.previewPlaying());
-  SetPictureEnabled(form.imgStop, true);
-  SetPictureEnabled(form.CloseB, true);
+  form.imgPlay.SetEnabled(!form.previewPlaying());
+  form.imgStop.SetEnabled(true);
+  form.CloseB.SetEnabled(true);
 }
 
 void RunPlayerCommand(const std::function<void()>& command) {

@@ -37,8 +37,6 @@ void UpdatePcSelection(ShapeForm& form);
 // Counts the selected player rows, shows their totals and enables upload
 // (model "F010" only), erase and erase all.
 void UpdateDeviceSelection(ShapeForm& form);
-// Enables or disables a picture; it keeps showing its picture either way.
-void SetPictureEnabled(gui::Image& picture, bool on);
 // Disables the lists, the tree, the command pictures (imgQuit unless
 // keepQuit), the other medium's option and the close picture.
 void DisableControls(ShapeForm& form, bool keepQuit);

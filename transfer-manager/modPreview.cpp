@@ -93,7 +93,7 @@ void PlayFile(ShapeForm& form, const std::string& path) {
 void StopPlayList(ShapeForm& form) {
   CloseMedia();
   form.Timer1.SetEnabled(false);
-  SetPictureEnabled(form.imgPlay, true);
+  form.imgPlay.SetEnabled(true);
   form.lvwPlayList.Clear();
 }
 
@@ -124,7 +124,7 @@ void GetMciError(std::uint32_t code) {
 void imgPlay_Click(ShapeForm& form) {
   form.lvwPlayList.Clear();
   if (form.lvwPcFileList.Count() == 0) return;
-  SetPictureEnabled(form.imgPlay, false);
+  form.imgPlay.SetEnabled(false);
   std::vector<gui::ListItem> queue;
   for (const auto& row : form.lvwPcFileList.Items()) {
     if (row.selected) queue.push_back(gui::ListItem{gui::ListView::ColumnText(row, 2), {}});

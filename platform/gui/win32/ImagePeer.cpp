@@ -28,6 +28,13 @@ class ImagePeer : public Win32Peer {
     if (message == WM_LBUTTONDOWN) image_.UserMouseDown(at);
     if (message == WM_LBUTTONUP) image_.UserMouseUp(at);
     const auto& bitmap = image_.ShownBitmap();
+    // The static control paints its own empty face when it is enabled or
+    // disabled; a bitmap is painted again over it.
+    if (bitmap && message == WM_ENABLE) {
+      handled = true;
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return 0;
+    }
     if (bitmap && message == WM_ERASEBKGND) {
       handled = true;
       return 1;
