@@ -3,6 +3,9 @@
 // PC panel, and both transfer directions through the transfer dialog.
 #include "tray-client/ExplorerForm.h"
 
+#include <atomic>
+#include <thread>
+
 #include "tray-client/ConfForm.h"
 #include "tray-client/LoginForm.h"
 #include "tray-client/MainForm.h"
@@ -172,6 +175,47 @@ TEST_F(ExplorerFormTest, MemoryLabelsAndRowsInThousandsOfBytes) {
   EXPECT_EQ(my().lvMyDevice.Item(0).subItems, (std::vector<std::string>{"4123k", ""}));
   EXPECT_FALSE(my().btnMoveUp.Enabled());
   EXPECT_FALSE(my().btnMoveDN.Enabled());
+}
+
+// The directory read of a refresh runs off the GUI thread: the thread
+// handles what comes meanwhile, no user input reaches a window, and the
+// list and memory show what the read gave once it is over.
+TEST_F(ExplorerFormTest, ARefreshReadsThePlayerWhileTheWindowHandlesMessagesButNoInput) {
+  StoreOnPlayer("one.mp3", 1000);
+  ShowMyPc();
+  ASSERT_EQ(Rows(), std::vector<std::string>{"one.mp3/1k"});
+  StoreOnPlayer("two.mp3", 2000);
+  player().SetPace({0, std::chrono::milliseconds(20)});  // each command 20 ms
+  (void)player().TakeEvents();
+  // Once the read has begun, a call is queued for the GUI thread.
+  std::atomic<bool> ran{false};
+  bool refreshAccepted = true, deleteAccepted = true;
+  std::vector<std::string> rowsMeanwhile;
+  std::thread reader([&, queue = app().WorkerQueue()] {
+    for (int i = 0; i < 2000; ++i) {
+      for (const auto& e : player().TakeEvents()) {
+        if (e.kind != Event::Kind::kCommand) continue;
+        (void)queue->PostCall([&] {
+          refreshAccepted = my().btnRefresh.UserClick();
+          deleteAccepted = my().btnDelete.UserClick();
+          rowsMeanwhile = Rows();
+          ran = true;
+        });
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  ASSERT_TRUE(my().btnRefresh.UserClick());
+  reader.join();
+  EXPECT_TRUE(ran) << "the GUI thread handled the call during the read";
+  EXPECT_FALSE(refreshAccepted);
+  EXPECT_FALSE(deleteAccepted);
+  EXPECT_EQ(rowsMeanwhile, std::vector<std::string>{"one.mp3/1k"});
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"one.mp3/1k", "two.mp3/2k"}));
+  EXPECT_EQ(my().lbFreeMemSize.Caption(), std::to_string(Thousands(player().FreeBytes(MediumId::kInternal))) + "k");
+  EXPECT_TRUE(backend().MessageBoxes().empty());
+  EXPECT_TRUE(my().btnRefresh.UserClick()) << "input reaches the window again";
 }
 
 TEST_F(ExplorerFormTest, DeletingOneRowAsksAndRemovesItsEntry) {
