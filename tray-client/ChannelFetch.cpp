@@ -1,6 +1,7 @@
 #include "tray-client/ChannelFetch.h"
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -15,12 +16,33 @@ namespace orvel {
 
 using platform::http::HttpError;
 
+namespace {
+
+// The bytes of an event. A data event's bytes grow while it waits in the
+// queue (under the state's mutex), until the GUI thread takes it.
+using Bytes = std::shared_ptr<std::vector<std::uint8_t>>;
+
+struct QueuedEvent {
+  int kind = 0;
+  std::int32_t count = 0;
+  std::int32_t length = 0;
+  std::int32_t code = 0;
+  Bytes bytes;
+};
+
+}  // namespace
+
+// Events wait in `queue` for the GUI thread. One call at a time is on its
+// way there (`wakePosted`); it hands over every event queued by then, so a
+// fast line costs the GUI thread one wake-up per batch, not one per piece.
 struct FetchState {
   std::mutex mutex;
   std::condition_variable_any handled;
-  std::size_t inFlight = 0;  // data bytes posted but not yet handled
+  std::size_t inFlight = 0;  // data bytes queued but not yet handled
   bool detached = false;     // the fetch object is gone: events are dropped
   bool running = false;
+  std::deque<QueuedEvent> queue;
+  bool wakePosted = false;
   DownloadEventHandler handler;
 };
 
@@ -29,10 +51,6 @@ namespace {
 // A file's whole-request limit for the HTTP client: out of reach (a file is
 // bound by its progress), yet a time every clock adds safely.
 constexpr std::chrono::milliseconds kNoWholeFileLimit = std::chrono::hours(24 * 30);
-
-// The bytes of an event, shared by the event on its way to the GUI thread
-// and the hash of the file.
-using Bytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
 Bytes TextBytes(const std::string& text) {
   auto bytes = std::make_shared<std::vector<std::uint8_t>>(text.begin(), text.end());
@@ -98,7 +116,8 @@ class FetchRun {
   FetchRun(std::shared_ptr<FetchState> shared, ChannelFetch::Poster post, const FetchOptions& options,
            std::unique_ptr<platform::http::HttpClient> client, std::stop_token stop)
       : shared_(std::move(shared)), post_(std::move(post)), options_(options), client_(std::move(client)),
-        stop_(std::move(stop)), pool_(std::make_shared<BufferPool>(std::max<std::size_t>(1, options.chunkBytes))) {}
+        stop_(std::move(stop)), pool_(std::make_shared<BufferPool>(std::max<std::size_t>(1, options.chunkBytes))),
+        chunk_(std::max<std::size_t>(1, options.chunkBytes)) {}
 
   void Run(const common::Path& localSync, const std::string& address, int port, const std::string& userId);
 
@@ -112,13 +131,12 @@ class FetchRun {
       Post(kFetchError, 0, 0, static_cast<std::int32_t>(error), nullptr);
     }
   }
-  // Hands `bytes` over as event 5 once there is room for them.
-  bool Data(Bytes bytes);
-  // The GUI thread has handled every piece handed over.
-  bool GuiIdle() {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->inFlight == 0;
-  }
+  // Queues `piece` (at most chunkBytes) as data once there is room for it:
+  // added to the data event at the end of the queue while that one has room
+  // and the GUI thread has not taken it, else as an event of its own. No
+  // piece waits for a later one, so a slow or stalled line shows all that
+  // came.
+  bool Data(std::string_view piece);
   // false: the fetch ended (its last event is posted).
   bool FetchFile(const std::string& base, const std::string& userId, const content::ManifestFile& file);
 
@@ -128,14 +146,29 @@ class FetchRun {
   std::unique_ptr<platform::http::HttpClient> client_;
   std::stop_token stop_;
   std::shared_ptr<BufferPool> pool_;
+  std::size_t chunk_ = 1;
   bool guiGone_ = false;
 };
 
-bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, Bytes bytes) {
-  if (guiGone_) return false;
-  const std::size_t size = kind == kFetchData && bytes ? bytes->size() : 0;
-  auto shared = shared_;
-  const bool posted = post_([shared, kind, count, length, code, size, bytes = std::move(bytes)]() mutable {
+// On the GUI thread: hands the events queued by now to the handler, in
+// order. Events queued meanwhile wait for the next call, so the thread
+// gets back to its loop after each batch.
+void HandleQueued(const std::shared_ptr<FetchState>& shared, const ChannelFetch::Poster& post) {
+  std::size_t batch = 0;
+  {
+    std::lock_guard lock(shared->mutex);
+    batch = shared->queue.size();
+  }
+  for (; batch > 0; --batch) {
+    QueuedEvent next;
+    DownloadEventHandler handler;
+    {
+      std::lock_guard lock(shared->mutex);
+      if (shared->queue.empty()) break;
+      next = std::move(shared->queue.front());
+      shared->queue.pop_front();
+      if (!shared->detached) handler = shared->handler;
+    }
     struct Release {
       FetchState& s;
       std::size_t n;
@@ -145,34 +178,77 @@ bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int3
         s.inFlight -= n;
         s.handled.notify_all();
       }
-    } release{*shared, size};
-    DownloadEventHandler handler;
-    {
-      std::lock_guard lock(shared->mutex);
-      if (shared->detached) return;
-      handler = shared->handler;
+    } release{*shared, next.kind == kFetchData && next.bytes ? next.bytes->size() : 0};
+    if (!handler) continue;
+    ChannelEvent event{next.count, next.bytes && !next.bytes->empty() ? next.bytes->data() : nullptr, next.length,
+                       next.code};
+    handler(next.kind, event);
+  }
+  {
+    std::lock_guard lock(shared->mutex);
+    if (shared->queue.empty() || shared->detached) {
+      shared->wakePosted = false;
+      return;
     }
-    if (!handler) return;
-    ChannelEvent event{count, bytes && !bytes->empty() ? bytes->data() : nullptr, length, code};
-    handler(kind, event);
-  });
-  if (!posted) guiGone_ = true;
-  return posted;
+  }
+  if (!post([shared, post] { HandleQueued(shared, post); })) {
+    std::lock_guard lock(shared->mutex);
+    shared->wakePosted = false;
+  }
 }
 
-bool FetchRun::Data(Bytes bytes) {
-  const std::size_t n = bytes->size();
+bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, Bytes bytes) {
+  if (guiGone_) return false;
+  bool wake = false;
+  {
+    std::lock_guard lock(shared_->mutex);
+    shared_->queue.push_back(QueuedEvent{kind, count, length, code, std::move(bytes)});
+    wake = !shared_->wakePosted;
+    shared_->wakePosted = true;
+  }
+  if (!wake) return true;
+  auto shared = shared_;
+  auto post = post_;
+  if (post_([shared, post] { HandleQueued(shared, post); })) return true;
+  guiGone_ = true;
+  std::lock_guard lock(shared_->mutex);
+  shared_->wakePosted = false;
+  shared_->queue.pop_back();
+  return false;
+}
+
+bool FetchRun::Data(std::string_view piece) {
+  const std::size_t n = piece.size();
+  auto fresh = pool_->Take();
+  fresh->assign(piece.begin(), piece.end());
+  bool wake = false;
   {
     std::unique_lock lock(shared_->mutex);
     const bool room = shared_->handled.wait(lock, stop_, [&] {
       return shared_->detached || shared_->inFlight == 0 || shared_->inFlight + n <= options_.inFlightBytes;
     });
-    if (!room || shared_->detached) return false;
+    if (!room || shared_->detached || guiGone_) return false;
     shared_->inFlight += n;
+    auto& queue = shared_->queue;
+    if (!queue.empty() && queue.back().kind == kFetchData && queue.back().bytes->size() + n <= chunk_) {
+      QueuedEvent& last = queue.back();
+      last.bytes->insert(last.bytes->end(), piece.begin(), piece.end());
+      last.length = static_cast<std::int32_t>(last.bytes->size());
+      return true;
+    }
+    queue.push_back(QueuedEvent{kFetchData, 0, static_cast<std::int32_t>(n), 0, std::move(fresh)});
+    wake = !shared_->wakePosted;
+    shared_->wakePosted = true;
   }
-  if (Post(kFetchData, 0, static_cast<std::int32_t>(n), 0, std::move(bytes))) return true;
+  if (!wake) return true;
+  auto shared = shared_;
+  auto post = post_;
+  if (post_([shared, post] { HandleQueued(shared, post); })) return true;
+  guiGone_ = true;
   std::lock_guard lock(shared_->mutex);
+  shared_->wakePosted = false;
   shared_->inFlight -= n;
+  shared_->queue.pop_back();
   return false;
 }
 
@@ -186,31 +262,22 @@ bool FetchRun::FetchFile(const std::string& base, const std::string& userId, con
   std::uint64_t received = 0;
   bool tooLong = false;
   bool handedOver = true;
-  const std::size_t chunk = std::max<std::size_t>(1, options_.chunkBytes);
-  auto pending = pool_->Take();
-  auto flush = [&] {
-    if (pending->empty()) return true;
-    Bytes out = std::move(pending);
-    pending = pool_->Take();
-    hash.Update(*out);
-    handedOver = Data(std::move(out));
-    return handedOver;
-  };
   const platform::http::BodySink sink = [&](std::string_view piece) {
     if (piece.size() > file.size - received) {
       tooLong = true;
       return false;
     }
     received += piece.size();
+    hash.Update(piece);
     while (!piece.empty()) {
-      const std::size_t take = std::min(chunk - pending->size(), piece.size());
-      pending->insert(pending->end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(take));
-      piece.remove_prefix(take);
-      if (pending->size() == chunk && !flush()) return false;
+      const std::string_view part = piece.substr(0, chunk_);
+      piece.remove_prefix(part.size());
+      if (!Data(part)) {
+        handedOver = false;
+        return false;
+      }
     }
-    // Pieces are gathered only while the GUI thread is behind; when it has
-    // handled everything, what came goes at once (progress on a slow line).
-    return !GuiIdle() || flush();
+    return true;
   };
   // No whole-request limit that the announced size could stretch: the read
   // time-out (no data for that long) and the stop token end a file; the
@@ -226,10 +293,6 @@ bool FetchRun::FetchFile(const std::string& base, const std::string& userId, con
   }
   if (!done) {
     End(FromHttp(done.error()));
-    return false;
-  }
-  if (!flush()) {
-    End(FetchError::kTransfer);
     return false;
   }
   if (received != file.size) {

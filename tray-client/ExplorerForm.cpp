@@ -457,14 +457,54 @@ void TfrmExplorer::FillPlayerList(std::vector<DeviceEntry> entries) {
 
 void TfrmExplorer::aliRefreshExecute() {
   if (TransferRuns()) return;  // the poll starts again when the transfer has ended
+  // Asked again while its own read runs (the window shown again, say): that
+  // read fills the list.
+  if (refreshing_) return;
   StopPoll();
   if (device_) {
-    std::vector<DeviceEntry> entries;
-    device_->ReadDirectoryEntries(entries);
-    // A busy player keeps what the window shows; the poll or the user reads it later.
-    if (!device_->busy()) {
-      ShowMemory();
-      FillPlayerList(std::move(entries));
+    // A whole directory is seconds of the player's link (255 entries: 4 MB
+    // at USB 1.1 full speed). The read, and the memory figures after it,
+    // run off the GUI thread, which keeps painting; as during any command
+    // on the player, no input reaches a window meanwhile, and the poll
+    // stays stopped, so this is the process's one conversation with it.
+    struct Read {
+      std::shared_ptr<TMyDevice> device;
+      std::vector<DeviceEntry> entries;
+      bool busy = false;
+      std::uint32_t total = 0;
+      std::uint32_t free = 0;
+    };
+    refreshing_ = true;
+    struct EndRefresh {
+      bool& flag;
+      ~EndRefresh() { flag = false; }
+    } endRefresh{refreshing_};
+    // Once more when the window was hidden and shown again meanwhile (a new
+    // device): what the old one read is not shown.
+    for (std::shared_ptr<TMyDevice> device = device_; device; device = device_) {
+      auto read = std::make_shared<Read>();
+      read->device = device;
+      bool done = false;
+      {
+        gui::ModalScope scope;
+        done = gui::App().RunOffGuiThread([read] {
+          read->device->ReadDirectoryEntries(read->entries);
+          read->busy = read->device->busy();
+          if (read->busy) return;
+          read->total = read->device->GetTotalMemory();
+          read->free = read->device->GetFreeMemory();
+        });
+      }
+      if (!done) break;  // the program ends
+      if (device_ != device) continue;
+      // A busy player keeps what the window shows; the poll or the user
+      // reads it later.
+      if (!read->busy) {
+        lbTotMemSize.SetCaption(std::to_string(read->total) + "k");
+        lbFreeMemSize.SetCaption(std::to_string(read->free) + "k");
+        FillPlayerList(std::move(read->entries));
+      }
+      break;
     }
   }
   StartPoll();

@@ -193,7 +193,8 @@ class TfrmExplorer : public gui::Form {
   void StopPoll() { tmrMyDevice.SetEnabled(false); }
   void StartPoll() { tmrMyDevice.SetEnabled(true); }
 
-  std::unique_ptr<TMyDevice> device_;
+  // Shared with a refresh's read, which runs off the GUI thread.
+  std::shared_ptr<TMyDevice> device_;
   int deviceState_ = kStateAbsent;
   std::vector<DeviceEntry> shown_;  // the entries behind lvMyDevice's rows
   ListViewSyncRows syncRows_{lvSyncList};
@@ -203,6 +204,7 @@ class TfrmExplorer : public gui::Form {
   int deviceWidth_ = 380;
   bool updating_ = false;
   bool syncRoad_ = false;  // btnSyncClick runs
+  bool refreshing_ = false;  // aliRefreshExecute waits for its read
 };
 
 extern TfrmExplorer* frmExplorer;

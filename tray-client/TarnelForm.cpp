@@ -136,6 +136,7 @@ void TfrmSyncStatus::FormDestroy() {
   if (frmMain) frmMain->tiMain.SetAnimated(false);
   fetch_.reset();
   currentFile_.reset();  // a file still being received is dropped, never renamed into place
+  (void)commits_.Finish();  // files received whole are put in place first
   device_.reset();
 }
 
@@ -251,12 +252,16 @@ void TfrmSyncStatus::ShowTotal(int currentPercent) {
 
 void TfrmSyncStatus::FinishCurrentFile(bool keep) {
   const bool whole = received_ == currentFileSize_ && !currentFileFailed_;
-  if (currentFile_ && keep && whole) {
-    if (auto committed = currentFile_->Commit(); committed) MarkFetched(finishedFileName_);
-    else WriteFailed(committed.error());
-  }
+  if (currentFile_ && keep && whole) commits_.Add(std::move(*currentFile_), finishedFileName_);
   currentFile_.reset();
   currentFileFailed_ = false;
+}
+
+void TfrmSyncStatus::TakeCommits() {
+  for (auto& outcome : commits_.Finish()) {
+    if (outcome.result) MarkFetched(outcome.tag);
+    else WriteFailed(outcome.result.error());
+  }
 }
 
 void TfrmSyncStatus::WriteFailed(const common::Error& error) {
@@ -277,6 +282,7 @@ void TfrmSyncStatus::FetchEnded(int kind) {
   // Only a fetch that finished keeps its last file; otherwise that file's
   // partial copy is dropped and an older copy stays as it was.
   FinishCurrentFile(kind == kFetchFinished);
+  TakeCommits();
   // A file LocalSync could not take is said as what it is, never as a
   // finished or cancelled download.
   if (!writeFailure_.empty() && (kind == kFetchFinished || kind == kFetchCancelled)) lbStatus.SetCaption(writeFailure_);

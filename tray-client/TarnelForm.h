@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "common/CommitQueue.h"
 #include "common/File.h"
 #include "platform/gui/Button.h"
 #include "platform/gui/Form.h"
@@ -117,9 +118,13 @@ class TfrmSyncStatus : public gui::Form {
   void FileBegins(const std::string& name, std::uint32_t size);
   void FileData(const std::uint8_t* data, std::size_t length);
   void FetchEnded(int kind);
-  // Closes the LocalSync file being received: renamed into place and its
-  // items marked fetched only when it arrived whole (`keep`).
+  // Closes the LocalSync file being received: when it arrived whole
+  // (`keep`) it goes to the commits, which rename it into place once it is
+  // on disk, while the next file arrives.
   void FinishCurrentFile(bool keep);
+  // Waits for the commits given so far; marks the items of each file
+  // renamed into place as fetched, and keeps a failure.
+  void TakeCommits();
   void MarkFetched(const std::string& fileName);
   // Keeps the first LocalSync write of this fetch that failed (its text
   // names the file): said at the end of the fetch.
@@ -143,6 +148,9 @@ class TfrmSyncStatus : public gui::Form {
   std::uint32_t currentFileSize_ = 0;
   std::uint64_t received_ = 0;
   std::optional<common::AtomicFileWriter> currentFile_;
+  // The files received whole, on their way into place (sync to disk and
+  // rename off the GUI thread).
+  common::CommitQueue commits_;
   bool currentFileFailed_ = false;
   std::string writeFailure_;
   int fileCount_ = 0;

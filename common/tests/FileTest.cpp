@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/CommitQueue.h"
+
 #include <chrono>
 #include <string>
 
@@ -51,6 +53,43 @@ TEST_F(FileTest, AbandonedAtomicWriteLeavesTheTargetAlone) {
   }
   EXPECT_EQ(*ReadWholeFile(target, 1024), "keep me");
   EXPECT_EQ(FilesIn(), 1u);
+}
+
+// Writes committed on the queue's thread come back in the order given; one
+// that cannot be renamed into place is told, and leaves neither its
+// temporary file nor a change to its target; what was not taken back is
+// committed before the queue goes.
+TEST_F(FileTest, CommitQueueTellsEveryOutcomeInOrderAndAFailureChangesNothing) {
+  const Path folderInTheWay = dir_ / "b.sa3";
+  std::filesystem::create_directories(folderInTheWay / "inside");
+  ASSERT_TRUE(WriteFileAtomically(dir_ / "a.sa3", Bytes("older a")).ok());
+  auto writer = [&](const char* name, const std::string& text) {
+    auto w = AtomicFileWriter::Begin(dir_ / name);
+    EXPECT_TRUE(w.ok());
+    EXPECT_TRUE(w->Write(Bytes(text)).ok());
+    return std::move(*w);
+  };
+  {
+    CommitQueue queue;
+    queue.Add(writer("a.sa3", "new a"), "a");
+    queue.Add(writer("b.sa3", "new b"), "b");
+    queue.Add(writer("c.sa3", "new c"), "c");
+    auto outcomes = queue.Finish();
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[0].tag, "a");
+    EXPECT_TRUE(outcomes[0].result.ok());
+    EXPECT_EQ(outcomes[1].tag, "b");
+    ASSERT_FALSE(outcomes[1].result.ok());
+    EXPECT_NE(outcomes[1].result.error().message.find("b.sa3"), std::string::npos) << outcomes[1].result.error().message;
+    EXPECT_TRUE(outcomes[2].result.ok());
+    EXPECT_TRUE(queue.Finish().empty()) << "each outcome is handed over once";
+    queue.Add(writer("d.sa3", "new d"), "d");
+  }
+  EXPECT_EQ(*ReadWholeFile(dir_ / "a.sa3", 100), "new a");
+  EXPECT_TRUE(std::filesystem::is_directory(folderInTheWay / "inside"));
+  EXPECT_EQ(*ReadWholeFile(dir_ / "c.sa3", 100), "new c");
+  EXPECT_EQ(*ReadWholeFile(dir_ / "d.sa3", 100), "new d");
+  EXPECT_EQ(FilesIn(), 4u) << "no temporary file left";
 }
 
 TEST_F(FileTest, AtomicWriteRemovesWhatAKilledWriteOfTheSameTargetLeftBehind) {

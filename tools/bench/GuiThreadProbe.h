@@ -37,6 +37,12 @@ class GuiThreadProbe {
   GuiThreadProbe(const GuiThreadProbe&) = delete;
   GuiThreadProbe& operator=(const GuiThreadProbe&) = delete;
 
+  // The longest wait of the calls that have run so far; any thread may
+  // ask. A call queued after a stretch of the GUI thread runs after the
+  // calls queued during it, so a call of its own that reads this sees that
+  // stretch.
+  double Longest() const { return longest_->load(); }
+
   // Ends the probe once the GUI thread has taken the calls still queued;
   // the longest wait in milliseconds. Call it on the GUI thread.
   double Stop() {

@@ -57,6 +57,24 @@ TEST_F(DirectoryFormatTest, BothMediaListEveryEntryUpToTheLastEntryNumber) {
   }
 }
 
+// Choosing a medium reads its directory once, whichever medium was shown
+// before: on a real player each read of a full directory takes seconds.
+TEST_F(DirectoryFormatTest, ChoosingAMediumReadsItsDirectoryOnce) {
+  StoreNamed(MediumId::kInternal, {"inside.mp3", "two.mp3"});
+  StoreNamed(MediumId::kCard, {"card.mp3"});
+  ShapeForm& form = StartAndRead();
+  for (MediumId medium : {MediumId::kCard, MediumId::kInternal, MediumId::kCard, MediumId::kInternal}) {
+    SCOPED_TRACE(medium == MediumId::kCard ? "the card" : "the built-in memory");
+    (void)TakeCommands();
+    Show(medium);
+    EXPECT_EQ(CountOf(TakeCommands(), static_cast<unsigned>(playerlink::CommandCode::kReadDirectory)), 1);
+    EXPECT_EQ(form.lvwGetFileList.Count(), medium == MediumId::kCard ? 1 : 2);
+  }
+  (void)TakeCommands();
+  ASSERT_TRUE(form.imgReflash.UserClick());
+  EXPECT_EQ(CountOf(TakeCommands(), static_cast<unsigned>(playerlink::CommandCode::kReadDirectory)), 1);
+}
+
 TEST_F(DirectoryFormatTest, ANameLongerThanTheReadAreaIsClampedAndABrokenNameShowsMarks) {
   std::u16string longName(700, u'가');
   longName += u".mp3";

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <mutex>
+#include <thread>
 
 #include "common/TextCodec.h"
 #include "tools/fake-service/FakeServiceForTests.h"
@@ -62,6 +65,40 @@ class TestQueue {
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<std::function<void()>> calls_;
+};
+
+// A content server in the test's hands: one file, "a.sa3", whose body goes
+// to the sink in the pieces given, with a pause (until Resume) after the
+// first `beforePause` of them.
+class ScriptedClient final : public platform::http::HttpClient {
+ public:
+  struct Script {
+    std::vector<std::string> pieces;
+    std::size_t beforePause = SIZE_MAX;
+    std::shared_future<void> resume;
+    std::atomic<std::size_t> given{0};  // bytes handed to the sink so far
+  };
+  explicit ScriptedClient(std::shared_ptr<Script> script) : script_(std::move(script)) {}
+
+  common::Result<std::string> Get(const std::string&, std::stop_token) override {
+    std::string body;
+    for (const auto& p : script_->pieces) body += p;
+    return content::EncodeManifest({{"a.sa3", static_cast<std::uint32_t>(body.size()), common::Sha256::Of(body)}});
+  }
+  common::Result<void> GetStream(const std::string&, const platform::http::BodySink& sink, std::stop_token,
+                                 std::chrono::milliseconds) override {
+    for (std::size_t i = 0; i < script_->pieces.size(); ++i) {
+      if (i == script_->beforePause && script_->resume.wait_for(15s) != std::future_status::ready) {
+        return platform::http::MakeHttpError(platform::http::HttpError::kTimeout, "http://test/", "");
+      }
+      script_->given += script_->pieces[i].size();
+      if (!sink(script_->pieces[i])) return platform::http::MakeHttpError(platform::http::HttpError::kTransfer, "http://test/", "");
+    }
+    return {};
+  }
+
+ private:
+  std::shared_ptr<Script> script_;
 };
 
 class ChannelFetchTest : public ::testing::Test {
@@ -246,17 +283,73 @@ TEST_F(ChannelFetchTest, CancelDuringAFileAnswersWithEventSeven) {
 }
 
 // However slowly the GUI thread takes the data, no more than inFlightBytes
-// wait for it.
+// wait for it; pieces smaller than chunkBytes go together while they wait,
+// and the GUI thread is woken once per batch, not once per piece.
 TEST_F(ChannelFetchTest, DataWaitingForTheGuiThreadStaysBounded) {
-  Prepare("아침 뉴스/12/");
-  std::size_t most = 0;
-  const auto seen = Fetch([&](ChannelFetch&, const Seen& s) {
-    std::this_thread::sleep_for(2ms);
-    if (s.kind == kFetchData) most = std::max(most, queue_.Pending());
+  auto script = std::make_shared<ScriptedClient::Script>();
+  for (int i = 0; i < 200; ++i) script->pieces.push_back(std::string(1000, static_cast<char>('a' + i % 26)));
+  ChannelFetch fetch(queue_.Poster(), options_, [script](const platform::http::HttpOptions&) {
+    return std::make_unique<ScriptedClient>(script);
   });
-  EXPECT_EQ(seen.back().kind, kFetchFinished);
-  EXPECT_LE(most, options_.inFlightBytes / options_.chunkBytes) << "the data behind this piece, and one more event";
-  EXPECT_EQ(Files(seen)[0].second, Served("news012.sa3"));
+  std::size_t handled = 0;
+  std::size_t most = 0;
+  std::size_t events = 0;
+  std::size_t mostCalls = 0;
+  std::string data;
+  bool ended = false;
+  int last = 0;
+  ASSERT_TRUE(fetch.StartFetch("LocalSync", [&](int kind, ChannelEvent& e) {
+    if (kind == kFetchData) {
+      // In flight: what the sink was given and the GUI thread has not had.
+      most = std::max(most, script->given - handled);
+      handled += static_cast<std::size_t>(e.length);
+      data.append(reinterpret_cast<const char*>(e.data), static_cast<std::size_t>(e.length));
+      EXPECT_LE(static_cast<std::size_t>(e.length), options_.chunkBytes);
+      ++events;
+      mostCalls = std::max(mostCalls, queue_.Pending());
+      std::this_thread::sleep_for(1ms);
+    }
+    ended = kind >= kFetchFinished && kind <= kFetchMessage;
+    last = kind;
+    return 0;
+  }, "127.0.0.1", 1, "sync"));
+  ASSERT_TRUE(queue_.RunUntil([&] { return ended; }));
+  EXPECT_EQ(last, kFetchFinished);
+  std::string sent;
+  for (const auto& p : script->pieces) sent += p;
+  EXPECT_EQ(data, sent);
+  EXPECT_LE(most, options_.inFlightBytes + 1000) << "the data waiting, and the piece on its way";
+  EXPECT_LT(events, script->pieces.size()) << "pieces that waited went together";
+  EXPECT_LE(mostCalls, 1u) << "one wake-up of the GUI thread at a time";
+}
+
+// What came before a pause of the line reaches the GUI thread during the
+// pause, however busy that thread was when it came: progress never waits
+// for the next piece.
+TEST_F(ChannelFetchTest, WhatCameBeforeAPauseIsHandedOverDuringIt) {
+  auto script = std::make_shared<ScriptedClient::Script>();
+  for (int i = 0; i < 40; ++i) script->pieces.push_back(std::string(300, static_cast<char>('a' + i % 26)));
+  std::promise<void> resume;
+  script->resume = resume.get_future().share();
+  script->beforePause = 20;
+  ChannelFetch fetch(queue_.Poster(), options_, [script](const platform::http::HttpOptions&) {
+    return std::make_unique<ScriptedClient>(script);
+  });
+  std::size_t handled = 0;
+  bool ended = false;
+  ASSERT_TRUE(fetch.StartFetch("LocalSync", [&](int kind, ChannelEvent& e) {
+    if (kind == kFetchData) {
+      handled += static_cast<std::size_t>(e.length);
+      std::this_thread::sleep_for(3ms);  // a GUI thread that is behind
+    }
+    ended = kind >= kFetchFinished && kind <= kFetchMessage;
+    return 0;
+  }, "127.0.0.1", 1, "sync"));
+  EXPECT_TRUE(queue_.RunUntil([&] { return handled == 20u * 300; }, 5s)) << handled << " bytes before the pause";
+  EXPECT_EQ(handled, 20u * 300);
+  resume.set_value();
+  ASSERT_TRUE(queue_.RunUntil([&] { return ended; }));
+  EXPECT_EQ(handled, 40u * 300);
 }
 
 TEST_F(ChannelFetchTest, DroppingTheFetchStopsItAndItsEventsAreNotDelivered) {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "common/TextCodec.h"
@@ -28,7 +29,11 @@
 #include "tray-client/MainForm.h"
 #include "tray-client/OrvelEnvironment.h"
 #include "tray-client/Startup.h"
+#include "tray-client/TarnelForm.h"
 #include "tools/bench/GuiThreadProbe.h"
+#include "tools/bench/NullTarget.h"
+#include "tray-client/DeviceUnit.h"
+#include "tray-client/UpDnUnit.h"
 
 namespace {
 
@@ -231,10 +236,129 @@ void BM_PacedSyncOfOneFile(benchmark::State& state) {
   state.counters["longest_gui_ms"] = longest;
 }
 
+// A player at USB 1.1 full speed with 255 entries on its built-in memory.
+std::shared_ptr<playerlink::sim::SimulatedPlayer> FullPacedPlayer() {
+  playerlink::sim::PlayerSettings settings;
+  settings.media[0].capacity = 256u << 20;
+  auto player = std::make_shared<playerlink::sim::SimulatedPlayer>(settings);
+  for (int i = 0; i < 255; ++i) {
+    (void)player->Store(playerlink::sim::MediumId::kInternal, u"C:\\old" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                                                                 std::u16string(1, static_cast<char16_t>(u'a' + i / 26)) + u".mp3",
+                        std::vector<std::uint8_t>(1000, 1));
+  }
+  player->SetPace(playerlink::sim::kUsbFullSpeed);
+  return player;
+}
+
+// Waits (on a thread of its own) for the first block written to `player`
+// and notes when it came.
+class FirstBlockWatch {
+ public:
+  explicit FirstBlockWatch(std::shared_ptr<playerlink::sim::SimulatedPlayer> player,
+                           std::function<void()> seen = {}) {
+    (void)player->TakeEvents();
+    thread_ = std::thread([this, player, seen = std::move(seen)] {
+      for (bool last = false; !last;) {
+        last = stop_;
+        for (const auto& e : player->TakeEvents()) {
+          if (e.kind != playerlink::sim::Event::Kind::kWrite) continue;
+          at_ = std::chrono::steady_clock::now();
+          if (seen) seen();
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+    });
+  }
+  ~FirstBlockWatch() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  // Once the writes are over: when the first block came, if one did.
+  std::optional<std::chrono::steady_clock::time_point> Wait() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return at_ == std::chrono::steady_clock::time_point{} ? std::nullopt : std::optional(at_);
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::chrono::steady_clock::time_point at_{};
+  std::thread thread_;
+};
+
+// The start of a sync's player phase at USB 1.1 full speed, on a player of
+// 255 entries: from the sync button, with one 64 KiB channel file already
+// in LocalSync (its Local row ticked, so nothing is fetched), to the first
+// block written to the player; with the longest time the GUI thread stays
+// away from its loop until then.
+void BM_PacedStartOfThePlayerPhase(benchmark::State& state) {
+  double longest = 0;
+  for (auto _ : state) {
+    auto player = FullPacedPlayer();
+    playerlink::sim::SimulatedDriver driver(player);
+    SyncRun run(driver, 0);
+    // A channel's own file, so the service takes the sync request.
+    const fs::path file = orvel::Environment().programFolder / "LocalSync" / "ch0.sa3";
+    fs::create_directories(file.parent_path());
+    (void)common::WriteFileAtomically(file, std::vector<std::uint8_t>(64u << 10, 7));
+    orvel::frmExplorer->btnSyncRefreshClick();
+    auto& list = orvel::frmExplorer->lvSyncList;
+    for (int i = 0; i < list.Count(); ++i) {
+      if (list.Item(i).caption == "ch0.sa3" && list.Item(i).subItems[0] == orvel::kRowLocal) list.SetChecked(i, true);
+    }
+    std::atomic<double> longestAtFirst{-1};
+    auto queue = run.app().WorkerQueue();
+    const auto start = std::chrono::steady_clock::now();
+    {
+      benchsupport::GuiThreadProbe probe(run.app());
+      FirstBlockWatch watch(player, [&] {
+        (void)queue->PostCall([&] { longestAtFirst = probe.Longest(); });
+      });
+      run.Sync();
+      const auto first = watch.Wait();
+      run.app().DrainWorkerCalls();
+      if (!first || longestAtFirst < 0) {
+        state.SkipWithError("nothing was written to the player");
+        break;
+      }
+      state.SetIterationTime(std::chrono::duration<double>(*first - start).count());
+      longest = std::max(longest, longestAtFirst.load());
+    }
+  }
+  state.counters["longest_gui_ms"] = longest;
+}
+
+// The same start without the program: the player opened (the model), its
+// free memory asked, and a transfer thread started on the same file, to
+// its first block.
+void BM_PacedRawStartOfAWrite(benchmark::State& state) {
+  const fs::path file = TheBench().root / "start.sa3";
+  (void)common::WriteFileAtomically(file, std::vector<std::uint8_t>(64u << 10, 7));
+  for (auto _ : state) {
+    auto player = FullPacedPlayer();
+    playerlink::sim::SimulatedDriver driver(player);
+    FirstBlockWatch watch(player);
+    const auto start = std::chrono::steady_clock::now();
+    orvel::TMyDevice device(driver);
+    if (!device.DetectDevice() || device.GetFreeMemory() == 0) state.SkipWithError("the player did not answer");
+    benchsupport::NullTarget window;
+    orvel::TDNFileThread(driver, window, file.u16string(), u"C:\\start.mp3", 1, 1).Execute();
+    const auto first = watch.Wait();
+    if (!first) {
+      state.SkipWithError("nothing was written to the player");
+      break;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(*first - start).count());
+  }
+}
+
 BENCHMARK(BM_PlainLibcurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FetchIntoLocalSyncThroughTheDialog)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WholeSyncToThePlayer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_PacedSyncOfOneFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PacedStartOfThePlayerPhase)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_PacedRawStartOfAWrite)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 }  // namespace
 
