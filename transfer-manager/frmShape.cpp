@@ -156,7 +156,12 @@ ShapeForm::ShapeForm()
   tmrWait.SetInterval(kWaitTickMs);
   tmrWait.OnTimer = [this] { tmrWait_Timer(); };
   UserTimer.SetInterval(0);
-  UserTimer.OnTimer = [this] { RunPlayerCommand([this] { UserTimer_Timer(); }); };
+  // The first read; a read the user started before it (a medium option)
+  // finishes first, and this one follows at the next tick.
+  UserTimer.OnTimer = [this] {
+    if (PlayerCommandRuns()) return;
+    RunPlayerCommand([this] { UserTimer_Timer(); });
+  };
 
   mnuProduct.SetCaption("About Product");
   mnuModel.SetCaption("Model");

@@ -162,10 +162,20 @@ void EnableControls(ShapeForm& form) {
   form.CloseB.SetEnabled(true);
 }
 
+namespace {
+int commandsRunning = 0;
+}  // namespace
+
 void RunPlayerCommand(const std::function<void()>& command) {
   gui::ModalScope scope({frmProgress, frmWait});
+  ++commandsRunning;
+  struct Done {
+    ~Done() { --commandsRunning; }
+  } done;
   command();
 }
+
+bool PlayerCommandRuns() { return commandsRunning > 0; }
 
 bool IsFileSystemFolder(const std::string& path) {
   return (path.size() >= 3 && path.find('\\', 2) != std::string::npos) || (!path.empty() && path[0] == '/');

@@ -49,6 +49,9 @@ void EnableControls(ShapeForm& form);
 // option, list or menu of the main window can start a second conversation
 // with the player inside it. Timers and worker reports keep running.
 void RunPlayerCommand(const std::function<void()>& command);
+// Whether such a command runs now (a timer that talks to the player waits
+// for its next tick then).
+bool PlayerCommandRuns();
 
 // A path of the file system (as opposed to a node of the tree that stands
 // for no folder).

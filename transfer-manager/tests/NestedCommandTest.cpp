@@ -152,6 +152,32 @@ TEST_F(NestedCommandTest, AClickOnTheCurrentMediumDuringAnEraseIsRefusedAndTheEr
   EXPECT_EQ(app().ModalDepth(), 0);
 }
 
+TEST_F(NestedCommandTest, TheFirstReadWaitsForAMediumReadTheUserStartedBeforeIt) {
+  StoreNamed(MediumId::kInternal, kSix);
+  ASSERT_EQ(Start().result, StartResult::kRunning);
+  ShapeForm& form = *frmShape;
+  // The program's first read falls due while the user's read of the
+  // built-in memory waits for the player.
+  backend().SetNestedLoopsRunPending(true);
+  bool due = false;
+  backend().SetNestedLoopHook([&](const NestedLoop&) {
+    if (due) return;
+    due = true;
+    backend().Advance(kFirstReadDelayMs + 100);
+  });
+  (void)TakeCommands();
+  ASSERT_TRUE(form.optBuiltIn.UserClick());
+  backend().SetNestedLoopHook({});
+  EXPECT_TRUE(due);
+  const auto read = static_cast<unsigned>(playerlink::CommandCode::kReadDirectory);
+  EXPECT_EQ(CountOf(TakeCommands(), read), 1) << "no read inside the other";
+  backend().Advance(kFirstReadDelayMs + 5000);
+  EXPECT_EQ(CountOf(TakeCommands(), read), 1) << "the first read after it";
+  EXPECT_EQ(Captions(form.lvwGetFileList), kSix);
+  EXPECT_EQ(counting.MostAtOnce(), 1);
+  EXPECT_EQ(app().ModalDepth(), 0);
+}
+
 TEST_F(NestedCommandTest, EverySourceAtEveryQuestionAndWaitOfEachCommand) {
   WritePc("pc.mp3", PcBytes());
   ShapeForm& form = StartWith(kSix);
