@@ -123,6 +123,10 @@ class FetchRun {
 
  private:
   bool Post(int kind, std::int32_t count, std::int32_t length, std::int32_t code, Bytes bytes);
+  // Posts the GUI thread's call that takes the queue. When the GUI thread
+  // is gone, takes the event just queued back (with its `inFlight` bytes)
+  // and gives false.
+  bool Wake(std::size_t inFlight);
   bool Event(int kind, std::int32_t count = 0) { return Post(kind, count, 0, 0, nullptr); }
   void End(FetchError error) {
     if (stop_.stop_requested()) {
@@ -206,13 +210,17 @@ bool FetchRun::Post(int kind, std::int32_t count, std::int32_t length, std::int3
     wake = !shared_->wakePosted;
     shared_->wakePosted = true;
   }
-  if (!wake) return true;
+  return !wake || Wake(0);
+}
+
+bool FetchRun::Wake(std::size_t inFlight) {
   auto shared = shared_;
   auto post = post_;
   if (post_([shared, post] { HandleQueued(shared, post); })) return true;
   guiGone_ = true;
   std::lock_guard lock(shared_->mutex);
   shared_->wakePosted = false;
+  shared_->inFlight -= inFlight;
   shared_->queue.pop_back();
   return false;
 }
@@ -240,16 +248,7 @@ bool FetchRun::Data(std::string_view piece) {
     wake = !shared_->wakePosted;
     shared_->wakePosted = true;
   }
-  if (!wake) return true;
-  auto shared = shared_;
-  auto post = post_;
-  if (post_([shared, post] { HandleQueued(shared, post); })) return true;
-  guiGone_ = true;
-  std::lock_guard lock(shared_->mutex);
-  shared_->wakePosted = false;
-  shared_->inFlight -= n;
-  shared_->queue.pop_back();
-  return false;
+  return !wake || Wake(n);
 }
 
 bool FetchRun::FetchFile(const std::string& base, const std::string& userId, const content::ManifestFile& file) {

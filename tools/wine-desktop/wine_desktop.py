@@ -122,6 +122,22 @@ class WineDesktop:
         return False
 
 
+def wait_until(what, seconds, check):
+    """Polls check() every half second; AssertionError(what) when it is
+    still false after `seconds`."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if check():
+            return
+        time.sleep(0.5)
+    raise AssertionError(what)
+
+
+def windows_path(path):
+    """The Wine path (drive Z:) of a host path."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
 FAILURES = (AssertionError, subprocess.SubprocessError, OSError)
 
 

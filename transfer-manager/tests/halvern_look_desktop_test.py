@@ -46,19 +46,6 @@ def main():
     wine_desktop.run_test("halvern_look_desktop_test", lambda a: attempt(wine_desktop, a), args)
 
 
-def wait_until(what, seconds, check):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if check():
-            return
-        time.sleep(0.5)
-    raise AssertionError(what)
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
 def song(size, seed):
     return bytes((i * 2654435761 + seed >> 24) & 0xFF for i in range(size))
 
@@ -118,13 +105,13 @@ def attempt(wine_desktop, args):
             return r.stderr.strip().split(b" ")[0] == b"0"
 
         r = desk.wine("reg", "add", "HKCU\\Software\\DureDudezi\\Environment", "/v", "String", "/t", "REG_SZ",
-                      "/d", windows_path(pc), "/f")
+                      "/d", wine_desktop.windows_path(pc), "/f")
         assert r.returncode == 0, "the PC folder could not be remembered"
         halvern = desk.start(["wine", args.halvern])
         try:
             if driver("wait", CAPTION, "60000", timeout=70).returncode != 0:
                 raise AssertionError("Halvern.exe did not come up")
-            wait_until("the player's files were not listed", 90, lambda: "Second Song.mp3" in rows())
+            wine_desktop.wait_until("the player's files were not listed", 90, lambda: "Second Song.mp3" in rows())
             time.sleep(2.0)  # the controls come back after the read
             window = rect(CAPTION)
             client = rect(CAPTION, "client-rect")
@@ -156,14 +143,14 @@ def attempt(wine_desktop, args):
             # A file dropped on the player list is written with the progress
             # window; its status bar shows the rate and the time left after
             # the first second.
-            r = driver("drop", CAPTION, str(PLAYER_LIST[0]), str(PLAYER_LIST[1]), windows_path(big))
+            r = driver("drop", CAPTION, str(PLAYER_LIST[0]), str(PLAYER_LIST[1]), wine_desktop.windows_path(big))
             assert r.returncode == 0, "the drop did not reach the player list"
             assert driver("wait", PROGRESS_CAPTION, "30000", timeout=40).returncode == 0, "no progress window"
             time.sleep(2.5)
             shot("halvern-progress.png", PROGRESS_CAPTION)
-            wait_until("the dropped file did not arrive on the player", 120,
-                       lambda: os.path.exists(arrived) and os.path.getsize(arrived) == os.path.getsize(big))
-            wait_until("the player list did not show the written file", 60, lambda: BIG_SONG in rows())
+            wine_desktop.wait_until("the dropped file did not arrive on the player", 120,
+                                    lambda: os.path.exists(arrived) and os.path.getsize(arrived) == os.path.getsize(big))
+            wine_desktop.wait_until("the player list did not show the written file", 60, lambda: BIG_SONG in rows())
         except Exception:
             desk.screenshot(os.path.join(args.artifacts, "halvern-look.failed.png"), check=False)
             raise

@@ -33,15 +33,6 @@ def main():
     wine_desktop.run_test("halvern_transfer_desktop_test", lambda a: attempt(wine_desktop, a), args)
 
 
-def wait_until(what, seconds, check):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if check():
-            return
-        time.sleep(0.5)
-    raise AssertionError(what)
-
-
 ATTEMPTS = []
 
 
@@ -70,16 +61,15 @@ def attempt(wine_desktop, args):
         try:
             if driver("wait", CAPTION, "60000", timeout=70).returncode != 0:
                 raise AssertionError("Halvern.exe did not come up")
-            wait_until("the player's files were not listed", 60, lambda: "Second Song.mp3" in rows())
+            wine_desktop.wait_until("the player's files were not listed", 60, lambda: "Second Song.mp3" in rows())
             time.sleep(2.0)  # the controls come back after the read
 
             # The drop, as the shell drops it.
-            windows_path = "Z:" + os.path.abspath(dropped).replace("/", "\\")
-            r = driver("drop", CAPTION, str(PLAYER_LIST[0]), str(PLAYER_LIST[1]), windows_path)
+            r = driver("drop", CAPTION, str(PLAYER_LIST[0]), str(PLAYER_LIST[1]), wine_desktop.windows_path(dropped))
             assert r.returncode == 0, "the drop did not reach the player list"
-            wait_until("the dropped file did not arrive on the player", 90,
-                       lambda: os.path.exists(arrived) and open(arrived, "rb").read() == data)
-            wait_until("the player list did not show the dropped file", 60, lambda: name in rows())
+            wine_desktop.wait_until("the dropped file did not arrive on the player", 90,
+                                    lambda: os.path.exists(arrived) and open(arrived, "rb").read() == data)
+            wine_desktop.wait_until("the player list did not show the dropped file", 60, lambda: name in rows())
             time.sleep(2.0)
             desk.screenshot(args.artifact.replace(".png", "-dropped.png"))
 
@@ -111,9 +101,9 @@ def attempt(wine_desktop, args):
             desk.screenshot(args.artifact)
             assert driver("box-ok", "Information").returncode == 0
             gone = os.path.join(storage, "internal", "files", victim)
-            wait_until("the erased file is still on the player", 30, lambda: not os.path.exists(gone))
-            wait_until("the player list still shows the erased file", 60,
-                       lambda: victim not in rows() and name in rows())
+            wine_desktop.wait_until("the erased file is still on the player", 30, lambda: not os.path.exists(gone))
+            wine_desktop.wait_until("the player list still shows the erased file", 60,
+                                    lambda: victim not in rows() and name in rows())
         except Exception:
             desk.screenshot(args.artifact + ".failed.png", check=False)
             raise
