@@ -126,18 +126,6 @@ class FormPeer : public Win32Peer {
           return result == HTCLIENT ? HTCAPTION : result;
         }
         break;
-      case WM_NCMOUSEMOVE:
-        // Moves over a frameless form's surface come as moves over its
-        // caption (see WM_NCHITTEST); the form still hears of them.
-        if (form_.Frameless() && wParam == HTCAPTION) {
-          POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-          MouseEvent e;
-          e.screen = Point{Unscale(p.x), Unscale(p.y)};
-          ::ScreenToClient(hwnd_, &p);
-          e.client = Point{Unscale(p.x), Unscale(p.y)};
-          form_.UserMouseMove(e);
-        }
-        break;
       case WM_MOVE:
         if (form_.Frameless() && !updating_) {
           RECT r{};
