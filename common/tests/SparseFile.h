@@ -1,7 +1,8 @@
 // For tests: a file of a given size that takes no disk space (a hole after
-// whatever it already holds). std::filesystem::resize_file extends a file
-// by writing zeros on Windows, which for the 4 GiB files of the size tests
-// fills the disk under Wine; SetEndOfFile leaves a hole there.
+// whatever it already holds), for the 4 GiB files of the size tests. On
+// Windows it is made with SetEndOfFile, which leaves a hole under Wine,
+// rather than with the C runtime's resize, whose way of growing a file is
+// the runtime's own.
 #pragma once
 
 #include <cstdint>
