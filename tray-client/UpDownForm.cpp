@@ -51,7 +51,7 @@ std::string PlayerNameFor(const std::string& path) {
 }
 
 TfrmUpDown::TfrmUpDown(playerlink::Driver* player)
-    : driver_(player ? *player : playerlink::SystemDriver()), device_(driver_) {
+    : driver_(player ? *player : playerlink::SystemDriver()), device_(std::make_shared<TMyDevice>(driver_)) {
   SetCaption(kCaptionDownload);
   SetBorderIcons(false);
   SetClientSize(363, 121);
@@ -98,8 +98,30 @@ TfrmUpDown::~TfrmUpDown() {
 void TfrmUpDown::FormShow() {
   current_ = 0;
   if (Direction == kPcToPlayer && !FileList.empty()) {
-    directory_ = device_.ReadWholeDirectory();
-    if (device_.busy()) {
+    // A whole directory is seconds of the player's link (255 entries: 4 MB
+    // at USB 1.1 full speed). The read runs off the GUI thread, which keeps
+    // painting; no input reaches a window meanwhile (Cancel is not usable
+    // before the first file), and the "My PC" poll and sync stay off while
+    // this dialog exists, so this is the process's one conversation with
+    // the player.
+    struct Read {
+      std::shared_ptr<TMyDevice> device;
+      std::optional<std::vector<DeviceEntry>> directory;
+      bool busy = false;
+    };
+    auto read = std::make_shared<Read>();
+    read->device = device_;
+    bool done = false;
+    {
+      gui::ModalScope scope;
+      done = gui::App().RunOffGuiThread([read] {
+        read->directory = read->device->ReadWholeDirectory();
+        read->busy = read->device->busy();
+      });
+    }
+    if (!done || Destroyed()) return;  // the program ends
+    directory_ = std::move(read->directory);
+    if (read->busy) {
       // Another conversation with the player runs: nothing is sent.
       gui::App().MessageBox("다른 작업이 플레이어를 사용하고 있어 파일을 보내지 않았습니다.\r\n잠시 후 다시 해 주세요.",
                             Caption(), gui::Buttons::kOk, gui::MsgIcon::kWarning);
@@ -172,7 +194,7 @@ bool TfrmUpDown::StepToPc(std::string& line) {
     }
   }
   SetStatus("파일 준비중 입니다.");
-  return device_.StartReadThread(messages_, index, target, kWmUpDnProgress);
+  return device_->StartReadThread(messages_, index, target, kWmUpDnProgress);
 }
 
 bool TfrmUpDown::StepToPlayer(const std::string& line) {
@@ -200,7 +222,7 @@ bool TfrmUpDown::StepToPlayer(const std::string& line) {
   if (error) return false;  // no such file (any more)
   writingSize_ = size;
   SetStatus("파일 준비중 입니다.");
-  return device_.StartWriteThread(messages_, path, Utf16(name), kWmUpDnProgress);
+  return device_->StartWriteThread(messages_, path, Utf16(name), kWmUpDnProgress);
 }
 
 bool TfrmUpDown::OnPlayer(const std::string& fileName, std::optional<DeviceEntry>& first) {
@@ -226,9 +248,9 @@ void TfrmUpDown::FileWritten(const std::string& fileName, std::uint64_t size) {
   }
   // A player either puts the new file in the named entry's place or adds
   // it behind the others; its entry count tells which.
-  const std::optional<unsigned> count = device_.EntryCount();
+  const std::optional<unsigned> count = device_->EntryCount();
   if (replacing->number < 1 || replacing->number > directory_->size()) {
-    directory_ = device_.ReadWholeDirectory();
+    directory_ = device_->ReadWholeDirectory();
     return;
   }
   if (count && *count == directory_->size()) {
@@ -237,13 +259,13 @@ void TfrmUpDown::FileWritten(const std::string& fileName, std::uint64_t size) {
   }
   if (!count || *count != directory_->size() + 1) {
     // Not what this dialog's own writes explain: the player is read again.
-    directory_ = device_.ReadWholeDirectory();
+    directory_ = device_->ReadWholeDirectory();
     return;
   }
   directory_->push_back({*count, name, newSize});
   // The entry the question named, and only that one, checked again on the
   // player before it goes.
-  if (!device_.DeleteEntryIf(*replacing)) return;
+  if (!device_->DeleteEntryIf(*replacing)) return;
   directory_->erase(directory_->begin() + (replacing->number - 1));
   for (auto it = directory_->begin() + (replacing->number - 1); it != directory_->end(); ++it) --it->number;
 }

@@ -10,7 +10,7 @@
 // when it skips a file. A failure ends the whole list.
 //
 // Towards the player the dialog reads the player's directory once, when it
-// shows, and keeps that list current from its own writes and deletes;
+// shows (off the GUI thread, with no input reaching a window), and keeps that list current from its own writes and deletes;
 // nothing else talks to the player meanwhile (one conversation at a time,
 // and the tray refuses a sync and the exit while a transfer dialog is
 // open). The overwrite question goes by that list and names the first
@@ -102,7 +102,9 @@ class TfrmUpDown : public gui::Form {
   std::string CurrentName() const;
 
   playerlink::Driver& driver_;
-  TMyDevice device_;
+  // Shared with the directory read when the dialog shows, which runs off
+  // the GUI thread.
+  std::shared_ptr<TMyDevice> device_;
   // Shared with the transfer thread, which may report after the dialog went.
   std::shared_ptr<gui::FormMessageTarget> messages_;
   int current_ = 0;

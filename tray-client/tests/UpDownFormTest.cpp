@@ -4,6 +4,7 @@
 #include "tray-client/UpDownForm.h"
 
 #include "common/tests/BusyFile.h"
+#include "tray-client/tests/HoldingDriver.h"
 #include "tray-client/tests/PlayerTestSupport.h"
 
 namespace orvel {
@@ -21,7 +22,8 @@ class UpDownFormTest : public testing::PlayerFormTest {
   // kept in statusAtBox_.
   void Run(std::uint8_t direction, std::vector<std::string> files, std::vector<ModalResult> answers = {},
            std::vector<std::string> playerFiles = {}) {
-    TfrmUpDown dialog(&driver());
+    TfrmUpDown dialog(through_ ? through_ : &driver());
+    running_ = &dialog;
     dialog.SetCaption(direction == TfrmUpDown::kPlayerToPc ? kCaptionUpload : kCaptionDownload);
     dialog.Direction = direction;
     dialog.FileList = std::move(files);
@@ -41,10 +43,13 @@ class UpDownFormTest : public testing::PlayerFormTest {
     finalTotalMax_ = dialog.gaTotalFile.Max();
     finalCurrent_ = dialog.Current();
     finalAnimated_ = dialog.RxGIFAnimator.Animated();
+    running_ = nullptr;
   }
 
   std::vector<std::string> statusAtBox_;
   std::function<void(TfrmUpDown&)> onBox_;
+  playerlink::Driver* through_ = nullptr;  // the dialog's driver when set
+  TfrmUpDown* running_ = nullptr;          // the dialog while Run runs
   std::string finalStatus_, finalHint_;
   int finalTotal_ = 0, finalTotalMax_ = 0, finalCurrent_ = -1;
   bool finalAnimated_ = true;
@@ -208,6 +213,36 @@ TEST_F(UpDownFormTest, ThePlayerIsReadOnceForTheWholeList) {
   EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"b.mp3", "a.mp3", "c.mp3"}));
   EXPECT_EQ(PlayerData(0), Pattern(20000, 2));
   EXPECT_EQ(PlayerData(1), Pattern(500, 4));
+}
+
+// The directory read when the dialog shows runs off the GUI thread: the
+// thread handles what comes meanwhile, no input reaches the dialog, no file
+// has started, and the questions go by what the read gave.
+TEST_F(UpDownFormTest, TheReadWhenTheDialogShowsLeavesTheGuiThreadHandlingMessagesButNoInput) {
+  StoreOnPlayer("C:\\old\\b.mp3", 100, 9);
+  const std::string a = PcFile("a.mp3", 300, 1), b = PcFile("b.mp3", 200, 2);
+  testing::HoldingDriver holding(driver(), app().WorkerQueue());
+  through_ = &holding;
+  bool acceptedInput = true;
+  int fileMeanwhile = -1;
+  std::string statusMeanwhile = "?";
+  holding.Arm([&] {
+    ASSERT_NE(running_, nullptr);
+    acceptedInput = gui::App().AcceptsInput(running_->btnCancel);
+    fileMeanwhile = running_->Current();
+    statusMeanwhile = running_->lbStatus.Caption();
+  });
+  (void)player().TakeEvents();
+  Run(TfrmUpDown::kPcToPlayer, {a, b}, {ModalResult::kOk});
+  EXPECT_TRUE(holding.Ran()) << "the GUI thread handled the call during the read";
+  EXPECT_FALSE(acceptedInput);
+  EXPECT_EQ(fileMeanwhile, 0);
+  EXPECT_EQ(statusMeanwhile, "") << "no file started before the read ended";
+  EXPECT_EQ(DirectoryReads(player().TakeEvents()), 1);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"b.mp3 파일이 존재합니다. 덮어쓰시겠습니까?"}));
+  EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"b.mp3", "a.mp3"}));
+  EXPECT_EQ(PlayerData(0), Pattern(200, 2));
+  EXPECT_EQ(PlayerData(1), Pattern(300, 1));
 }
 
 TEST_F(UpDownFormAddingPlayerTest, AnAgreedOverwriteDeletesOnlyTheEntryTheQuestionNamed) {
