@@ -10,7 +10,8 @@
 // when it skips a file. A failure ends the whole list.
 //
 // Towards the player the dialog reads the player's directory once, when it
-// shows (off the GUI thread, with no input reaching a window), and keeps that list current from its own writes and deletes;
+// shows (off the GUI thread, with no input reaching a window), and keeps
+// that list current from its own writes and deletes;
 // nothing else talks to the player meanwhile (one conversation at a time,
 // and the tray refuses a sync and the exit while a transfer dialog is
 // open). The overwrite question goes by that list and names the first
