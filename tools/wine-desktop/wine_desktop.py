@@ -94,6 +94,17 @@ class WineDesktop:
         return subprocess.run(["wine", *argv], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               stderr=subprocess.STDOUT, timeout=timeout)
 
+    def close_window(self, driver, caption, proc, seconds=60):
+        """Asks the window of that caption to close (ui-driver close) every
+        two seconds until proc ends or `seconds` pass."""
+        deadline = time.monotonic() + seconds
+        while proc.poll() is None and time.monotonic() < deadline:
+            self.wine(driver, "close", caption)
+            try:
+                proc.wait(timeout=2)
+            except subprocess.TimeoutExpired:
+                pass
+
     def screenshot(self, path, check=True):
         os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=check, timeout=60)

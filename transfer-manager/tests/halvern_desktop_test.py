@@ -13,7 +13,6 @@ closed.
 """
 import argparse
 import os
-import subprocess
 import sys
 import time
 
@@ -49,13 +48,7 @@ def attempt(wine_desktop, args):
         time.sleep(1.0)  # let it paint
         desk.screenshot(args.artifact)
         assert os.path.getsize(args.artifact) > 2000, "the screenshot is empty"
-        deadline = time.monotonic() + 60
-        while halvern.poll() is None and time.monotonic() < deadline:
-            desk.wine(args.driver, "close", CAPTION)
-            try:
-                halvern.wait(timeout=2)
-            except subprocess.TimeoutExpired:
-                pass
+        desk.close_window(args.driver, CAPTION, halvern)
         assert halvern.poll() == 0, "Halvern.exe did not end cleanly"
         print(f"halvern_desktop_test: ok, {len(listed)} player files listed, screenshot {args.artifact}")
         return 0

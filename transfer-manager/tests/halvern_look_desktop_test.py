@@ -155,13 +155,7 @@ def attempt(wine_desktop, args):
             desk.screenshot(os.path.join(args.artifacts, "halvern-look.failed.png"), check=False)
             raise
         finally:
-            deadline = time.monotonic() + 60
-            while halvern.poll() is None and time.monotonic() < deadline:
-                desk.wine(args.driver, "close", CAPTION)
-                try:
-                    halvern.wait(timeout=2)
-                except subprocess.TimeoutExpired:
-                    pass
+            desk.close_window(args.driver, CAPTION, halvern)
         assert halvern.poll() == 0, "Halvern.exe did not end cleanly"
         print(f"halvern_look_desktop_test: ok, screenshots in {args.artifacts}")
         return 0

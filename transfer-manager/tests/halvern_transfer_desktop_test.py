@@ -11,7 +11,6 @@ Screenshots of both states are kept as test artifacts.
 """
 import argparse
 import os
-import subprocess
 import sys
 import time
 
@@ -108,13 +107,7 @@ def attempt(wine_desktop, args):
             desk.screenshot(args.artifact + ".failed.png", check=False)
             raise
         finally:
-            deadline = time.monotonic() + 60
-            while halvern.poll() is None and time.monotonic() < deadline:
-                desk.wine(args.driver, "close", CAPTION)
-                try:
-                    halvern.wait(timeout=2)
-                except subprocess.TimeoutExpired:
-                    pass
+            desk.close_window(args.driver, CAPTION, halvern)
         assert halvern.poll() == 0, "Halvern.exe did not end cleanly"
         print(f"halvern_transfer_desktop_test: ok, screenshots {args.artifact}")
         return 0
